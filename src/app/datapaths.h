@@ -1,0 +1,20 @@
+#pragma once
+// Where the program keeps its per-user files. Every path follows
+// XDG_DATA_HOME and XDG_CONFIG_HOME, so tests and scripts can run against a
+// temporary home.
+
+#include <QString>
+
+namespace DataPaths {
+
+QString dataFolder();          // <data>/Tessary
+QString photoDatabaseFolder(); // <data>/Tessary/ImageDatabase
+QString configFolder();        // <config>/Tessary
+QString settingsFile();        // <config>/Tessary/Settings.DAT
+
+inline constexpr const char* kCollectionFile = "Collection.DAT";
+inline constexpr const char* kMomentsFile = "Moments.DAT";
+inline constexpr const char* kThumbsFile = "Thumbs.DAT";
+inline constexpr const char* kSettingsFileName = "Settings.DAT";
+
+} // namespace DataPaths

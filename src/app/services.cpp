@@ -1,0 +1,68 @@
+#include "services.h"
+
+#include "messagecatalogue.h"
+#include "notificationbus.h"
+#include "progress.h"
+#include "propmanager.h"
+
+namespace {
+CServices* s_current = nullptr;
+}
+
+// "ErrorMsg" lets code that cannot show a box itself (a load in progress, a
+// worker) name a catalogue key: the event is the key, the parameter the box
+// style. A broadcast without a style gets the information box, the one the
+// program uses most.
+class CErrorMsgListener : public CNotifyListener
+{
+public:
+    CErrorMsgListener(CNotificationBus& bus, CMessageCatalogue& catalogue)
+        : m_bus(bus)
+        , m_catalogue(catalogue)
+    {
+        m_bus.Register(this, Channel::ErrorMsg);
+    }
+    ~CErrorMsgListener() override { m_bus.Unregister(this, Channel::ErrorMsg); }
+
+    bool OnNotify(const CNotifyMessage& message) override
+    {
+        const quintptr style = message.parameterValue();
+        m_catalogue.show(message.event, style != 0 ? unsigned(style) : MsgStyle::InfoOk);
+        return true;
+    }
+
+private:
+    CNotificationBus& m_bus;
+    CMessageCatalogue& m_catalogue;
+};
+
+CServices::CServices(const QString& settingsFile)
+    : m_settingsFile(settingsFile)
+    , m_bus(std::make_unique<CNotificationBus>())
+    , m_progress(std::make_unique<CProgress>())
+    , m_settings(std::make_unique<CPropManager>())
+{
+    // A missing or unreadable file leaves the store empty; every setting then
+    // takes its default when it is registered.
+    m_settings->load(m_settingsFile);
+    m_catalogue = std::make_unique<CMessageCatalogue>();
+    m_errorListener = std::make_unique<CErrorMsgListener>(*m_bus, *m_catalogue);
+    s_current = this;
+}
+
+CServices::~CServices()
+{
+    // Nothing may be delivered to services that are going away.
+    m_bus->Close();
+    m_errorListener.reset();
+    m_progress.reset();
+    m_catalogue.reset();
+    // Nobody is left to report a failed save to; the previous file stays.
+    m_settings->save(m_settingsFile);
+    m_settings.reset();
+    m_bus.reset();
+    if (s_current == this)
+        s_current = nullptr;
+}
+
+CServices* CServices::current() { return s_current; }

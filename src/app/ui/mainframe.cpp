@@ -1,0 +1,39 @@
+#include "mainframe.h"
+
+#include <QAction>
+#include <QFileInfo>
+#include <QMenuBar>
+#include <QStatusBar>
+
+CMainFrame::CMainFrame(QWidget* parent)
+    : QMainWindow(parent)
+{
+    setWindowTitle(QString::fromLatin1(kTitle));
+    setCentralWidget(new QWidget(this));
+    createMenus();
+    statusBar()->showMessage(tr("Ready"));
+}
+
+void CMainFrame::createMenus()
+{
+    QMenu* file = menuBar()->addMenu(tr("&File"));
+    QAction* exit = file->addAction(tr("E&xit"));
+    exit->setMenuRole(QAction::QuitRole);
+    connect(exit, &QAction::triggered, this, &QWidget::close);
+}
+
+void CMainFrame::setProjectPath(const QString& path)
+{
+    m_projectPath = path;
+    const QString title = QString::fromLatin1(kTitle);
+    setWindowTitle(path.isEmpty() ? title
+                                  : QStringLiteral("%1 - %2").arg(QFileInfo(path).fileName(), title));
+}
+
+void CMainFrame::bringToFront()
+{
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
+}
