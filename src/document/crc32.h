@@ -10,6 +10,8 @@ class QIODevice;
 namespace Crc32 {
 
 quint32 update(quint32 crc, const char* data, qint64 size);
+// The plain one-table form of the same checksum; `update` must agree with it.
+quint32 updateBytewise(quint32 crc, const char* data, qint64 size);
 
 // Checksum of the first `length` bytes of `device` from its start, read in
 // 4096-byte blocks. Leaves the device positioned after those bytes; returns

@@ -491,6 +491,19 @@ TEST(Crc32, StartsFromZeroWithoutFinalInversion)
     EXPECT_EQ(Crc32::update(Crc32::update(0, all.constData(), 100), all.constData() + 100, 156), 0x2493092Bu);
 }
 
+TEST(Crc32, SlicedFormAgreesWithTheOneTableFormAtEveryLengthAndOffset)
+{
+    QRandomGenerator random(99);
+    QByteArray data(1000, Qt::Uninitialized);
+    for (auto& b : data)
+        b = static_cast<char>(random.bounded(256));
+    for (int offset = 0; offset < 9; ++offset)
+        for (int length = 0; length < 100; ++length)
+            ASSERT_EQ(Crc32::update(0x1234567u, data.constData() + offset, length),
+                      Crc32::updateBytewise(0x1234567u, data.constData() + offset, length));
+    EXPECT_EQ(Crc32::update(0, data.constData(), data.size()), Crc32::updateBytewise(0, data.constData(), data.size()));
+}
+
 TEST(Crc32, OfDeviceReadsInBlocksAndReportsShortFiles)
 {
     QByteArray data(10000, Qt::Uninitialized);
