@@ -1,0 +1,81 @@
+// The mapping from catalogue style bits to a QMessageBox and from the button
+// pressed back to the codes callers test for. Checked without showing a box.
+
+#include "ui/messagebox.h"
+#include "messagecatalogue.h"
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+
+namespace {
+
+struct StyleCase
+{
+    unsigned style;
+    QMessageBox::Icon icon;
+    QMessageBox::StandardButtons buttons;
+    QMessageBox::StandardButton defaultButton;
+    QMessageBox::StandardButton escapeButton;
+};
+
+void PrintTo(const StyleCase& c, std::ostream* os) { *os << "style 0x" << std::hex << c.style; }
+
+class MessageBoxStyle : public testing::TestWithParam<StyleCase>
+{
+};
+
+const QMessageBox::StandardButtons kOk = QMessageBox::Ok;
+const QMessageBox::StandardButtons kOkCancel = QMessageBox::Ok | QMessageBox::Cancel;
+const QMessageBox::StandardButtons kYesNo = QMessageBox::Yes | QMessageBox::No;
+const QMessageBox::StandardButtons kYesNoCancel = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+
+} // namespace
+
+TEST_P(MessageBoxStyle, ShowsTheIconAndButtonsTheStyleAsksFor)
+{
+    const StyleCase& c = GetParam();
+    EXPECT_EQ(MessageBox::iconForStyle(c.style), c.icon);
+    EXPECT_EQ(MessageBox::buttonsForStyle(c.style), c.buttons);
+    EXPECT_EQ(MessageBox::defaultButtonForStyle(c.style), c.defaultButton);
+    EXPECT_EQ(MessageBox::escapeButtonForStyle(c.style), c.escapeButton);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryStyleTheProgramUses, MessageBoxStyle,
+    testing::Values(
+        StyleCase{MsgStyle::PlainOk, QMessageBox::NoIcon, kOk, QMessageBox::Ok, QMessageBox::Ok},
+        StyleCase{MsgStyle::ErrorOk, QMessageBox::Critical, kOk, QMessageBox::Ok, QMessageBox::Ok},
+        StyleCase{MsgStyle::WarningOk, QMessageBox::Warning, kOk, QMessageBox::Ok, QMessageBox::Ok},
+        StyleCase{MsgStyle::InfoOk, QMessageBox::Information, kOk, QMessageBox::Ok, QMessageBox::Ok},
+        StyleCase{MsgStyle::QuestionYesNoCancel, QMessageBox::Question, kYesNoCancel, QMessageBox::Yes,
+                  QMessageBox::Cancel},
+        StyleCase{MsgStyle::QuestionYesNo, QMessageBox::Question, kYesNo, QMessageBox::Yes, QMessageBox::No},
+        StyleCase{MsgStyle::InfoYesNo, QMessageBox::Information, kYesNo, QMessageBox::Yes, QMessageBox::No},
+        StyleCase{MsgStyle::InfoYesNoCancel, QMessageBox::Information, kYesNoCancel, QMessageBox::Yes,
+                  QMessageBox::Cancel},
+        StyleCase{MsgStyle::IconWarning | MsgStyle::ButtonsOkCancel, QMessageBox::Warning, kOkCancel,
+                  QMessageBox::Ok, QMessageBox::Cancel},
+        // Bits the program never sets: an unknown icon shows none, an unknown
+        // button set falls back to a plain OK box.
+        StyleCase{0x50, QMessageBox::NoIcon, kOk, QMessageBox::Ok, QMessageBox::Ok},
+        StyleCase{0x32, QMessageBox::Warning, kOk, QMessageBox::Ok, QMessageBox::Ok},
+        StyleCase{0x1000 | MsgStyle::InfoYesNo, QMessageBox::Information, kYesNo, QMessageBox::Yes,
+                  QMessageBox::No}));
+
+TEST(MessageBoxAnswer, GivesThePlatformCodeOfEachButton)
+{
+    EXPECT_EQ(MessageBox::codeForButton(QMessageBox::Ok, MsgStyle::InfoOk), 1);
+    EXPECT_EQ(MessageBox::codeForButton(QMessageBox::Cancel, MsgStyle::QuestionYesNoCancel), 2);
+    EXPECT_EQ(MessageBox::codeForButton(QMessageBox::Yes, MsgStyle::QuestionYesNo), 6);
+    EXPECT_EQ(MessageBox::codeForButton(QMessageBox::No, MsgStyle::QuestionYesNo), 7);
+}
+
+TEST(MessageBoxAnswer, AnswersABoxClosedWithoutAButtonAsItsEscapeButton)
+{
+    EXPECT_EQ(MessageBox::codeForButton(QMessageBox::NoButton, MsgStyle::ErrorOk), MsgButton::Ok);
+    EXPECT_EQ(MessageBox::codeForButton(QMessageBox::NoButton, MsgStyle::QuestionYesNoCancel), MsgButton::Cancel);
+    EXPECT_EQ(MessageBox::codeForButton(QMessageBox::NoButton, MsgStyle::InfoYesNo), MsgButton::No);
+    // A button the box never offers cannot turn into a code callers do not expect.
+    EXPECT_EQ(MessageBox::codeForButton(QMessageBox::Retry, MsgStyle::QuestionYesNo), MsgButton::No);
+}
