@@ -4,6 +4,10 @@
 #include "ui/messagebox.h"
 #include "messagecatalogue.h"
 
+#include <QAbstractButton>
+#include <QApplication>
+#include <QTimer>
+
 #include <gtest/gtest.h>
 
 #include <ostream>
@@ -78,4 +82,41 @@ TEST(MessageBoxAnswer, AnswersABoxClosedWithoutAButtonAsItsEscapeButton)
     EXPECT_EQ(MessageBox::codeForButton(QMessageBox::NoButton, MsgStyle::InfoYesNo), MsgButton::No);
     // A button the box never offers cannot turn into a code callers do not expect.
     EXPECT_EQ(MessageBox::codeForButton(QMessageBox::Retry, MsgStyle::QuestionYesNo), MsgButton::No);
+}
+
+// Presses `button` in the box that is about to open, from inside its event loop.
+void pressWhenShown(QMessageBox::StandardButton button)
+{
+    QTimer::singleShot(0, [button] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        box->button(button)->click();
+    });
+}
+
+TEST(MessageBoxShown, ReturnsTheCodeOfTheButtonTheUserPressed)
+{
+    pressWhenShown(QMessageBox::No);
+    EXPECT_EQ(showMessageBox(nullptr, "Caption", "Sure?", MsgStyle::QuestionYesNoCancel), MsgButton::No);
+    pressWhenShown(QMessageBox::Cancel);
+    EXPECT_EQ(showMessageBox(nullptr, "Caption", "Sure?", MsgStyle::QuestionYesNoCancel), MsgButton::Cancel);
+    pressWhenShown(QMessageBox::Yes);
+    EXPECT_EQ(showMessageBox(nullptr, "Caption", "Sure?", MsgStyle::InfoYesNo), MsgButton::Yes);
+}
+
+TEST(MessageBoxShown, CatalogueMessagesReachTheRealBoxWithTheirCaptionAndText)
+{
+    CMessageCatalogue catalogue(QByteArray("{BEGIN} Hello\nHello there.\n{END}\n"));
+    installMessageBox(catalogue);
+    QString seenTitle, seenText;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        seenTitle = box->windowTitle();
+        seenText = box->text();
+        box->button(QMessageBox::Ok)->click();
+    });
+    EXPECT_EQ(catalogue.show("hello", MsgStyle::InfoOk), MsgButton::Ok);
+    EXPECT_EQ(seenTitle, "Tessary Ombravelle");
+    EXPECT_EQ(seenText, "Hello there.");
 }
