@@ -218,8 +218,8 @@ QByteArray CPropValue::toStream() const
         break;
     case PropType::kString: {
         append<quint32>(out, static_cast<quint32>(m_text.size() * sizeof(char16_t)));
-        for (const char16_t unit : QStringView(m_text))
-            append<quint16>(out, unit);
+        for (const QChar unit : m_text)
+            append<quint16>(out, unit.unicode());
         break;
     }
     case PropType::kByteArray:

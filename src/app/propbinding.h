@@ -7,7 +7,6 @@
 #include <QString>
 
 class CPropManager;
-class CPropValue;
 
 template <class T>
 class CPropBinding
@@ -25,9 +24,6 @@ public:
     void set(const T& value);
 
 private:
-    static CPropValue toValue(const T& value);
-    static T fromValue(const CPropValue& value);
-
     CPropManager* m_store;
     QString m_name;
     T m_cache;

@@ -19,6 +19,25 @@ constexpr qint64 kMaxImageBytes = 64 * 1024 * 1024;
 // Smallest pair in the record: a one-byte key length and a two-byte tag.
 constexpr quint64 kMinPairBytes = 3;
 
+// A store record never holds another store. The archive builds and reads an
+// object before it checks its class, so a crafted file that nests stores in
+// place of settings would otherwise recurse until the stack runs out.
+thread_local int t_storesBeingRead = 0;
+
+class StoreReadGuard
+{
+public:
+    StoreReadGuard()
+    {
+        if (t_storesBeingRead > 0)
+            CArchive::fail("a settings store inside a settings store");
+        ++t_storesBeingRead;
+    }
+    ~StoreReadGuard() { --t_storesBeingRead; }
+    StoreReadGuard(const StoreReadGuard&) = delete;
+    StoreReadGuard& operator=(const StoreReadGuard&) = delete;
+};
+
 } // namespace
 
 CPropManager::CPropManager()
@@ -190,6 +209,7 @@ void CPropManager::serialize(CArchive& ar)
         return;
     }
 
+    const StoreReadGuard guard;
     clear();
     const quint32 pairs = ar.readCount();
     ar.checkCount(pairs, kMinPairBytes);

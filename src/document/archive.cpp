@@ -17,6 +17,9 @@ constexpr quint16 kClassTag = 0x8000;
 constexpr quint16 kBigObjectTag = 0x7FFF;
 constexpr quint32 kBigClassTag = 0x80000000u;
 constexpr int kMaxClassNameLength = 255;
+// No record of the program nests objects more than a few levels; a file
+// that does is hostile and would otherwise exhaust the stack.
+constexpr int kMaxObjectDepth = 64;
 
 // String lengths: a byte, escalating to u16, u32 and u64 behind 0xFF.
 constexpr quint8 kLengthEscape = 0xFF;
@@ -423,7 +426,7 @@ void CArchive::writeObject(const CSerializable* object)
     const_cast<CSerializable*>(object)->serialize(*this);
 }
 
-CSerializable* CArchive::readObjectRecord(bool* isNew)
+CSerializable* CArchive::readObjectRecord(bool* isNew, ClassCheck accepts)
 {
     *isNew = false;
     const quint16 tag = readU16();
@@ -459,14 +462,22 @@ CSerializable* CArchive::readObjectRecord(bool* isNew)
         } else {
             if (!knownObject)
                 fail("an object reference naming a class");
+            if (accepts && !accepts(knownObject))
+                fail("an object of an unexpected class");
             return knownObject;
         }
     }
 
     std::unique_ptr<CSerializable> object(cls->create());
+    if (accepts && !accepts(object.get()))
+        fail("an object of an unexpected class");
+    if (m_objectDepth >= kMaxObjectDepth)
+        fail("objects nested too deeply");
     m_loadMap.emplace_back(nullptr, object.get());
     ++m_mapCount;
+    ++m_objectDepth;
     object->serialize(*this);
+    --m_objectDepth;
     *isNew = true;
     return object.release();
 }

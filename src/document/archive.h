@@ -138,21 +138,19 @@ public:
     std::unique_ptr<T> readObject()
     {
         bool isNew = false;
-        CSerializable* object = readObjectRecord(&isNew);
-        if (!object)
-            return nullptr;
-        if (!isNew)
+        CSerializable* object = readObjectRecord(&isNew, [](const CSerializable* o) {
+            return dynamic_cast<const T*>(o) != nullptr;
+        });
+        if (object && !isNew)
             fail("an owned object is referenced twice");
-        std::unique_ptr<CSerializable> owned(object);
-        T* typed = dynamic_cast<T*>(object);
-        if (!typed)
-            fail("an object of an unexpected class");
-        owned.release();
-        return std::unique_ptr<T>(typed);
+        return std::unique_ptr<T>(static_cast<T*>(object));
     }
     // Reads an object record, new or a back-reference; *isNew tells which.
-    // Only a new object belongs to the caller.
-    CSerializable* readObjectRecord(bool* isNew);
+    // Only a new object belongs to the caller. `accepts`, when given, vets a
+    // new object's class before its record is read, so a file cannot steer
+    // the reader into a class it does not expect.
+    using ClassCheck = bool (*)(const CSerializable*);
+    CSerializable* readObjectRecord(bool* isNew, ClassCheck accepts = nullptr);
 
     // Object lists: a count, then that many object records in order.
     template <class T>
@@ -221,4 +219,5 @@ private:
     QHash<const CRuntimeClass*, quint16> m_classSchemas;                    // load: schema read with each class
 
     std::vector<qint64> m_openSections; // store: positions of the length words
+    int m_objectDepth = 0;              // load: objects being read inside each other
 };

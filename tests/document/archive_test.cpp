@@ -49,6 +49,22 @@ public:
 };
 OMBRAVELLE_IMPLEMENT_SERIAL(CEmptyItem, 1)
 
+// A chain of nodes, to build files that nest objects arbitrarily deep.
+class CTestNode : public CSerializable
+{
+    OMBRAVELLE_DECLARE_SERIAL(CTestNode)
+public:
+    std::unique_ptr<CTestNode> next;
+    void serialize(CArchive& ar) override
+    {
+        if (ar.isStoring())
+            ar.writeObject(next.get());
+        else
+            next = ar.readObject<CTestNode>();
+    }
+};
+OMBRAVELLE_IMPLEMENT_SERIAL(CTestNode, 1)
+
 class CUnregistered : public CSerializable
 {
     OMBRAVELLE_DECLARE_SERIAL(CUnregistered)
@@ -90,6 +106,7 @@ protected:
         CClassRegistry::add(CTestItem::classInfo);
         CClassRegistry::add(CTestHolder::classInfo);
         CClassRegistry::add(CEmptyItem::classInfo);
+        CClassRegistry::add(CTestNode::classInfo);
     }
 };
 
@@ -428,6 +445,27 @@ TEST_F(ArchiveTest, UnknownClassesAndBadReferencesAreArchiveErrors)
         ar.writeObject(&item);
     });
     load(twice, [](CArchive& ar) { EXPECT_THROW(ar.readObjectList<CTestItem>(), CArchiveError); });
+}
+
+TEST_F(ArchiveTest, DeeplyNestedObjectsAreRefusedWithoutExhaustingTheStack)
+{
+    // Hand-made: a new-class tag, then 100,000 further nodes each opening the next.
+    QByteArray bytes = hex("ffff" "0100" "0900") + "CTestNode";
+    for (int i = 0; i < 100000; ++i)
+        bytes += hex("0180");
+    bytes += hex("0000");
+    load(bytes, [](CArchive& ar) { EXPECT_THROW(ar.readObject<CTestNode>(), CArchiveError); });
+
+    // A short chain, as real records nest, still reads.
+    auto head = std::make_unique<CTestNode>();
+    head->next = std::make_unique<CTestNode>();
+    head->next->next = std::make_unique<CTestNode>();
+    const QByteArray chain = store([&](CArchive& ar) { ar.writeObject(head.get()); });
+    load(chain, [](CArchive& ar) {
+        auto read = ar.readObject<CTestNode>();
+        ASSERT_TRUE(read && read->next && read->next->next);
+        EXPECT_FALSE(read->next->next->next);
+    });
 }
 
 TEST_F(ArchiveTest, EveryTruncationOfAValidStreamFailsCleanly)
