@@ -1,0 +1,155 @@
+#include "application.h"
+
+#include "datapaths.h"
+#include "documentsettings.h"
+#include "messagecatalogue.h"
+#include "notificationbus.h"
+#include "propmanager.h"
+#include "services.h"
+#include "singleinstance.h"
+#include "ui/mainframe.h"
+#include "ui/messagebox.h"
+#include "ui/progresswindow.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTimer>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+constexpr const char* kMaker = "Tessary";
+constexpr const char* kProgramName = "Ombravelle";
+constexpr const char* kResetArgument = "/reset";
+constexpr const char* kQuitAfterVariable = "OMBRAVELLE_QUIT_AFTER_MS";
+constexpr const char* kFileNotFoundKey = "FileNotFound";
+
+// The unattended quit keeps firing: a message box shown before the event
+// loop runs swallows the first quit, the next tick catches the loop itself.
+void startQuitTimer(QApplication& app)
+{
+    bool ok = false;
+    const int afterMs = qEnvironmentVariableIntValue(kQuitAfterVariable, &ok);
+    if (!ok || afterMs <= 0)
+        return;
+    auto* timer = new QTimer(&app);
+    QObject::connect(timer, &QTimer::timeout, &app, [] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (auto* dialog = qobject_cast<QDialog*>(widget); dialog && dialog->isVisible())
+                dialog->done(QDialog::Rejected);
+        }
+        QApplication::closeAllWindows();
+        QCoreApplication::quit();
+    });
+    timer->start(afterMs);
+}
+
+// What a "/reset" start removes: the photo database, the thumbnail cache and
+// the settings, and the folders that held them once they are empty.
+void resetUserData()
+{
+    const QDir database(DataPaths::photoDatabaseFolder());
+    for (const char* name : {DataPaths::kCollectionFile, DataPaths::kMomentsFile, DataPaths::kThumbsFile})
+        QFile::remove(database.filePath(QString::fromLatin1(name)));
+    QFile::remove(DataPaths::settingsFile());
+
+    // rmdir only removes empty folders, which is exactly the rule.
+    QDir().rmdir(DataPaths::photoDatabaseFolder());
+    QDir().rmdir(DataPaths::configFolder());
+    QDir().rmdir(DataPaths::dataFolder());
+}
+
+void seedRandomGenerator()
+{
+    using namespace std::chrono;
+    const auto tick = duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+    std::srand(unsigned(tick));
+}
+
+// The project named on the command line: the first argument that is not an
+// option. Paths start with '/' here, so only '-' marks an option.
+QString projectArgument(const QStringList& arguments)
+{
+    for (const QString& argument : arguments) {
+        if (!argument.startsWith(QLatin1Char('-')))
+            return argument;
+    }
+    return {};
+}
+
+// The running instance has its own working folder: relative project paths
+// are resolved here, before they leave this process.
+QStringList argumentsForHandOver(const QStringList& arguments)
+{
+    QStringList resolved;
+    for (const QString& argument : arguments) {
+        const bool isPath = !argument.isEmpty() && !argument.startsWith(QLatin1Char('-'));
+        resolved << (isPath ? QFileInfo(argument).absoluteFilePath() : argument);
+    }
+    return resolved;
+}
+
+void reportHandOver(const QStringList& arguments)
+{
+    const QByteArray line = "handover: " + arguments.join(QLatin1Char(' ')).toUtf8() + '\n';
+    std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
+    std::fflush(stdout);
+}
+
+} // namespace
+
+int CCollageApp::run(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QCoreApplication::setOrganizationName(QString::fromLatin1(kMaker));
+    QCoreApplication::setApplicationName(QString::fromLatin1(kProgramName));
+    startQuitTimer(app);
+
+    const QStringList arguments = QCoreApplication::arguments().mid(1);
+
+    CSingleInstance instance(CSingleInstance::defaultKey(DataPaths::configFolder()));
+    if (instance.tryHandOver(argumentsForHandOver(arguments)))
+        return kExitOk;
+
+    if (arguments == QStringList{QString::fromLatin1(kResetArgument)}) {
+        resetUserData();
+        return kExitReset;
+    }
+
+    // Claimed before the slow part of start-up so that a second start in the
+    // meantime finds us; its command line waits until the event loop runs.
+    // Without the slot we still run, only hand-overs do not reach us.
+    instance.listen();
+
+    seedRandomGenerator();
+
+    CServices services(DataPaths::settingsFile());
+    registerDocumentSettings(services.settings());
+    installMessageBox(services.catalogue());
+    services.bus().startIdleChecks();
+
+    const QString project = projectArgument(arguments);
+    if (!project.isEmpty() && !QFileInfo(project).isFile()) {
+        services.catalogue().show(QString::fromLatin1(kFileNotFoundKey), MsgStyle::InfoOk);
+        return kExitOpenFailed;
+    }
+
+    CProgressWindow progressWindow(services.progress());
+    CMainFrame frame;
+    frame.setProjectPath(project);
+    QObject::connect(&instance, &CSingleInstance::argumentsReceived, &frame,
+                     [&frame](const QStringList& handedOver) {
+                         reportHandOver(handedOver);
+                         frame.bringToFront();
+                     });
+    frame.show();
+
+    services.settings().save(services.settingsFile());
+    return app.exec();
+}

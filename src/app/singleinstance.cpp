@@ -96,23 +96,23 @@ bool CSingleInstance::listen()
 {
     if (isListening())
         return true;
+    // Listening with restricted access binds elsewhere and renames the socket
+    // over the name, so it would silently take the slot from a live instance:
+    // ask first whether anyone answers.
+    QLocalSocket probe;
+    probe.connectToServer(m_serverName);
+    if (probe.waitForConnected(kConnectTimeoutMs)) {
+        probe.abort();
+        return false;
+    }
+    // Nobody accepts on the name; a socket file there was left by a crash.
+    QLocalServer::removeServer(m_serverName);
+
     delete m_server;
     m_server = new QLocalServer(this);
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
-    if (!m_server->listen(m_serverName)) {
-        if (m_server->serverError() != QAbstractSocket::AddressInUseError)
-            return false;
-        QLocalSocket probe;
-        probe.connectToServer(m_serverName);
-        if (probe.waitForConnected(kConnectTimeoutMs)) {
-            probe.abort();
-            return false;
-        }
-        // Nobody accepts on the name: a crashed instance left its socket file.
-        QLocalServer::removeServer(m_serverName);
-        if (!m_server->listen(m_serverName))
-            return false;
-    }
+    if (!m_server->listen(m_serverName))
+        return false;
     connect(m_server, &QLocalServer::newConnection, this, &CSingleInstance::acceptConnections);
     return true;
 }
