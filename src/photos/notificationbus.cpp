@@ -8,9 +8,8 @@
 
 namespace {
 
-// How long waitForThread blocks on the worker before it looks for hand-overs
-// again; short enough that a blocked worker is served without a felt delay.
-constexpr int kHandOverPollMs = 5;
+// How often waitForThread looks whether the worker has ended.
+constexpr int kThreadEndPollMs = 5;
 
 bool sameName(const QString& a, const QString& b)
 {
@@ -172,6 +171,7 @@ void CNotificationBus::handOver(const CNotifyMessage& message)
     if (m_closed)
         return;
     m_handOvers.append(pending);
+    m_handOverPosted.wakeAll();
     // Not a BlockingQueuedConnection: that wait could not be released by
     // Close, nor served while the user-interface thread waits on this thread.
     QMetaObject::invokeMethod(this, &CNotificationBus::serveHandOvers, Qt::QueuedConnection);
@@ -275,13 +275,18 @@ bool CNotificationBus::waitForThread(QThread* thread, int timeoutMs)
     const QDeadlineTimer deadline(timeoutMs);
     for (;;) {
         serveHandOvers();
-        const qint64 slice = deadline.isForever()
-                                 ? kHandOverPollMs
-                                 : std::min<qint64>(kHandOverPollMs, deadline.remainingTime());
-        if (thread->wait(QDeadlineTimer(slice)))
+        if (thread->wait(QDeadlineTimer(0)))
             return true;
         if (deadline.hasExpired())
             return false;
+        // Woken at once by a new hand-over; the thread's end is only seen by
+        // polling, as QThread signals it through the event loop.
+        const qint64 slice = deadline.isForever()
+                                 ? kThreadEndPollMs
+                                 : std::min<qint64>(kThreadEndPollMs, deadline.remainingTime());
+        QMutexLocker lock(&m_lock);
+        if (m_handOvers.isEmpty())
+            m_handOverPosted.wait(&m_lock, QDeadlineTimer(slice));
     }
 }
 

@@ -144,7 +144,8 @@ public:
 
     // The user-interface thread must not simply block on a worker that may be
     // blocked on the bus. This waits for the thread to end while serving its
-    // synchronous broadcasts. Returns whether it ended within the time.
+    // synchronous broadcasts. Returns whether it ended within the time (a
+    // negative time waits without limit).
     bool waitForThread(QThread* thread, int timeoutMs);
 
     // Diagnostics: wake-ups posted to the user-interface thread so far.
@@ -179,6 +180,7 @@ private:
     // One lock for all of the state below. It is never held while a listener
     // runs, so listeners may call back into the bus freely.
     mutable QMutex m_lock;
+    QWaitCondition m_handOverPosted;
     QWaitCondition m_handOverFinished;
     QHash<QString, QList<CNotifyListener*>> m_listeners; // key: lower-cased channel
     QList<CNotifyMessage> m_queue;
