@@ -2,6 +2,9 @@
 
 #include <QAction>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QStyle>
 #include <QMenuBar>
 #include <QStatusBar>
 
@@ -12,6 +15,19 @@ CMainFrame::CMainFrame(QWidget* parent)
     setCentralWidget(new QWidget(this));
     createMenus();
     statusBar()->showMessage(tr("Ready"));
+    placeOnScreen();
+}
+
+// Until the window remembers its own placement, it takes most of the screen
+// it opens on, centred, so a first start never shows a postage stamp.
+void CMainFrame::placeOnScreen()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    const QSize size(area.width() * kInitialScreenShare / 100, area.height() * kInitialScreenShare / 100);
+    setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size, area));
 }
 
 void CMainFrame::createMenus()

@@ -25,7 +25,10 @@ public:
     void bringToFront();
 
 private:
+    static constexpr int kInitialScreenShare = 80; // percent of the screen's width and height
+
     void createMenus();
+    void placeOnScreen();
 
     QString m_projectPath;
 };
