@@ -73,9 +73,10 @@ void CMessageCatalogue::setMessageBox(MessageBoxFn box)
     m_box = std::move(box);
 }
 
-int CMessageCatalogue::show(const QString& key, unsigned style)
+int CMessageCatalogue::show(const QString& key, unsigned style) { return showText(text(key), style); }
+
+int CMessageCatalogue::showText(const QString& message, unsigned style)
 {
-    const QString message = text(key);
     MessageBoxFn box;
     {
         QMutexLocker lock(&m_mutex);

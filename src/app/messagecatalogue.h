@@ -80,6 +80,9 @@ public:
     // the button pressed. A missing key shows an empty box. User-interface
     // thread only when a real box is installed.
     int show(const QString& key, unsigned style);
+    // Shows a text that is not in the catalogue (the few fixed texts of the
+    // document framework, such as "Unexpected file format.") the same way.
+    int showText(const QString& text, unsigned style);
 
     // Installs the function that shows boxes; an empty function goes back to
     // the headless behaviour.

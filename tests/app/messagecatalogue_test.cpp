@@ -259,6 +259,10 @@ const char* const kCatalogueKeys[] = {
     "MissingPhoto", "UpdateCheckAsk", "Tip::PrinterPage", "DropperNoPrevSel", "PreviewNav", "PreviewNoFiles",
 };
 
+// Messages this program adds for situations the classic set has no words
+// for (a save that failed, a plane whose frame ids are all taken).
+const char* const kOwnKeys[] = {"SaveFailed", "FrameIdsExhausted"};
+
 QByteArray shippedText()
 {
     QFile file(QString::fromLatin1(CMessageCatalogue::kResourcePath));
@@ -278,6 +282,8 @@ TEST(ShippedCatalogue, HoldsEveryKeyOfTheProgramWithText)
     EXPECT_EQ(std::size(kCatalogueKeys), 165u);
     for (const char* key : kCatalogueKeys)
         EXPECT_FALSE(catalogue.text(QString::fromLatin1(key)).isEmpty()) << key;
+    for (const char* key : kOwnKeys)
+        EXPECT_FALSE(catalogue.text(QString::fromLatin1(key)).isEmpty()) << key;
 }
 
 TEST(ShippedCatalogue, HoldsNoKeyTheProgramDoesNotKnow)
@@ -285,6 +291,8 @@ TEST(ShippedCatalogue, HoldsNoKeyTheProgramDoesNotKnow)
     // A misspelt key would load fine and never be found.
     QSet<QString> known;
     for (const char* key : kCatalogueKeys)
+        known.insert(QString::fromLatin1(key).toLower());
+    for (const char* key : kOwnKeys)
         known.insert(QString::fromLatin1(key).toLower());
     CMessageCatalogue catalogue;
     for (const QString& key : catalogue.keys())
