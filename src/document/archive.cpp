@@ -76,6 +76,8 @@ CArchive::CArchive(QIODevice* device, Mode mode)
     m_loadMap.emplace_back(nullptr, nullptr); // index 0 is the null object
     if (isStoring())
         m_buffer.reserve(kBufferSize);
+    else if (!m_device->isSequential())
+        m_deviceSize = m_device->size(); // asked once: every length check needs it
 }
 
 CArchive::~CArchive()
@@ -104,7 +106,7 @@ qint64 CArchive::remaining() const
     const qint64 buffered = m_buffer.size() - m_readPos;
     if (m_device->isSequential())
         return buffered + m_device->bytesAvailable();
-    return m_device->size() - position();
+    return m_deviceSize - position();
 }
 
 void CArchive::checkCount(quint64 count, quint64 minItemBytes) const

@@ -209,7 +209,8 @@ private:
     int m_documentVersion = 0;
     quint16 m_lastSchema = 0;
 
-    QByteArray m_buffer;   // store: pending bytes; load: bytes read ahead
+    qint64 m_deviceSize = 0; // load: size of a seekable device
+    QByteArray m_buffer;     // store: pending bytes; load: bytes read ahead
     qint64 m_readPos = 0;  // load: next unread byte of m_buffer
 
     // One counter numbers classes and objects alike, from 1.
