@@ -1,9 +1,16 @@
 #include "services.h"
 
+#include "collagedoc.h"
+#include "macromanager.h"
 #include "messagecatalogue.h"
+#include "myphotos.h"
 #include "notificationbus.h"
+#include "picdropper.h"
+#include "picinfomanager.h"
+#include "printerchoice.h"
 #include "progress.h"
 #include "propmanager.h"
+#include "undo.h"
 
 namespace {
 CServices* s_current = nullptr;
@@ -36,7 +43,7 @@ private:
     CMessageCatalogue& m_catalogue;
 };
 
-CServices::CServices(const QString& settingsFile)
+CServices::CServices(const QString& settingsFile, const QString& photoFolder)
     : m_settingsFile(settingsFile)
     , m_bus(std::make_unique<CNotificationBus>())
     , m_progress(std::make_unique<CProgress>())
@@ -47,7 +54,21 @@ CServices::CServices(const QString& settingsFile)
     m_settings->load(m_settingsFile);
     m_catalogue = std::make_unique<CMessageCatalogue>();
     m_errorListener = std::make_unique<CErrorMsgListener>(*m_bus, *m_catalogue);
+    registerHistoryClasses();
+    m_macros = std::make_unique<CMacroManager>();
+    m_undo = std::make_unique<CUndo>();
+    m_photos = std::make_unique<CMyPhotos>(*m_settings, *m_catalogue, *m_bus, nullptr, photoFolder);
+    m_dropper = std::make_unique<CPicDropper>(*m_photos, m_bus.get());
+    registerFrameClasses();
+    m_frames = std::make_unique<CPicInfoManager>(m_settings.get(), m_photos.get());
+    m_printer = std::make_unique<CPrinterChoice>();
     s_current = this;
+}
+
+CDocServices CServices::docServices() const
+{
+    return {*m_settings, *m_catalogue, *m_bus, *m_progress, *m_photos, *m_frames,
+            *m_undo,     *m_macros,    *m_dropper, *m_printer};
 }
 
 CServices::~CServices()
@@ -57,8 +78,17 @@ CServices::~CServices()
     m_errorListener.reset();
     m_progress.reset();
     m_catalogue.reset();
+    m_macros.reset();
+    m_undo.reset();
+    m_dropper.reset();
     // Nobody is left to report a failed save to; the previous file stays.
     m_settings->save(m_settingsFile);
+    // Frames go before the photos they count themselves users of, and both
+    // after the settings they no longer need.
+    m_frames.reset();
+    m_printer.reset();
+    m_photos->Save();
+    m_photos.reset();
     m_settings.reset();
     m_bus.reset();
     if (s_current == this)

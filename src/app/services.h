@@ -8,33 +8,49 @@
 
 #include <memory>
 
+class CErrorMsgListener;
+class CMacroManager;
+class CMessageCatalogue;
+class CMyPhotos;
 class CNotificationBus;
+class CPicDropper;
+class CPicInfoManager;
+class CPrinterChoice;
 class CProgress;
 class CPropManager;
-class CMessageCatalogue;
-class CErrorMsgListener;
+class CUndo;
+struct CDocServices;
 
 class CServices
 {
 public:
     // Creates every service in start-up order; the settings store is loaded
-    // from `settingsFile` at once.
-    explicit CServices(const QString& settingsFile);
+    // from `settingsFile` at once. The photo collection keeps its files in
+    // `photoFolder` (the user's photo database folder when empty).
+    explicit CServices(const QString& settingsFile, const QString& photoFolder = {});
     // Closes the bus first, destroys the services in shutdown order (saving
     // the settings store if it changed) and the bus last.
     ~CServices();
     CServices(const CServices&) = delete;
     CServices& operator=(const CServices&) = delete;
 
-    // The live set, or null before start-up and after shutdown. The most
-    // recently created set is the live one.
+    // The live set, or null before start-up and after shutdown.
     static CServices* current();
 
     CNotificationBus& bus() const { return *m_bus; }
     CProgress& progress() const { return *m_progress; }
     CPropManager& settings() const { return *m_settings; }
     CMessageCatalogue& catalogue() const { return *m_catalogue; }
+    CMacroManager& macros() const { return *m_macros; }
+    CUndo& undo() const { return *m_undo; }
+    CMyPhotos& photos() const { return *m_photos; }
+    CPicDropper& dropper() const { return *m_dropper; }
+    CPicInfoManager& frames() const { return *m_frames; }
+    CPrinterChoice& printer() const { return *m_printer; }
     const QString& settingsFile() const { return m_settingsFile; }
+
+    // What the document coordinates, for constructing it.
+    CDocServices docServices() const;
 
 private:
     QString m_settingsFile;
@@ -42,6 +58,11 @@ private:
     std::unique_ptr<CProgress> m_progress;
     std::unique_ptr<CPropManager> m_settings;
     std::unique_ptr<CMessageCatalogue> m_catalogue;
-    // Shows the catalogue message named by each "ErrorMsg" broadcast.
     std::unique_ptr<CErrorMsgListener> m_errorListener;
+    std::unique_ptr<CMacroManager> m_macros;
+    std::unique_ptr<CUndo> m_undo;
+    std::unique_ptr<CMyPhotos> m_photos;
+    std::unique_ptr<CPicDropper> m_dropper;
+    std::unique_ptr<CPicInfoManager> m_frames;
+    std::unique_ptr<CPrinterChoice> m_printer;
 };

@@ -102,6 +102,20 @@ void CPicDropper::announce(const char* event, CPhotoItem* photo)
         m_bus->Broadcast(QString::fromLatin1(Channel::Dropper), QString::fromLatin1(event), photo);
 }
 
+void CPicDropper::RemoveAll()
+{
+    if (m_entries.empty())
+        return;
+    PopulateBatch batch(*this);
+    std::vector<CDropperEntry> entries = std::exchange(m_entries, {});
+    m_currentIndex = 0;
+    for (CDropperEntry& entry : entries) {
+        announce(Event::RemovePhoto, entry.photo);
+        if (entry.photo)
+            entry.photo->releaseUse();
+    }
+}
+
 void CPicDropper::releaseAll()
 {
     // Taken out first: releasing a use may call back into the collection.

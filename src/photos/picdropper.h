@@ -71,6 +71,9 @@ public:
     void EndPopulate();
     int populateDepth() const { return m_populateDepth; }
 
+    // Takes every photo out, in one populate batch, announcing each removal.
+    void RemoveAll();
+
     // Current index (i32), the entry count, then per entry the path and the
     // attribute record. Files below version 20 hold only a list of paths,
     // read with neutral attributes and the current index 0. Loading reads

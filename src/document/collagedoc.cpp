@@ -1,0 +1,272 @@
+#include "collagedoc.h"
+
+#include "documentsettings.h"
+#include "macromanager.h"
+#include "messagecatalogue.h"
+#include "myphotos.h"
+#include "picdropper.h"
+#include "picinfo.h"
+#include "picinfomanager.h"
+#include "printerchoice.h"
+#include "projectfile.h"
+#include "propmanager.h"
+#include "undo.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
+
+namespace {
+
+constexpr const char* kTipPrefix = "tip::";
+constexpr const char* kUntitled = "Untitled";
+constexpr const char* kUnexpectedFormat = "Unexpected file format.";
+
+// Delays of the info-tips shown after a document opens, in milliseconds.
+constexpr int kTipNewProjDelay = 1000;
+constexpr int kTipPhotoBrowseDelay = 3000;
+constexpr int kTipEmailCollageDelay = 4000;
+
+// Visible-planes bit of the printer page segments, hidden whenever a
+// document is opened or saved.
+constexpr quint32 kPageSegmentPlane = 0x2;
+
+COleDate now() { return COleDate::fromDateTime(QDateTime::currentDateTime()); }
+
+} // namespace
+
+CCollageDoc::CCollageDoc(const CDocServices& services)
+    : m_services(services)
+    , m_gridWidth((registerDocumentSettings(services.settings), services.settings), "GridWidth",
+                  "Horizontal grid marker spacing", 1.0f)
+    , m_gridHeight(services.settings, "GridHeight", "Vertical grid marker spacing", 1.0f)
+{
+    m_created = m_lastSaved = now();
+    m_services.bus.Register(this, Channel::Doc);
+}
+
+CCollageDoc::~CCollageDoc() { m_services.bus.Unregister(this, Channel::Doc); }
+
+// ---------------------------------------------------------------------------
+
+void CCollageDoc::setCanvasSize(float width, float height, bool tellViews)
+{
+    if (!(width > 0.0f) || !(height > 0.0f))
+        return;
+    if (width == m_canvasWidth && height == m_canvasHeight)
+        return;
+    m_canvasWidth = width;
+    m_canvasHeight = height;
+    if (tellViews)
+        updateAllViews(DocHint::EverythingChanged);
+}
+
+void CCollageDoc::setCanvasPos(float left, float top, bool tellViews)
+{
+    if (left == m_canvasLeft && top == m_canvasTop)
+        return;
+    m_canvasLeft = left;
+    m_canvasTop = top;
+    if (tellViews)
+        updateAllViews(DocHint::OriginChanged);
+}
+
+QString CCollageDoc::title() const
+{
+    if (m_path.isEmpty())
+        return QString::fromLatin1(kUntitled);
+    QString name = QFileInfo(m_path).fileName();
+    if (name.endsWith(QLatin1String(kExtension), Qt::CaseInsensitive))
+        name.chop(int(qstrlen(kExtension)));
+    return name;
+}
+
+void CCollageDoc::setModified(bool modified)
+{
+    // The quick-start collage is a sample: it never asks to be saved.
+    m_modified = modified && !isQuickStart();
+}
+
+bool CCollageDoc::OnNotify(const CNotifyMessage& message)
+{
+    if (message.event.compare(QLatin1String(Event::HasMods), Qt::CaseInsensitive) != 0)
+        return false;
+    setModified(message.parameter != nullptr);
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+
+void CCollageDoc::addObserver(CDocObserver* observer)
+{
+    if (std::find(m_observers.begin(), m_observers.end(), observer) == m_observers.end())
+        m_observers.push_back(observer);
+}
+
+void CCollageDoc::removeObserver(CDocObserver* observer)
+{
+    m_observers.erase(std::remove(m_observers.begin(), m_observers.end(), observer), m_observers.end());
+}
+
+void CCollageDoc::updateAllViews(int hint, qintptr argument)
+{
+    if (updatesHeld())
+        return;
+    for (CDocObserver* observer : std::vector<CDocObserver*>(m_observers))
+        observer->onDocumentUpdate(hint, argument);
+}
+
+void CCollageDoc::releaseUpdates()
+{
+    if (m_updateHold > 0)
+        --m_updateHold;
+}
+
+void CCollageDoc::setPreviewQuality(int quality, bool repaint)
+{
+    quality = std::clamp(quality, 0, 2);
+    m_previewQuality = quality;
+    m_services.settings.setValue("PreviewQuality", CPropValue::i32(quality));
+    m_services.settings.setValue("HighQuality", CPropValue::boolean(quality == 2));
+    if (repaint) {
+        m_services.frames.invalidateAll();
+        updateAllViews(DocHint::EverythingChanged);
+    }
+}
+
+// ---------------------------------------------------------------------------
+
+void CCollageDoc::resetFields()
+{
+    m_canvasLeft = kDefaultCanvasLeft;
+    m_canvasTop = kDefaultCanvasTop;
+    m_canvasWidth = kDefaultCanvasWidth;
+    m_canvasHeight = kDefaultCanvasHeight;
+    m_description.clear();
+    m_fileVersion = kFileVersion;
+}
+
+void CCollageDoc::clearContents()
+{
+    holdUpdates();
+
+    // The sample photos of the quick-start collage never stay in the user's collection.
+    QStringList samplePaths;
+    if (isQuickStart()) {
+        for (const CDropperEntry& entry : m_services.dropper.entries())
+            samplePaths << entry.path;
+        m_services.dropper.RemoveAll();
+        for (const auto& frame : m_services.frames.frames())
+            if (!frame->photoPath().isEmpty())
+                samplePaths << frame->photoPath();
+    }
+
+    m_services.frames.clear(m_services.frames.canvasSizeMode());
+    m_services.macros.Clear();
+    m_services.undo.Clear();
+    m_services.bus.Withdraw(Channel::Tip);
+    setPreviewQuality(1, false);
+
+    for (const QString& path : samplePaths)
+        m_services.photos.RemovePhoto(path, false);
+
+    resetFields();
+    m_flags = 0;
+    releaseUpdates();
+    updateAllViews(DocHint::ResetView);
+}
+
+void CCollageDoc::newDocument()
+{
+    clearContents();
+    m_path.clear();
+    updateAllViews(DocHint::ReleaseFrameObjects);
+    m_created = m_lastSaved = now();
+    updateAllViews(DocHint::FitToWindow);
+    updateAllViews(DocHint::ReleaseFrameObjects, 1);
+    m_modified = false;
+}
+
+CCollageDoc::OpenResult CCollageDoc::openDocument(const QString& path)
+{
+    switch (CProjectFile::check(path)) {
+    case CProjectFile::Check::NotFound:
+        m_services.catalogue.show("FileNotFound", MsgStyle::InfoOk);
+        return OpenResult::NotFound;
+    case CProjectFile::Check::Corrupt:
+        m_services.catalogue.show("CorruptProject", MsgStyle::InfoOk);
+        return OpenResult::Corrupt;
+    case CProjectFile::Check::Ok:
+        break;
+    }
+
+    updateAllViews(DocHint::ReleaseFrameObjects);
+    holdUpdates();
+    m_services.frames.holdRedraw();
+
+    clearContents();
+    const CProjectFile::ReadResult read = CProjectFile::read(*this, path);
+
+    if (read == CProjectFile::ReadResult::Ok) {
+        m_path = QFileInfo(path).absoluteFilePath();
+        if (QFileInfo(path).fileName() == QLatin1String(kQuickStartFileName)) {
+            m_flags |= QuickStartFlag;
+            m_services.settings.setValue("HighQuality", CPropValue::boolean(true));
+        }
+    }
+    m_services.frames.setVisiblePlanes(kPageSegmentPlane, 0);
+    m_services.frames.releaseRedraw();
+    releaseUpdates();
+
+    if (read != CProjectFile::ReadResult::Ok) {
+        // The newer-version case has told the user already, through the bus.
+        if (read == CProjectFile::ReadResult::FormatError)
+            m_services.catalogue.showText(QString::fromLatin1(kUnexpectedFormat), MsgStyle::ErrorOk);
+        clearContents();
+        m_path.clear();
+        m_modified = false;
+        updateAllViews(DocHint::EverythingChanged);
+        return read == CProjectFile::ReadResult::NewerVersion ? OpenResult::NewerVersion : OpenResult::FormatError;
+    }
+
+    updateAllViews(DocHint::EverythingChanged);
+    updateAllViews(DocHint::ReleaseFrameObjects, 1);
+    updateAllViews(DocHint::SelectionGeometry);
+
+    if (isQuickStart())
+        m_services.bus.Broadcast(Channel::Tip, "Tip::NewProj", nullptr, true, kTipNewProjDelay);
+    else if (isTemplate())
+        m_services.bus.Broadcast(Channel::Tip, "Tip::PhotoBrowse", nullptr, true, kTipPhotoBrowseDelay);
+    if (isQuickStart() || isTemplate())
+        updateAllViews(DocHint::FitToWindow);
+    m_services.bus.Broadcast(Channel::Tip, "Tip::EmailCollage", nullptr, true, kTipEmailCollageDelay);
+
+    m_fileVersion = kFileVersion;
+    m_modified = false;
+    return OpenResult::Opened;
+}
+
+CCollageDoc::SaveResult CCollageDoc::saveDocument(const QString& path)
+{
+    m_services.frames.setVisiblePlanes(kPageSegmentPlane, 0);
+    const COleDate previousSave = m_lastSaved;
+    m_lastSaved = now();
+    if (!CProjectFile::write(*this, path)) {
+        m_lastSaved = previousSave;
+        m_services.catalogue.show("SaveFailed", MsgStyle::ErrorOk);
+        return SaveResult::Failed;
+    }
+    m_path = QFileInfo(path).absoluteFilePath();
+    m_fileVersion = kFileVersion;
+    m_modified = false;
+    return SaveResult::Saved;
+}
+
+void CCollageDoc::bringBackInfoTips()
+{
+    for (const QString& name : m_services.settings.names())
+        if (name.startsWith(QLatin1String(kTipPrefix)))
+            m_services.settings.setValue(name, CPropValue::boolean(true));
+    if (!m_settingsFile.isEmpty())
+        m_services.settings.save(m_settingsFile);
+}

@@ -1,0 +1,188 @@
+#pragma once
+// The one collage document: canvas geometry, description and dates, the
+// document flags and file version, and the settings it binds. It does not
+// own the frames, dropper, undo history, macros or printer choice — those
+// are process-wide services it coordinates: it clears them when a document
+// closes and has them stream themselves when it saves and loads.
+//
+// Created once; new and open only change its contents. User-interface
+// thread only.
+
+#include "notificationbus.h"
+#include "oledate.h"
+#include "propbinding.h"
+
+#include <QString>
+
+#include <vector>
+
+class CMessageCatalogue;
+class CMyPhotos;
+class CPicDropper;
+class CPicInfoManager;
+class CPrinterChoice;
+class CProgress;
+class CPropManager;
+class CUndo;
+class CMacroManager;
+
+// The numbered hints the document sends its views.
+namespace DocHint {
+inline constexpr int Generic = 0;
+inline constexpr int EverythingChanged = 3;
+inline constexpr int OriginChanged = 4;
+inline constexpr int CenterView = 5;
+inline constexpr int ResetView = 6;
+inline constexpr int RegionChanged = 7;
+inline constexpr int ReleaseFrameObjects = 8;
+inline constexpr int FitToWindow = 10;
+inline constexpr int OverlayChanged = 11;
+inline constexpr int SelectionGeometry = 12;
+inline constexpr int ZoomChanged = 13;
+} // namespace DocHint
+
+class CDocObserver
+{
+public:
+    virtual ~CDocObserver() = default;
+    virtual void onDocumentUpdate(int hint, qintptr argument) = 0;
+};
+
+// The services the document coordinates; all outlive it.
+struct CDocServices
+{
+    CPropManager& settings;
+    CMessageCatalogue& catalogue;
+    CNotificationBus& bus;
+    CProgress& progress;
+    CMyPhotos& photos;
+    CPicInfoManager& frames;
+    CUndo& undo;
+    CMacroManager& macros;
+    CPicDropper& dropper;
+    CPrinterChoice& printer;
+};
+
+class CCollageDoc : public CNotifyListener
+{
+public:
+    static constexpr quint16 kFileVersion = 23;
+    static constexpr float kDefaultCanvasLeft = 0.1f;
+    static constexpr float kDefaultCanvasTop = 0.1f;
+    static constexpr float kDefaultCanvasWidth = 10.0f;
+    static constexpr float kDefaultCanvasHeight = 7.5f;
+    static constexpr const char* kQuickStartFileName = "QuickStart.Collage";
+    static constexpr const char* kExtension = ".Collage";
+
+    enum Flag : quint16 {
+        TemplateFlag = 0x1,
+        QuickStartFlag = 0x2,
+        HasMacrosFlag = 0x4,
+        SpecialSaveFlag = 0x8,
+    };
+
+    enum class OpenResult { Opened, NotFound, Corrupt, NewerVersion, FormatError };
+    enum class SaveResult { Saved, Failed };
+
+    // Registers the document's settings (counting this start of the
+    // program) and listens on the "Doc" channel.
+    explicit CCollageDoc(const CDocServices& services);
+    ~CCollageDoc() override;
+    CCollageDoc(const CCollageDoc&) = delete;
+    CCollageDoc& operator=(const CCollageDoc&) = delete;
+
+    const CDocServices& services() const { return m_services; }
+
+    // --- Canvas
+    float canvasLeft() const { return m_canvasLeft; }
+    float canvasTop() const { return m_canvasTop; }
+    float canvasWidth() const { return m_canvasWidth; }
+    float canvasHeight() const { return m_canvasHeight; }
+    // Non-positive sizes are refused: the canvas always has an area.
+    void setCanvasSize(float width, float height, bool tellViews = true);
+    void setCanvasPos(float left, float top, bool tellViews = true);
+
+    // --- Description, dates, flags
+    const QString& description() const { return m_description; }
+    void setDescription(const QString& text) { m_description = text; }
+    const COleDate& created() const { return m_created; }
+    const COleDate& lastSaved() const { return m_lastSaved; }
+    quint16 fileVersion() const { return m_fileVersion; }
+    quint16 flags() const { return m_flags; }
+    void setFlags(quint16 flags) { m_flags = flags; }
+    bool isTemplate() const { return m_flags & TemplateFlag; }
+    bool isQuickStart() const { return m_flags & QuickStartFlag; }
+
+    // --- Path and modified state
+    const QString& path() const { return m_path; }
+    void setPath(const QString& path) { m_path = path; }
+    // The file name without ".Collage", or "Untitled".
+    QString title() const;
+    bool isModified() const { return m_modified; }
+    void setModified(bool modified);
+
+    // --- View updates
+    void addObserver(CDocObserver* observer);
+    void removeObserver(CDocObserver* observer);
+    // Tells every view, unless updates are held.
+    void updateAllViews(int hint, qintptr argument = 0);
+    void holdUpdates() { ++m_updateHold; }
+    void releaseUpdates();
+    bool updatesHeld() const { return m_updateHold > 0; }
+
+    int previewQuality() const { return m_previewQuality; }
+    // 0 fast, 1 good, 2 very high (which also turns on HighQuality).
+    void setPreviewQuality(int quality, bool repaint);
+
+    bool templateSaveMode() const { return m_templateSaveMode; }
+    void setTemplateSaveMode(bool on) { m_templateSaveMode = on; }
+
+    float gridWidth() const { return m_gridWidth.get(); }
+    float gridHeight() const { return m_gridHeight.get(); }
+
+    // --- Document steps
+    void newDocument();
+    // Checks the file before anything is cleared: a missing or corrupt file
+    // leaves the current document as it is. Shows its own messages.
+    OpenResult openDocument(const QString& path);
+    // Writes the project to `path` through a temporary file: a failed save
+    // leaves the previous file intact, shows "SaveFailed" and keeps the
+    // document modified.
+    SaveResult saveDocument(const QString& path);
+    void clearContents();
+
+    // Sets every "tip::" setting back to true and saves the settings.
+    void bringBackInfoTips();
+
+    // The settings store's file, for the saves the document triggers.
+    void setSettingsFile(const QString& path) { m_settingsFile = path; }
+
+    bool OnNotify(const CNotifyMessage& message) override;
+
+private:
+    friend class CProjectFile;
+    void resetFields();
+
+    CDocServices m_services;
+    QString m_settingsFile;
+
+    float m_canvasLeft = kDefaultCanvasLeft;
+    float m_canvasTop = kDefaultCanvasTop;
+    float m_canvasWidth = kDefaultCanvasWidth;
+    float m_canvasHeight = kDefaultCanvasHeight;
+    QString m_description;
+    COleDate m_created;
+    COleDate m_lastSaved;
+    quint16 m_fileVersion = kFileVersion;
+    quint16 m_flags = 0;
+    bool m_modified = false;
+    int m_updateHold = 1; // start-up releases it once the window is shown
+    bool m_templateSaveMode = false;
+    int m_previewQuality = 0;
+    QString m_path;
+
+    CFloatProp m_gridWidth;
+    CFloatProp m_gridHeight;
+
+    std::vector<CDocObserver*> m_observers;
+};
