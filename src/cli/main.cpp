@@ -1,5 +1,7 @@
 // collage-cli: the editor's core without a window, for scripts and tests.
-#include <QCoreApplication>
+#include "photoscommands.h"
+
+#include <QGuiApplication>
 #include <QTextStream>
 
 namespace {
@@ -7,9 +9,14 @@ namespace {
 constexpr const char* kUsage =
     "usage: collage-cli <command> [arguments]\n"
     "\n"
-    "Makes and exports collages without a window.\n"
+    "Works on the same photo collection, settings and projects as the editor,\n"
+    "without a window.\n"
     "\n"
-    "  --help            show this text\n";
+    "  photos refresh FOLDER...   add the photos found in the folders to the collection\n"
+    "                             and hide those whose files have gone\n"
+    "  photos list [--json]       every photo of the collection, oldest first\n"
+    "  photos moments [--json]    the Photo Moments and their photos\n"
+    "  --help                     show this text\n";
 
 } // namespace
 
@@ -17,13 +24,16 @@ int main(int argc, char** argv)
 {
     // Never needs a display, whatever the environment says.
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    QCoreApplication app(argc, argv);
+    QGuiApplication app(argc, argv);
+    QTextStream out(stdout);
     QTextStream err(stderr);
-    const QStringList args = app.arguments();
-    if (args.size() < 2 || args[1] == "--help" || args[1] == "-h") {
-        QTextStream(stdout) << kUsage;
-        return args.size() < 2 ? 2 : 0;
+    const QStringList args = app.arguments().mid(1);
+    if (args.isEmpty() || args[0] == "--help" || args[0] == "-h") {
+        out << kUsage;
+        return args.isEmpty() ? 2 : 0;
     }
-    err << "collage-cli: unknown command \"" << args[1] << "\"\n" << kUsage;
+    if (args[0] == "photos")
+        return runPhotosCommand(args.mid(1), out, err);
+    err << "collage-cli: unknown command \"" << args[0] << "\"\n" << kUsage;
     return 2;
 }
