@@ -4,6 +4,10 @@
 #include "projectfiletestsupport.h"
 
 #include "crc32.h"
+#include "myphotos.h"
+#include "photoitem.h"
+#include "picinfo.h"
+#include "picinfomanager.h"
 #include "printerchoice.h"
 
 #include <QFile>
@@ -280,6 +284,69 @@ TEST_F(ProjectFile, SavingLeavesNoTemporaryFileBehind)
 {
     ASSERT_EQ(doc->saveDocument(path("clean.Collage")), CCollageDoc::SaveResult::Saved);
     EXPECT_EQ(QDir(home.path()).entryList(QDir::Files | QDir::Hidden), QStringList({"clean.Collage"}));
+}
+
+} // namespace
+
+namespace {
+
+// A frame on the canvas showing the photo at `file`, whose reduced copy and
+// thumbnail the collection holds in memory.
+CPhotoItem* addFrameWithPhoto(CServices& services, const QString& file, QColor colour)
+{
+    QImage original(80, 60, QImage::Format_RGB32);
+    original.fill(colour);
+    EXPECT_TRUE(original.save(file, "JPEG"));
+    CPhotoItem* photo = services.photos().FindPhoto(file, true);
+    EXPECT_NE(photo, nullptr);
+    QImage reduced(50, 40, QImage::Format_RGB32);
+    reduced.fill(colour);
+    photo->setWorkingCopy(reduced);
+    photo->setThumbnail(reduced.scaled(16, 12));
+
+    auto frame = std::make_unique<CPicInfo>();
+    frame->setId(*services.frames().newFrameId(1));
+    CPicInfo& placed = services.frames().appendFrame(std::move(frame));
+    placed.setFramePos(1.0f, 1.0f);
+    placed.setFrameSize(4.0f, 3.0f);
+    placed.setPhoto(photo);
+    return photo;
+}
+
+TEST_F(ProjectFile, KeepsCopiesOfItsPhotosThatDrawThemWhenTheOriginalsAreGone)
+{
+    const QString photoFile = path("Beach Day.jpg");
+    addFrameWithPhoto(*services, photoFile, Qt::red);
+    const auto sections = parseSections(saveAndRead("copies.Collage"));
+    const QByteArray thumbnail = sections[3].content;
+    EXPECT_EQ(thumbnail.left(4).toHex(), QByteArray("0100" "0100")); // one photo, a list of one
+
+    restart();
+    ASSERT_TRUE(QFile::remove(photoFile));
+    ASSERT_EQ(doc->openDocument(path("copies.Collage")), CCollageDoc::OpenResult::Opened);
+    CPhotoItem* photo = services->photos().FindPhoto(photoFile);
+    ASSERT_NE(photo, nullptr);
+    EXPECT_EQ(photo->workingCopy().size(), QSize(50, 40));
+    EXPECT_EQ(photo->thumbnail().size(), QSize(16, 12));
+    const QRgb centre = photo->workingCopy().pixel(25, 20);
+    EXPECT_GT(qRed(centre), 200);
+    EXPECT_LT(qGreen(centre), 60);
+}
+
+TEST_F(ProjectFile, ClosingTheQuickStartCollageTakesItsPhotosOutOfTheCollection)
+{
+    const QString photoFile = path("sample.jpg");
+    addFrameWithPhoto(*services, photoFile, Qt::blue);
+    ASSERT_EQ(doc->saveDocument(path(CCollageDoc::kQuickStartFileName)), CCollageDoc::SaveResult::Saved);
+    restart();
+    ASSERT_EQ(doc->openDocument(path(CCollageDoc::kQuickStartFileName)), CCollageDoc::OpenResult::Opened);
+    CPhotoItem* photo = services->photos().FindPhoto(photoFile);
+    ASSERT_NE(photo, nullptr);
+    EXPECT_TRUE(photo->isInUse());
+
+    doc->newDocument();
+    photo = services->photos().FindPhoto(photoFile);
+    EXPECT_TRUE(photo == nullptr || photo->isHidden());
 }
 
 } // namespace
