@@ -1,6 +1,7 @@
 // The "Dropper" section's record: the tray's entries with their image
 // attributes, in the current form and in the paths-only form of older files.
 
+#include "archivebytes.h"
 #include "messagecatalogue.h"
 #include "myphotos.h"
 #include "notificationbus.h"
@@ -21,56 +22,14 @@
 
 namespace {
 
-constexpr int kCurrentVersion = 23;
+using ArchiveBytes::f32;
+using ArchiveBytes::kCurrentVersion;
+using ArchiveBytes::load;
+using ArchiveBytes::store;
+using ArchiveBytes::u32;
+using ArchiveBytes::wide;
+
 constexpr int kLastPathsOnlyVersion = 19;
-
-QByteArray store(const std::function<void(CArchive&)>& write, int version = kCurrentVersion)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    CArchive ar(&buffer, CArchive::Mode::Store);
-    ar.setDocumentVersion(version);
-    write(ar);
-    ar.flush();
-    return bytes;
-}
-
-qint64 load(QByteArray bytes, const std::function<void(CArchive&)>& read, int version = kCurrentVersion)
-{
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::ReadOnly);
-    CArchive ar(&buffer, CArchive::Mode::Load);
-    ar.setDocumentVersion(version);
-    read(ar);
-    return ar.remaining();
-}
-
-QByteArray wide(const QString& text)
-{
-    EXPECT_LT(text.size(), 0xFF);
-    QByteArray bytes("\xFF\xFE\xFF", 3);
-    bytes.append(char(text.size()));
-    for (QChar c : text) {
-        bytes.append(char(c.unicode() & 0xFF));
-        bytes.append(char(c.unicode() >> 8));
-    }
-    return bytes;
-}
-
-QByteArray u32(quint32 v)
-{
-    QByteArray bytes(4, '\0');
-    qToLittleEndian(v, bytes.data());
-    return bytes;
-}
-
-QByteArray f32(float v)
-{
-    quint32 bits;
-    std::memcpy(&bits, &v, 4);
-    return u32(bits);
-}
 
 CPicInfoAttr attributes(float alpha, float brightness, float contrast, float gamma, CCanvasRect rect,
                         const QString& description, const QString& link)
