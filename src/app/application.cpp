@@ -1,7 +1,7 @@
 #include "application.h"
 
+#include "collagedoc.h"
 #include "datapaths.h"
-#include "documentsettings.h"
 #include "messagecatalogue.h"
 #include "notificationbus.h"
 #include "propmanager.h"
@@ -28,7 +28,6 @@ constexpr const char* kMaker = "Tessary";
 constexpr const char* kProgramName = "Ombravelle";
 constexpr const char* kResetArgument = "/reset";
 constexpr const char* kQuitAfterVariable = "OMBRAVELLE_QUIT_AFTER_MS";
-constexpr const char* kFileNotFoundKey = "FileNotFound";
 
 // The unattended quit keeps firing: a message box shown before the event
 // loop runs swallows the first quit, the next tick catches the loop itself.
@@ -130,25 +129,38 @@ int CCollageApp::run(int argc, char** argv)
     seedRandomGenerator();
 
     CServices services(DataPaths::settingsFile());
-    registerDocumentSettings(services.settings());
     installMessageBox(services.catalogue());
     services.bus().startIdleChecks();
-
-    const QString project = projectArgument(arguments);
-    if (!project.isEmpty() && !QFileInfo(project).isFile()) {
-        services.catalogue().show(QString::fromLatin1(kFileNotFoundKey), MsgStyle::InfoOk);
-        return kExitOpenFailed;
-    }
-
     CProgressWindow progressWindow(services.progress());
+
+    // The document registers its settings, counting this start.
+    CCollageDoc doc(services.docServices());
+    doc.setSettingsFile(services.settingsFile());
+
+    // A project that cannot be opened ends the start without a window; the
+    // document has said why.
+    const QString project = projectArgument(arguments);
+    if (!project.isEmpty() && doc.openDocument(project) != CCollageDoc::OpenResult::Opened)
+        return kExitOpenFailed;
+
     CMainFrame frame;
-    frame.setProjectPath(project);
+    frame.setProjectPath(doc.path());
     QObject::connect(&instance, &CSingleInstance::argumentsReceived, &frame,
-                     [&frame](const QStringList& handedOver) {
+                     [&frame, &doc](const QStringList& handedOver) {
                          reportHandOver(handedOver);
+                         // Unsaved work is never replaced behind the user's back.
+                         const QString handedProject = projectArgument(handedOver);
+                         if (!handedProject.isEmpty() && !doc.isModified()
+                             && doc.openDocument(handedProject) == CCollageDoc::OpenResult::Opened)
+                             frame.setProjectPath(doc.path());
                          frame.bringToFront();
                      });
     frame.show();
+    doc.releaseUpdates();
+    doc.updateAllViews(DocHint::SelectionGeometry);
+    doc.updateAllViews(DocHint::FitToWindow);
+    doc.updateAllViews(DocHint::ReleaseFrameObjects, 1);
+    doc.setModified(false);
 
     services.settings().save(services.settingsFile());
     return app.exec();

@@ -2,6 +2,7 @@
 // a temporary home, and the pieces it is built from (services, progress,
 // single-instance slot) driven in-process.
 
+#include "collagedoc.h"
 #include "datapaths.h"
 #include "messagecatalogue.h"
 #include "notificationbus.h"
@@ -291,8 +292,19 @@ TEST_F(ProgramStart, AProjectThatDoesNotExistEndsTheStartWithoutAMainWindow)
 TEST_F(ProgramStart, AProjectThatExistsStartsNormally)
 {
     const QString project = m_home.path() + "/Present.Collage";
-    writeFile(project);
+    {
+        CServices services(m_home.path() + "/elsewhere.DAT", m_home.path() + "/elsewhere");
+        CCollageDoc doc(services.docServices());
+        ASSERT_EQ(doc.saveDocument(project), CCollageDoc::SaveResult::Saved);
+    }
     EXPECT_EQ(runToEnd({project}, kShortRunMs), 0);
+}
+
+TEST_F(ProgramStart, ADamagedProjectEndsTheStartWithoutAMainWindow)
+{
+    const QString project = m_home.path() + "/Damaged.Collage";
+    writeFile(project);
+    EXPECT_EQ(runToEnd({project}, kShortRunMs), kExitOpenFailed);
 }
 
 // ---------------------------------------------------------------------------
@@ -325,8 +337,15 @@ TEST_F(ServicesTest, ComeAndGoTwiceWithCurrentFollowingTheLiveSet)
 
 TEST_F(ServicesTest, AnUnchangedStoreLeavesTheSettingsFileAlone)
 {
+    { CServices services(DataPaths::settingsFile()); } // registers the services' settings
+    QFile file(DataPaths::settingsFile());
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    const QDateTime longAgo(QDate(2001, 1, 1), QTime(0, 0));
+    ASSERT_TRUE(file.setFileTime(longAgo, QFileDevice::FileModificationTime));
+    file.close();
+
     { CServices services(DataPaths::settingsFile()); }
-    EXPECT_FALSE(QFile::exists(DataPaths::settingsFile()));
+    EXPECT_EQ(QFileInfo(DataPaths::settingsFile()).lastModified(), longAgo);
 }
 
 TEST_F(ServicesTest, AnErrorMsgBroadcastShowsTheCatalogueMessageOfItsKey)
