@@ -158,3 +158,22 @@ void CPhotoItem::serialize(CArchive& ar)
         m_quarterTurns = ar.readU16();
     }
 }
+
+void CPhotoItem::recordDecoded(bool hasTransparency, float pixelWidth, float pixelHeight)
+{
+    bool changed = setFlag(kFlagInvalid, false);
+    changed |= setFlag(kFlagHasTransparency, hasTransparency);
+    if (m_pixelWidth != pixelWidth || m_pixelHeight != pixelHeight) {
+        m_pixelWidth = pixelWidth;
+        m_pixelHeight = pixelHeight;
+        changed = true;
+    }
+    if (changed && m_owner)
+        m_owner->markDirty();
+}
+
+void CPhotoItem::recordUndecodable()
+{
+    if (setFlag(kFlagInvalid, true) && m_owner)
+        m_owner->markDirty();
+}

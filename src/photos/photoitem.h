@@ -114,6 +114,13 @@ public:
 
     // Cached pictures; not stored. The full image and working copy are the
     // imaging layer's, the thumbnail and preview the thumbnail cache's.
+    // The imaging layer's record of a decode of the file: it decodes, with or
+    // without an alpha channel, at this pixel size after the quarter turns
+    // (clears the invalid bit); or it does not decode (sets it). The
+    // collection is told when a stored field changes.
+    void recordDecoded(bool hasTransparency, float pixelWidth, float pixelHeight);
+    void recordUndecodable();
+
     const QImage& thumbnail() const { return m_thumbnail; }
     void setThumbnail(const QImage& image) { m_thumbnail = image; }
     const QImage& preview() const { return m_preview; }

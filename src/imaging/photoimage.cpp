@@ -1,0 +1,236 @@
+#include "photoimage.h"
+
+#include "fitrect.h"
+#include "myphotos.h"
+#include "photoitem.h"
+
+#include <QFile>
+#include <QImageReader>
+#include <QMutexLocker>
+#include <QTransform>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr int kQuarterTurnDegrees = 90;
+// A photo may take this much memory decoded (a 16,000-pixel square); Qt's
+// own default would refuse photos above about 64 megapixels. Anything
+// larger is refused like a damaged file.
+constexpr int kWholeDecodeLimitMiB = 1024;
+constexpr int kTurnsPerCircle = 4;
+const QByteArray kJpegFormat = QByteArrayLiteral("jpeg");
+
+// A read-only file that notices when its reader asks for bytes beyond the
+// end. Qt's JPEG decoder answers a file cut short by inventing an end
+// marker and grey-filling the rest; this is how that is told apart from a
+// whole file, where the decoder stops at the real end marker.
+class EndWatchingFile : public QIODevice
+{
+public:
+    explicit EndWatchingFile(const QString& path)
+        : m_file(path)
+    {
+    }
+
+    bool openForReading()
+    {
+        return m_file.open(QIODevice::ReadOnly) && QIODevice::open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    }
+
+    // From now on, a read that finds nothing left counts.
+    void watch() { m_watching = true; }
+    bool ranOut() const { return m_ranOut; }
+
+    qint64 size() const override { return m_file.size(); }
+    bool seek(qint64 pos) override { return QIODevice::seek(pos) && m_file.seek(pos); }
+
+protected:
+    qint64 readData(char* data, qint64 maxSize) override
+    {
+        const qint64 count = m_file.read(data, maxSize);
+        if (count <= 0 && maxSize > 0 && m_watching)
+            m_ranOut = true;
+        return count;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    QFile m_file;
+    bool m_watching = false;
+    bool m_ranOut = false;
+};
+
+int normalisedTurns(int quarterTurns)
+{
+    const int turns = quarterTurns % kTurnsPerCircle;
+    return turns < 0 ? turns + kTurnsPerCircle : turns;
+}
+
+QImage turnedBy(const QImage& image, int quarterTurns)
+{
+    QImage turned = image;
+    RotateQuarterTurns(&turned, nullptr, 0, quarterTurns);
+    return turned;
+}
+
+// Bitmaps this program makes are premultiplied ARGB.
+QImage asOwnBitmap(QImage image)
+{
+    image.convertTo(QImage::Format_ARGB32_Premultiplied);
+    return image;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// PhotoDecoder
+
+namespace PhotoDecoder {
+
+QSize fittedSize(QSize fullSize, QSize box)
+{
+    if (fullSize.width() <= box.width() && fullSize.height() <= box.height())
+        return fullSize;
+    QRectF fitted(QPointF(0, 0), QSizeF(fullSize));
+    FitRect(fitted, QRectF(QPointF(0, 0), QSizeF(box)),
+            FitOption::KeepInside | FitOption::MinimumSizeOne | FitOption::Centred);
+    return QSize(std::max(1, int(std::lround(fitted.width()))), std::max(1, int(std::lround(fitted.height()))));
+}
+
+std::optional<CDecodedPhoto> decode(const QString& path, QSize fitInside)
+{
+    EndWatchingFile file(path);
+    if (!file.openForReading())
+        return std::nullopt;
+    QImageReader reader(&file);
+    reader.setAutoTransform(true);
+    reader.setAllocationLimit(kWholeDecodeLimitMiB);
+    const bool jpeg = reader.format() == kJpegFormat;
+    // Orientations 5 to 8 store the picture on its side; the decoder's
+    // sizes are the stored ones.
+    const bool sideways = reader.transformation().testFlag(QImageIOHandler::TransformationRotate90);
+    const QSize storedSize = reader.size();
+    QSize fullSize = storedSize.isValid() ? (sideways ? storedSize.transposed() : storedSize) : QSize();
+
+    const bool fitting = fitInside.isValid();
+    if (jpeg && fitting && fullSize.isValid()) {
+        const QSize target = fittedSize(fullSize, fitInside);
+        // The decoder picks the smallest DCT scale at or above the size and
+        // smooth-scales the rest of the way.
+        if (target != fullSize)
+            reader.setScaledSize(sideways ? target.transposed() : target);
+    }
+
+    file.watch();
+    QImage image = reader.read();
+    if (image.isNull() || (jpeg && file.ranOut()))
+        return std::nullopt;
+    if (!fullSize.isValid())
+        fullSize = image.size(); // this decoder could not tell the size before decoding
+
+    CDecodedPhoto decoded;
+    decoded.fullSize = fullSize;
+    decoded.hasTransparency = image.hasAlphaChannel();
+    image.convertTo(decoded.hasTransparency ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+    if (fitting) {
+        const QSize target = fittedSize(fullSize, fitInside);
+        if (image.size() != target)
+            image = image.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
+    if (image.isNull())
+        return std::nullopt; // the conversion or the scaling ran out of memory
+    decoded.image = image;
+    return decoded;
+}
+
+} // namespace PhotoDecoder
+
+// ---------------------------------------------------------------------------
+// Quarter turns
+
+void RotateQuarterTurns(QImage* image, QRectF* rect, int from, int to)
+{
+    const int turns = (to - from) % kTurnsPerCircle;
+    if (turns == 0)
+        return;
+    const int clockwise = normalisedTurns(turns);
+    if (image && !image->isNull()) {
+        // Exact right angles: Qt moves the pixels without resampling.
+        *image = image->transformed(QTransform().rotate(clockwise * kQuarterTurnDegrees));
+    }
+    if (rect && clockwise % 2 != 0)
+        rect->setSize(rect->size().transposed());
+}
+
+// ---------------------------------------------------------------------------
+// CPhotoImage
+
+CPhotoImage::CPhotoImage(CMyPhotos& photos)
+    : m_photos(photos)
+{
+}
+
+QImage CPhotoImage::LoadFullImage(CPhotoItem& photo, bool forceReload, bool turned)
+{
+    if (forceReload || photo.fullImage().isNull()) {
+        photo.setFullImage(QImage()); // let go of the old one before decoding the new
+        photo.setFullImage(loadUpright(photo, QSize()));
+    }
+    return turned ? turnedBy(photo.fullImage(), photo.quarterTurns()) : photo.fullImage();
+}
+
+QImage CPhotoImage::GetWorkingCopy(CPhotoItem& photo, bool force)
+{
+    if (!photo.workingCopy().isNull()) {
+        if (!force && !photo.isWorkingCopyDirty())
+            return photo.workingCopy();
+        if (photo.isMissing())
+            return photo.workingCopy();
+    }
+
+    const QSize box(kWorkingCopyMaxSide, kWorkingCopyMaxSide);
+    const QImage upright = (force || photo.fullImage().isNull()) ? loadUpright(photo, box) : photo.fullImage();
+    const QSize size = PhotoDecoder::fittedSize(upright.size(), box);
+    // Scaled before it is converted, so a full image is not copied whole.
+    QImage copy = upright.size() == size ? upright : upright.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    copy = asOwnBitmap(copy);
+    RotateQuarterTurns(&copy, nullptr, 0, photo.quarterTurns());
+    photo.setWorkingCopy(copy);
+    photo.setFullImage(QImage());
+    return copy;
+}
+
+QImage CPhotoImage::loadUpright(CPhotoItem& photo, QSize fitInside)
+{
+    if (!m_photos.CheckFile(photo))
+        return lastSeenImage(photo);
+    const std::optional<CDecodedPhoto> decoded = PhotoDecoder::decode(photo.path(), fitInside);
+    if (!decoded) {
+        photo.recordUndecodable();
+        return m_photos.invalidPlaceholder(); // shared until written to, so the caller's own
+    }
+    const bool sideways = normalisedTurns(photo.quarterTurns()) % 2 != 0;
+    const QSize turnedSize = sideways ? decoded->fullSize.transposed() : decoded->fullSize;
+    photo.recordDecoded(decoded->hasTransparency, float(turnedSize.width()), float(turnedSize.height()));
+    return decoded->image;
+}
+
+QImage CPhotoImage::lastSeenImage(const CPhotoItem& photo)
+{
+    // The photo's cached pictures are held turned; the caller wants the
+    // picture as the file would give it.
+    if (!photo.workingCopy().isNull())
+        return turnedBy(photo.workingCopy(), -photo.quarterTurns());
+    if (!photo.preview().isNull())
+        return turnedBy(photo.preview(), -photo.quarterTurns());
+    QImage thumbnail;
+    {
+        QMutexLocker lock(&m_photos.mutex());
+        thumbnail = photo.thumbnail();
+    }
+    if (!thumbnail.isNull())
+        return turnedBy(thumbnail, -photo.quarterTurns());
+    return m_photos.invalidPlaceholder();
+}
