@@ -10,6 +10,7 @@
 #include "printerchoice.h"
 #include "progress.h"
 #include "propmanager.h"
+#include "selection.h"
 #include "undo.h"
 
 namespace {
@@ -57,10 +58,16 @@ CServices::CServices(const QString& settingsFile, const QString& photoFolder)
     registerHistoryClasses();
     m_macros = std::make_unique<CMacroManager>();
     m_undo = std::make_unique<CUndo>();
+    m_undo->setBus(m_bus.get());
     m_photos = std::make_unique<CMyPhotos>(*m_settings, *m_catalogue, *m_bus, nullptr, photoFolder);
+    // The selection comes before the frame collection it refers to; it is
+    // attached once the collection exists.
+    m_selection = std::make_unique<CSelection>(*m_undo);
     m_dropper = std::make_unique<CPicDropper>(*m_photos, m_bus.get());
     registerFrameClasses();
     m_frames = std::make_unique<CPicInfoManager>(m_settings.get(), m_photos.get());
+    m_frames->setUndo(m_undo.get());
+    m_selection->attach(m_frames.get());
     m_printer = std::make_unique<CPrinterChoice>();
     s_current = this;
 }
@@ -68,7 +75,7 @@ CServices::CServices(const QString& settingsFile, const QString& photoFolder)
 CDocServices CServices::docServices() const
 {
     return {*m_settings, *m_catalogue, *m_bus, *m_progress, *m_photos, *m_frames,
-            *m_undo,     *m_macros,    *m_dropper, *m_printer};
+            *m_undo,     *m_macros,    *m_dropper, *m_printer, *m_selection};
 }
 
 CServices::~CServices()
@@ -79,6 +86,9 @@ CServices::~CServices()
     m_progress.reset();
     m_catalogue.reset();
     m_macros.reset();
+    // Before the frames it listens to and the history it groups its changes in.
+    m_selection.reset();
+    m_frames->setUndo(nullptr);
     m_undo.reset();
     m_dropper.reset();
     // Nobody is left to report a failed save to; the previous file stays.

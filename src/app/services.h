@@ -18,6 +18,7 @@ class CPicInfoManager;
 class CPrinterChoice;
 class CProgress;
 class CPropManager;
+class CSelection;
 class CUndo;
 struct CDocServices;
 
@@ -44,6 +45,7 @@ public:
     CMacroManager& macros() const { return *m_macros; }
     CUndo& undo() const { return *m_undo; }
     CMyPhotos& photos() const { return *m_photos; }
+    CSelection& selection() const { return *m_selection; }
     CPicDropper& dropper() const { return *m_dropper; }
     CPicInfoManager& frames() const { return *m_frames; }
     CPrinterChoice& printer() const { return *m_printer; }
@@ -62,6 +64,7 @@ private:
     std::unique_ptr<CMacroManager> m_macros;
     std::unique_ptr<CUndo> m_undo;
     std::unique_ptr<CMyPhotos> m_photos;
+    std::unique_ptr<CSelection> m_selection;
     std::unique_ptr<CPicDropper> m_dropper;
     std::unique_ptr<CPicInfoManager> m_frames;
     std::unique_ptr<CPrinterChoice> m_printer;

@@ -1,6 +1,7 @@
 #include "collagedoc.h"
 
 #include "documentsettings.h"
+#include "frameops.h"
 #include "macromanager.h"
 #include "messagecatalogue.h"
 #include "myphotos.h"
@@ -10,11 +11,13 @@
 #include "printerchoice.h"
 #include "projectfile.h"
 #include "propmanager.h"
+#include "selection.h"
 #include "undo.h"
 
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -43,18 +46,30 @@ CCollageDoc::CCollageDoc(const CDocServices& services)
 {
     m_created = m_lastSaved = now();
     m_services.bus.Register(this, Channel::Doc);
+    m_services.undo.setTarget(this);
 }
 
-CCollageDoc::~CCollageDoc() { m_services.bus.Unregister(this, Channel::Doc); }
+CCollageDoc::~CCollageDoc()
+{
+    if (m_services.undo.target() == this)
+        m_services.undo.setTarget(nullptr);
+    m_services.bus.Unregister(this, Channel::Doc);
+}
 
 // ---------------------------------------------------------------------------
 
 void CCollageDoc::setCanvasSize(float width, float height, bool tellViews)
 {
-    if (!(width > 0.0f) || !(height > 0.0f))
+    if (!(width > 0.0f) || !(height > 0.0f) || !std::isfinite(width) || !std::isfinite(height))
         return;
     if (width == m_canvasWidth && height == m_canvasHeight)
         return;
+    CUndoRecord record(&m_services.undo, QString::fromLatin1(kCanvasSizeKey), QString::fromLatin1(kCanvasSizeName));
+    if (CArchive* ar = record.payload()) {
+        ar->writeF32(m_canvasWidth);
+        ar->writeF32(m_canvasHeight);
+    }
+    record.commit();
     m_canvasWidth = width;
     m_canvasHeight = height;
     if (tellViews)
@@ -63,6 +78,8 @@ void CCollageDoc::setCanvasSize(float width, float height, bool tellViews)
 
 void CCollageDoc::setCanvasPos(float left, float top, bool tellViews)
 {
+    if (!std::isfinite(left) || !std::isfinite(top))
+        return;
     if (left == m_canvasLeft && top == m_canvasTop)
         return;
     m_canvasLeft = left;
@@ -149,6 +166,9 @@ void CCollageDoc::resetFields()
 void CCollageDoc::clearContents()
 {
     holdUpdates();
+    // Clearing the history below ends this.
+    m_services.undo.DisableRecording();
+    m_services.selection.Clear();
 
     // The sample photos of the quick-start collage never stay in the user's collection.
     QStringList samplePaths;
@@ -206,6 +226,8 @@ CCollageDoc::OpenResult CCollageDoc::openDocument(const QString& path)
 
     clearContents();
     const CProjectFile::ReadResult read = CProjectFile::read(*this, path);
+    if (read == CProjectFile::ReadResult::Ok && m_fileVersion < kFileVersion)
+        CFrameOps::upgradeSnapshots(m_services.undo);
 
     if (read == CProjectFile::ReadResult::Ok) {
         m_path = QFileInfo(path).absoluteFilePath();
@@ -214,7 +236,7 @@ CCollageDoc::OpenResult CCollageDoc::openDocument(const QString& path)
             m_services.settings.setValue("HighQuality", CPropValue::boolean(true));
         }
     }
-    m_services.frames.setVisiblePlanes(kPageSegmentPlane, 0);
+    hidePageSegments();
     m_services.frames.releaseRedraw();
     releaseUpdates();
 
@@ -248,7 +270,7 @@ CCollageDoc::OpenResult CCollageDoc::openDocument(const QString& path)
 
 CCollageDoc::SaveResult CCollageDoc::saveDocument(const QString& path)
 {
-    m_services.frames.setVisiblePlanes(kPageSegmentPlane, 0);
+    hidePageSegments();
     const COleDate previousSave = m_lastSaved;
     m_lastSaved = now();
     if (!CProjectFile::write(*this, path)) {
@@ -270,3 +292,87 @@ void CCollageDoc::bringBackInfoTips()
     if (!m_settingsFile.isEmpty())
         m_services.settings.save(m_settingsFile);
 }
+
+void CCollageDoc::hidePageSegments()
+{
+    // Not an edit: recorded, it would put a step on top of the history just
+    // opened or saved and empty its redo list.
+    CUndoSuspend suspend(&m_services.undo);
+    m_services.frames.setVisiblePlanes(kPageSegmentPlane, 0);
+}
+
+// ---------------------------------------------------------------------------
+// Undo and redo
+
+bool CCollageDoc::canUndo() const { return m_services.undo.CanUndo(); }
+
+bool CCollageDoc::canRedo() const { return m_services.undo.CanRedo(); }
+
+bool CCollageDoc::undoCommand()
+{
+    if (!canUndo())
+        return false;
+    m_services.undo.Undo();
+    setModified(true);
+    updateAllViews(DocHint::Generic);
+    return true;
+}
+
+bool CCollageDoc::redoCommand()
+{
+    if (!canRedo())
+        return false;
+    m_services.undo.Redo();
+    setModified(true);
+    updateAllViews(DocHint::Generic);
+    return true;
+}
+
+QString CCollageDoc::undoMenuText() const
+{
+    if (!canUndo())
+        return QString::fromLatin1(kUndoMenuTextEmpty);
+    return QString::fromLatin1(kUndoMenuText).replace(QLatin1String("%s"), m_services.undo.UndoName());
+}
+
+QString CCollageDoc::redoMenuText() const
+{
+    if (!canRedo())
+        return QString::fromLatin1(kRedoMenuTextEmpty);
+    return QString::fromLatin1(kRedoMenuText).replace(QLatin1String("%s"), m_services.undo.RedoName());
+}
+
+QString CCollageDoc::undoToolTip() const
+{
+    const QString name = canUndo() ? m_services.undo.UndoName() : QString::fromLatin1(kNothingToUndo);
+    return QString::fromLatin1(kUndoToolTip).replace(QLatin1String("%s"), name);
+}
+
+bool CCollageDoc::ApplyUndo(CUndoItem& item, CArchive& snapshot, Direction)
+{
+    if (item.kind() == QLatin1String(kCanvasSizeKey)) {
+        const float width = snapshot.readF32();
+        const float height = snapshot.readF32();
+        setCanvasSize(width, height, true);
+        return true;
+    }
+    if (item.kind() == QLatin1String(kCanvasPosKey)) {
+        const float left = snapshot.readF32();
+        const float top = snapshot.readF32();
+        if (!std::isfinite(left) || !std::isfinite(top) || (left == m_canvasLeft && top == m_canvasTop))
+            return true;
+        CUndoRecord record(&m_services.undo, item.kind(), item.displayName());
+        if (CArchive* ar = record.payload()) {
+            ar->writeF32(m_canvasLeft);
+            ar->writeF32(m_canvasTop);
+        }
+        record.commit();
+        setCanvasPos(left, top, true);
+        return true;
+    }
+    return CFrameOps(m_services.frames).replay(item, snapshot);
+}
+
+void CCollageDoc::holdRedraw() { m_services.frames.holdRedraw(); }
+
+void CCollageDoc::releaseRedraw() { m_services.frames.releaseRedraw(); }

@@ -11,6 +11,7 @@
 #include "notificationbus.h"
 #include "oledate.h"
 #include "propbinding.h"
+#include "undo.h"
 
 #include <QString>
 
@@ -21,9 +22,9 @@ class CMyPhotos;
 class CPicDropper;
 class CPicInfoManager;
 class CPrinterChoice;
+class CSelection;
 class CProgress;
 class CPropManager;
-class CUndo;
 class CMacroManager;
 
 // The numbered hints the document sends its views.
@@ -61,9 +62,12 @@ struct CDocServices
     CMacroManager& macros;
     CPicDropper& dropper;
     CPrinterChoice& printer;
+    CSelection& selection;
 };
 
-class CCollageDoc : public CNotifyListener
+// Also the history's undo target: it replays the canvas kinds itself and
+// forwards the frame and collection kinds to CFrameOps.
+class CCollageDoc : public CNotifyListener, public CUndoTarget
 {
 public:
     static constexpr quint16 kFileVersion = 23;
@@ -73,6 +77,19 @@ public:
     static constexpr float kDefaultCanvasHeight = 7.5f;
     static constexpr const char* kQuickStartFileName = "QuickStart.Collage";
     static constexpr const char* kExtension = ".Collage";
+
+    // Undo action keys and names of the canvas itself.
+    static constexpr const char* kCanvasSizeKey = "CanvasSize";
+    static constexpr const char* kCanvasSizeName = "Change Canvas Size";
+    static constexpr const char* kCanvasPosKey = "CanvasPos"; // replayed, never recorded by an edit
+
+    // Edit > Undo / Redo texts; %s is the step's display name.
+    static constexpr const char* kUndoMenuText = "&Undo (%s)\tCtrl+Z";
+    static constexpr const char* kRedoMenuText = "&Redo (%s)\tCtrl+Y";
+    static constexpr const char* kUndoMenuTextEmpty = "&Undo\tCtrl+Z";
+    static constexpr const char* kRedoMenuTextEmpty = "&Redo\tCtrl+Y";
+    static constexpr const char* kUndoToolTip = "\nUndo - %s (Ctrl+Z)";
+    static constexpr const char* kNothingToUndo = "Nothing to Undo";
 
     enum Flag : quint16 {
         TemplateFlag = 0x1,
@@ -85,7 +102,8 @@ public:
     enum class SaveResult { Saved, Failed };
 
     // Registers the document's settings (counting this start of the
-    // program) and listens on the "Doc" channel.
+    // program), listens on the "Doc" channel and becomes the undo history's
+    // target.
     explicit CCollageDoc(const CDocServices& services);
     ~CCollageDoc() override;
     CCollageDoc(const CCollageDoc&) = delete;
@@ -99,7 +117,9 @@ public:
     float canvasWidth() const { return m_canvasWidth; }
     float canvasHeight() const { return m_canvasHeight; }
     // Non-positive sizes are refused: the canvas always has an area.
+    // Records "CanvasSize" with the old size when it changes.
     void setCanvasSize(float width, float height, bool tellViews = true);
+    // Records nothing: edits that move the canvas record their own action.
     void setCanvasPos(float left, float top, bool tellViews = true);
 
     // --- Description, dates, flags
@@ -154,6 +174,26 @@ public:
     // Sets every "tip::" setting back to true and saves the settings.
     void bringBackInfoTips();
 
+    // --- Edit > Undo / Redo
+    // Replays one step and marks the document modified; false, with nothing
+    // done, when there is no step (the caller beeps).
+    bool undoCommand();
+    bool redoCommand();
+    bool canUndo() const;
+    bool canRedo() const;
+    // "&Undo (Move Image Frame)\tCtrl+Z", or "&Undo\tCtrl+Z" (shown
+    // disabled) when there is nothing to undo; Redo likewise.
+    QString undoMenuText() const;
+    QString redoMenuText() const;
+    // The undo button's tooltip: "\nUndo - Move Image Frame (Ctrl+Z)", or
+    // with "Nothing to Undo".
+    QString undoToolTip() const;
+
+    // CUndoTarget
+    bool ApplyUndo(CUndoItem& item, CArchive& snapshot, Direction direction) override;
+    void holdRedraw() override;
+    void releaseRedraw() override;
+
     // The settings store's file, for the saves the document triggers.
     void setSettingsFile(const QString& path) { m_settingsFile = path; }
 
@@ -162,6 +202,7 @@ public:
 private:
     friend class CProjectFile;
     void resetFields();
+    void hidePageSegments();
 
     CDocServices m_services;
     QString m_settingsFile;

@@ -4,6 +4,7 @@
 #include "myphotos.h"
 #include "photoitem.h"
 #include "picinfomanager.h"
+#include "undo.h"
 
 #include <QFileInfo>
 #include <QImage>
@@ -59,6 +60,29 @@ const char* actionKey(FrameChange change)
     case FrameChange::FrameSize: return "FrameSize";
     case FrameChange::ImagePos: return "ImagePos";
     case FrameChange::ImageSize: return "ImageSize";
+    }
+    return "";
+}
+
+const char* displayName(FrameChange change)
+{
+    switch (change) {
+    case FrameChange::DrawBorder: return "Change Border Setting";
+    case FrameChange::DrawShadow: return "Change Shadow Setting";
+    case FrameChange::ImageAlpha: return "Image Alpha";
+    case FrameChange::ImageBrightness: return "Image Brightness";
+    case FrameChange::ImageContrast: return "Image Contrast";
+    case FrameChange::ImageGamma: return "Image Gamma";
+    case FrameChange::ImageRotate: return "Rotate Image";
+    case FrameChange::ImageIntoFrame: return "Set Image Into Frame";
+    case FrameChange::RemoveImage: return "Remove image from frame";
+    case FrameChange::NewDesc: return "Update Image Description";
+    case FrameChange::NewLink: return "Update Image Link";
+    case FrameChange::ShowFrame: return "Show Frame";
+    case FrameChange::FramePos: return "Move Image Frame";
+    case FrameChange::FrameSize: return "Resize Image Frame";
+    case FrameChange::ImagePos: return "Reposition Image";
+    case FrameChange::ImageSize: return "Resize Image";
     }
     return "";
 }
@@ -133,7 +157,14 @@ bool CPicInfo::setFlag(quint32 flag, bool on, FrameChange change, quint32 invali
     return true;
 }
 
-bool CPicInfo::setShown(bool shown) { return setFlag(kFlagShown, shown, FrameChange::ShowFrame, kInvalidShowHide); }
+bool CPicInfo::setShown(bool shown)
+{
+    if (!setFlag(kFlagShown, shown, FrameChange::ShowFrame, kInvalidShowHide))
+        return false;
+    if (!shown && m_manager)
+        m_manager->frameHidden(*this);
+    return true;
+}
 
 bool CPicInfo::setDrawBorder(bool on) { return setFlag(kFlagBorder, on, FrameChange::DrawBorder, kInvalidAttributes); }
 
@@ -279,32 +310,73 @@ bool CPicInfo::setImageSize(float width, float height)
     return true;
 }
 
+CUndo* CPicInfo::undo() const { return m_manager ? m_manager->undo() : nullptr; }
+
 bool CPicInfo::setPhoto(CPhotoItem* photo)
 {
     if (!photo)
         return removePhoto();
-    if (photo == m_photo)
+    return putPhoto(photo, QString(), FrameChange::ImageIntoFrame);
+}
+
+bool CPicInfo::removePhoto() { return putPhoto(nullptr, QString(), FrameChange::RemoveImage); }
+
+bool CPicInfo::restorePhoto(const QString& path, FrameChange change)
+{
+    CPhotoItem* photo = nullptr;
+    CMyPhotos* photos = m_manager ? m_manager->photoCollection() : nullptr;
+    if (!path.isEmpty() && photos)
+        photo = photos->FindPhoto(path, QFileInfo::exists(path));
+    return putPhoto(photo, photo ? QString() : path, change);
+}
+
+bool CPicInfo::putPhoto(CPhotoItem* photo, const QString& missingPath, FrameChange change)
+{
+    if (photo == m_photo && (photo || missingPath == m_unresolvedPath))
         return false;
-    aboutToChange(FrameChange::ImageIntoFrame);
+
+    CPicInfoAttr next = m_attr;
+    if (change == FrameChange::ImageIntoFrame) {
+        next.reset();
+        if (photo)
+            next.setImageRect(::fitImageIntoFrame(photo->pixelWidth(), photo->pixelHeight(), m_frameRect));
+    } else if (!photo && missingPath.isEmpty()) {
+        next.setImageRect(CCanvasRect());
+    }
+
+    // The attributes this resets are recorded on their own, before the
+    // photo: undo then puts the photo back first and the attributes after.
+    CUndoGroup group(undo(), QString::fromLatin1(displayName(change)));
+    recordAttributeChanges(next);
+    aboutToChange(change);
     attachPhoto(photo);
-    m_unresolvedPath.clear();
-    m_attr.reset();
-    m_flags &= ~kFlagAlpha;
-    m_attr.setImageRect(::fitImageIntoFrame(photo->pixelWidth(), photo->pixelHeight(), m_frameRect));
+    m_unresolvedPath = photo ? QString() : missingPath;
+    m_attr = next;
+    m_flags = m_attr.alpha() != CPicInfoAttr::kDefaultAlpha ? (m_flags | kFlagAlpha) : (m_flags & ~kFlagAlpha);
     changed(kInvalidAlphaChange, m_frameRect);
     return true;
 }
 
-bool CPicInfo::removePhoto()
+void CPicInfo::recordAttributeChanges(const CPicInfoAttr& next)
 {
-    if (!m_photo && m_unresolvedPath.isEmpty())
-        return false;
-    aboutToChange(FrameChange::RemoveImage);
-    attachPhoto(nullptr);
-    m_unresolvedPath.clear();
-    m_attr.setImageRect(CCanvasRect());
-    changed(kInvalidAlphaChange, m_frameRect);
-    return true;
+    if (next.alpha() != m_attr.alpha())
+        aboutToChange(FrameChange::ImageAlpha);
+    if (next.brightness() != m_attr.brightness())
+        aboutToChange(FrameChange::ImageBrightness);
+    if (next.contrast() != m_attr.contrast())
+        aboutToChange(FrameChange::ImageContrast);
+    if (next.gamma() != m_attr.gamma())
+        aboutToChange(FrameChange::ImageGamma);
+    if (next.description() != m_attr.description())
+        aboutToChange(FrameChange::NewDesc);
+    if (next.link() != m_attr.link())
+        aboutToChange(FrameChange::NewLink);
+    const CCanvasRect& from = m_attr.imageRect();
+    const CCanvasRect& to = next.imageRect();
+    if (to.x != from.x || to.y != from.y)
+        aboutToChange(FrameChange::ImagePos);
+    if (to.width != from.width || to.height != from.height)
+        aboutToChange(FrameChange::ImageSize);
 }
 
 bool CPicInfo::fitImageIntoFrame()
@@ -312,6 +384,7 @@ bool CPicInfo::fitImageIntoFrame()
     if (!m_photo)
         return false;
     const CCanvasRect fitted = ::fitImageIntoFrame(m_photo->pixelWidth(), m_photo->pixelHeight(), m_frameRect);
+    CUndoGroup group(undo());
     const bool moved = setImagePos(fitted.x, fitted.y);
     const bool resized = setImageSize(fitted.width, fitted.height);
     return moved || resized;
@@ -450,7 +523,8 @@ void CPicInfo::readPhoto(CArchive& ar, const QString& path, const CFrameRecordCo
         photo = context.photos->FindPhoto(path, QFileInfo::exists(path));
     if (photo) {
         attachPhoto(photo);
-        matchPhotoOrientation();
+        if (context.matchPhotoOrientation)
+            matchPhotoOrientation();
     } else {
         m_unresolvedPath = path;
     }

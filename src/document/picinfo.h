@@ -17,6 +17,7 @@
 class CMyPhotos;
 class CPhotoItem;
 class CPicInfoManager;
+class CUndo;
 
 // The edits a frame's setters make, each named by the action that records
 // it in the undo history.
@@ -40,6 +41,8 @@ enum class FrameChange {
 };
 // "DrawBorder", "ImageAlpha", ...: the undo action key of the change.
 const char* actionKey(FrameChange change);
+// "Change Border Setting", "Image Alpha", ...: its display name.
+const char* displayName(FrameChange change);
 
 // What a frame record needs besides the archive: whether the document is a
 // template (a template's frames carry no photo, id or image rectangle), the
@@ -51,6 +54,10 @@ struct CFrameRecordContext
     bool isTemplate = false;
     bool framesLocked = false;
     CMyPhotos* photos = nullptr;
+    // A frame read from a project whose photo turned out to have the other
+    // orientation is fitted again; a frame the undo history brings back is
+    // restored exactly as it was.
+    bool matchPhotoOrientation = true;
 };
 
 // Installs a record context for the frames read or written while it lives.
@@ -199,6 +206,12 @@ public:
     bool setPhoto(CPhotoItem* photo);
     // Lets the photo go; the image rectangle becomes empty.
     bool removePhoto();
+    // The replay of a recorded photo change: the frame takes the photo of
+    // `path` (none when empty; a path the collection cannot find is kept for
+    // the record, as when a project is read). ImageIntoFrame does what
+    // setPhoto() does; RemoveImage changes only the photo (a frame left
+    // with none loses its image rectangle).
+    bool restorePhoto(const QString& path, FrameChange change);
     // Fits the photo's image to cover the frame, centred; nothing without a photo.
     bool fitImageIntoFrame();
 
@@ -236,6 +249,11 @@ private:
     // Every setter calls this before it changes anything, while the old
     // value is still in place: the seam where the change is recorded.
     void aboutToChange(FrameChange change);
+    CUndo* undo() const;
+    // Setting, removing and restoring a photo. The attributes it resets are
+    // recorded before the photo change itself, all in one group.
+    bool putPhoto(CPhotoItem* photo, const QString& missingPath, FrameChange change);
+    void recordAttributeChanges(const CPicInfoAttr& next);
     // Marks the invalid parts and asks for the old and new area to be repainted.
     void changed(quint32 invalidBits, const CCanvasRect& oldFrameRect);
     bool setFlag(quint32 flag, bool on, FrameChange change, quint32 invalidBits);

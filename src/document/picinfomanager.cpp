@@ -1,6 +1,7 @@
 #include "picinfomanager.h"
 
 #include "propmanager.h"
+#include "undo.h"
 
 #include <algorithm>
 #include <cmath>
@@ -99,6 +100,26 @@ const char* actionKey(CollectionChange change)
     }
     return "";
 }
+
+namespace {
+
+QString collectionChangeName(CollectionChange change, const BorderInfo& border, const ShadowInfo& shadow)
+{
+    switch (change) {
+    case CollectionChange::LockFrames: return QStringLiteral("Lock Frames");
+    case CollectionChange::ShowPlane: return QStringLiteral("Show/Hide Page Segments");
+    case CollectionChange::CanvasColor: return QStringLiteral("Change Canvas Color");
+    case CollectionChange::CanvasColorToPrinter: return QStringLiteral("Print canvas color");
+    // Named after what the change does: a border that is on is being hidden.
+    case CollectionChange::HasBorder: return border.enabled ? QStringLiteral("Hide Border") : QStringLiteral("Show Border");
+    case CollectionChange::HasShadow: return shadow.enabled ? QStringLiteral("Hide Shadows") : QStringLiteral("Show Shadows");
+    case CollectionChange::BorderWidth: return QStringLiteral("Change Border Width");
+    case CollectionChange::BorderColor: return QStringLiteral("Change Border Color");
+    }
+    return QString();
+}
+
+} // namespace
 
 // ---------------------------------------------------------------------------
 
@@ -253,6 +274,9 @@ void CPicInfoManager::setRememberedFrame(Remembered which, CPicInfo* frame) { m_
 
 void CPicInfoManager::clear(quint32 canvasSizeMode)
 {
+    // Emptying the collection is never a step anyone undoes.
+    CUndoSuspend suspend(m_undo);
+    announceCleared();
     destroyFrames();
     m_pendingFrames.clear();
     m_previewPicture = QImage();
@@ -400,14 +424,103 @@ bool CPicInfoManager::setVisiblePlanes(quint32 mask, quint32 value)
 // ---------------------------------------------------------------------------
 // Change seams and repainting
 
-void CPicInfoManager::aboutToChange(CollectionChange)
+void CPicInfoManager::aboutToChange(CollectionChange change)
 {
-    // Recording the old value for undo belongs here.
+    CUndoRecord record(m_undo, QString::fromLatin1(actionKey(change)),
+                       collectionChangeName(change, m_border, m_shadow));
+    CArchive* ar = record.payload();
+    if (!ar)
+        return;
+    // Document-wide values carry no frame id.
+    switch (change) {
+    case CollectionChange::LockFrames: ar->writeBool(m_framesLocked); break;
+    case CollectionChange::ShowPlane: ar->writeU32(m_visiblePlanes); break;
+    case CollectionChange::CanvasColor: ar->writeU32(m_canvasColour); break;
+    case CollectionChange::CanvasColorToPrinter: ar->writeBool(m_printCanvasColour); break;
+    case CollectionChange::HasBorder: ar->writeBool(m_border.enabled); break;
+    case CollectionChange::HasShadow: ar->writeBool(m_shadow.enabled); break;
+    case CollectionChange::BorderWidth: ar->writeF32(m_border.width); break;
+    case CollectionChange::BorderColor: ar->writeU32(m_border.colour); break;
+    }
+    record.commit();
 }
 
-void CPicInfoManager::frameAboutToChange(CPicInfo&, FrameChange)
+void CPicInfoManager::frameAboutToChange(CPicInfo& frame, FrameChange change)
 {
-    // Recording the frame's old value for undo belongs here.
+    CUndoRecord record(m_undo, QString::fromLatin1(actionKey(change)), QString::fromLatin1(displayName(change)));
+    CArchive* ar = record.payload();
+    if (!ar)
+        return;
+    const CPicInfoAttr& attr = frame.attributes();
+    ar->writeU32(frame.id());
+    switch (change) {
+    case FrameChange::DrawBorder: ar->writeBool(frame.drawsBorder()); break;
+    case FrameChange::DrawShadow: ar->writeBool(frame.drawsShadow()); break;
+    case FrameChange::ImageAlpha: ar->writeF32(attr.alpha()); break;
+    case FrameChange::ImageBrightness: ar->writeF32(attr.brightness()); break;
+    case FrameChange::ImageContrast: ar->writeF32(attr.contrast()); break;
+    case FrameChange::ImageGamma: ar->writeF32(attr.gamma()); break;
+    case FrameChange::ImageRotate: ar->writeF32(frame.rotation()); break;
+    case FrameChange::ImageIntoFrame:
+    case FrameChange::RemoveImage: ar->writeString(frame.recordedPhotoPath()); break;
+    case FrameChange::NewDesc: ar->writeString(attr.description()); break;
+    case FrameChange::NewLink: ar->writeString(attr.link()); break;
+    case FrameChange::ShowFrame:
+        ar->writeBool(frame.isShown());
+        ar->writeU32(quint32(std::max(indexOf(&frame), 0)));
+        break;
+    case FrameChange::FramePos:
+        ar->writeF32(frame.frameRect().x);
+        ar->writeF32(frame.frameRect().y);
+        break;
+    case FrameChange::FrameSize:
+        ar->writeF32(frame.frameRect().width);
+        ar->writeF32(frame.frameRect().height);
+        break;
+    case FrameChange::ImagePos:
+        ar->writeF32(attr.imageRect().x);
+        ar->writeF32(attr.imageRect().y);
+        break;
+    case FrameChange::ImageSize:
+        ar->writeF32(attr.imageRect().width);
+        ar->writeF32(attr.imageRect().height);
+        break;
+    }
+    record.commit();
+}
+
+// ---------------------------------------------------------------------------
+// Listeners
+
+void CPicInfoManager::addListListener(CFrameListListener* listener)
+{
+    if (listener && std::find(m_listListeners.begin(), m_listListeners.end(), listener) == m_listListeners.end())
+        m_listListeners.push_back(listener);
+}
+
+void CPicInfoManager::removeListListener(CFrameListListener* listener)
+{
+    m_listListeners.erase(std::remove(m_listListeners.begin(), m_listListeners.end(), listener),
+                          m_listListeners.end());
+}
+
+// Listeners may remove themselves while they are told: walk a copy.
+void CPicInfoManager::announceRemoved(CPicInfo& frame)
+{
+    for (CFrameListListener* listener : std::vector<CFrameListListener*>(m_listListeners))
+        listener->frameRemoved(frame);
+}
+
+void CPicInfoManager::frameHidden(CPicInfo& frame)
+{
+    for (CFrameListListener* listener : std::vector<CFrameListListener*>(m_listListeners))
+        listener->frameHidden(frame);
+}
+
+void CPicInfoManager::announceCleared()
+{
+    for (CFrameListListener* listener : std::vector<CFrameListListener*>(m_listListeners))
+        listener->framesCleared();
 }
 
 void CPicInfoManager::frameChanged(const CPicInfo& frame, const CCanvasRect& oldArea)
@@ -475,7 +588,9 @@ CFrameRecordContext CPicInfoManager::recordContext() const
 
 void CPicInfoManager::serializeFrameRecord(CArchive& ar, CPicInfo& frame)
 {
-    frame.serializeRecord(ar, recordContext());
+    CFrameRecordContext context = recordContext();
+    context.isTemplate = false;
+    frame.serializeRecord(ar, context);
 }
 
 void CPicInfoManager::serialize(CArchive& ar)
@@ -508,6 +623,7 @@ void CPicInfoManager::readRecord(CArchive& ar)
     const int version = ar.documentVersion();
     ar.readU16(); // the frame count again; the list carries its own
     m_framesLocked = ar.readBool();
+    announceCleared();
     destroyFrames();
     {
         const CFrameRecordContext context = recordContext();

@@ -26,6 +26,7 @@
 
 class CMyPhotos;
 class CPropManager;
+class CUndo;
 
 // Registers the five frame-model classes with the class registry, so that
 // archives can create them from their class tags. Idempotent.
@@ -44,6 +45,23 @@ public:
     virtual void frameChanged(quint32 frameId, const CCanvasRect& oldArea) = 0;
     // Something that concerns the whole canvas changed.
     virtual void canvasChanged() = 0;
+};
+
+// What the selection (and whoever else keeps frame references) implements
+// to learn that frames are going away or stop being drawn. Every call comes
+// after the change, while the frame object still exists.
+class CFrameListListener
+{
+public:
+    virtual ~CFrameListListener() = default;
+    // The frame was deleted: it is out of the collection and is destroyed
+    // when the call returns.
+    virtual void frameRemoved(CPicInfo& frame) = 0;
+    // The frame was hidden (its shown flag cleared); it stays in the collection.
+    virtual void frameHidden(CPicInfo& frame) = 0;
+    // Every frame is about to be destroyed: the collection is being cleared
+    // or its frames are being replaced by a load.
+    virtual void framesCleared() = 0;
 };
 
 // The edits of the collection's own setters, named by their undo action.
@@ -93,6 +111,15 @@ public:
     void setPhotoCollection(CMyPhotos* photos) { m_photos = photos; }
     CMyPhotos* photoCollection() const { return m_photos; }
     void setObserver(CFrameObserver* observer) { m_observer = observer; }
+    // The history every setter records its old value into; none records nothing.
+    void setUndo(CUndo* undo) { m_undo = undo; }
+    CUndo* undo() const { return m_undo; }
+    // Listeners are not owned; remove one before it is destroyed.
+    void addListListener(CFrameListListener* listener);
+    void removeListListener(CFrameListListener* listener);
+    // Tells the listeners that `frame` was deleted; the frame operations call
+    // it once the frame is out of the list and recorded.
+    void announceRemoved(CPicInfo& frame);
 
     // Whether the document being read or written is a template. The document
     // sets it from its flags before it streams the collection: a template's
@@ -191,16 +218,20 @@ public:
     // so read into a cleared collection. The frames read replace the list.
     void serialize(CArchive& ar) override;
     // One frame's record on its own (the undo history keeps deleted frames
-    // this way), with this collection's template state, lock and photos.
+    // this way), with this collection's lock and photos, always laid out as
+    // in a project: a deleted frame keeps its id and photo even while the
+    // document is a template.
     void serializeFrameRecord(CArchive& ar, CPicInfo& frame);
 
 private:
     friend class CPicInfo;
 
     // Called before a setter changes anything, with the old value still in
-    // place: the seam where changes are recorded for undo.
+    // place: each records the old value as an undo leaf of its action.
     void aboutToChange(CollectionChange change);
     void frameAboutToChange(CPicInfo& frame, FrameChange change);
+    void frameHidden(CPicInfo& frame);
+    void announceCleared();
     // Repaint requests, held back while redraw is held.
     void frameChanged(const CPicInfo& frame, const CCanvasRect& oldArea);
     void canvasChanged();
@@ -216,6 +247,8 @@ private:
     CPropManager* m_settings = nullptr;
     CMyPhotos* m_photos = nullptr;
     CFrameObserver* m_observer = nullptr;
+    CUndo* m_undo = nullptr;
+    std::vector<CFrameListListener*> m_listListeners;
     bool m_template = false;
 
     std::vector<std::unique_ptr<CPicInfo>> m_frames;

@@ -48,6 +48,13 @@ void CUndoItem::openSnapshot(CArchive::Mode mode)
     m_snapshotArchive->setDocumentVersion(m_snapshotVersion);
 }
 
+void CUndoItem::setSnapshot(const QByteArray& bytes, int version)
+{
+    closeSnapshot();
+    m_snapshot = bytes;
+    m_snapshotVersion = version;
+}
+
 CArchive* CUndoItem::snapshotWriter()
 {
     return isSnapshotOpen() && m_snapshotArchive->isStoring() ? m_snapshotArchive.get() : nullptr;

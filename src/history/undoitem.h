@@ -25,6 +25,9 @@ public:
     static constexpr quint16 kSchema = 1;
     // Files before this document version do not store the compound byte.
     static constexpr int kCompoundByteVersion = 18;
+    // The document version a leaf recorded in this run is laid out in: a
+    // snapshot that embeds a frame record uses the current record layout.
+    static constexpr int kCurrentSnapshotVersion = 23;
 
     // An empty group (or an item about to be read).
     CUndoItem();
@@ -57,8 +60,9 @@ public:
     CArchive* snapshotWriter();
     // Rewinds the snapshot and opens a loading archive on it, valid until
     // closeSnapshot(). Its document version is the one of the file the item
-    // was read from (0 for a record made in this run), because a snapshot
-    // that embeds a frame record is laid out as its writer's version had it.
+    // was read from (kCurrentSnapshotVersion for a record made in this run),
+    // because a snapshot that embeds a frame record is laid out as its
+    // writer's version had it.
     CArchive& openSnapshotReader();
     // Flushes and closes whichever snapshot archive is open.
     void closeSnapshot();
@@ -66,6 +70,11 @@ public:
     // The recorded bytes; complete once the writer is closed.
     const QByteArray& snapshot() const { return m_snapshot; }
     int snapshotVersion() const { return m_snapshotVersion; }
+    // Replaces a closed leaf's snapshot, laid out in `version`: how a
+    // history read from an older file is brought to the current layout
+    // (the file keeps no version per item, so a saved snapshot is read back
+    // in the layout of the file it is saved in).
+    void setSnapshot(const QByteArray& bytes, int version);
 
     // kind, display name, wrapper byte, compound byte (only from version
     // 18), the snapshot as u32 length and bytes (only for a plain leaf),
@@ -82,7 +91,7 @@ private:
     // steps keeps nothing but the bytes.
     std::unique_ptr<QBuffer> m_snapshotFile;
     std::unique_ptr<CArchive> m_snapshotArchive;
-    int m_snapshotVersion = 0;
+    int m_snapshotVersion = kCurrentSnapshotVersion;
     std::vector<std::unique_ptr<CUndoItem>> m_subItems;
     bool m_wrapper = false;
     bool m_compound = false;
