@@ -316,10 +316,10 @@ bool CPicInfo::setPhoto(CPhotoItem* photo)
 {
     if (!photo)
         return removePhoto();
-    return putPhoto(photo, QString(), FrameChange::ImageIntoFrame);
+    return putPhoto(photo, QString(), FrameChange::ImageIntoFrame, AttributeRule::Reset);
 }
 
-bool CPicInfo::removePhoto() { return putPhoto(nullptr, QString(), FrameChange::RemoveImage); }
+bool CPicInfo::removePhoto() { return putPhoto(nullptr, QString(), FrameChange::RemoveImage, AttributeRule::Reset); }
 
 bool CPicInfo::restorePhoto(const QString& path, FrameChange change)
 {
@@ -327,21 +327,26 @@ bool CPicInfo::restorePhoto(const QString& path, FrameChange change)
     CMyPhotos* photos = m_manager ? m_manager->photoCollection() : nullptr;
     if (!path.isEmpty() && photos)
         photo = photos->FindPhoto(path, QFileInfo::exists(path));
-    return putPhoto(photo, photo ? QString() : path, change);
+    // Only the photo changes hands: the attributes it once reset have
+    // records of their own in the same step, and attributes it left alone
+    // must stay as they are now.
+    return putPhoto(photo, photo ? QString() : path, change, AttributeRule::Keep);
 }
 
-bool CPicInfo::putPhoto(CPhotoItem* photo, const QString& missingPath, FrameChange change)
+bool CPicInfo::putPhoto(CPhotoItem* photo, const QString& missingPath, FrameChange change, AttributeRule rule)
 {
     if (photo == m_photo && (photo || missingPath == m_unresolvedPath))
         return false;
 
     CPicInfoAttr next = m_attr;
-    if (change == FrameChange::ImageIntoFrame) {
-        next.reset();
-        if (photo)
-            next.setImageRect(::fitImageIntoFrame(photo->pixelWidth(), photo->pixelHeight(), m_frameRect));
-    } else if (!photo && missingPath.isEmpty()) {
-        next.setImageRect(CCanvasRect());
+    if (rule == AttributeRule::Reset) {
+        if (change == FrameChange::ImageIntoFrame) {
+            next.reset();
+            if (photo)
+                next.setImageRect(::fitImageIntoFrame(photo->pixelWidth(), photo->pixelHeight(), m_frameRect));
+        } else if (!photo && missingPath.isEmpty()) {
+            next.setImageRect(CCanvasRect());
+        }
     }
 
     // The attributes this resets are recorded on their own, before the

@@ -208,9 +208,8 @@ public:
     bool removePhoto();
     // The replay of a recorded photo change: the frame takes the photo of
     // `path` (none when empty; a path the collection cannot find is kept for
-    // the record, as when a project is read). ImageIntoFrame does what
-    // setPhoto() does; RemoveImage changes only the photo (a frame left
-    // with none loses its image rectangle).
+    // the record, as when a project is read). Only the photo changes: the
+    // image attributes stay as they are.
     bool restorePhoto(const QString& path, FrameChange change);
     // Fits the photo's image to cover the frame, centred; nothing without a photo.
     bool fitImageIntoFrame();
@@ -252,7 +251,10 @@ private:
     CUndo* undo() const;
     // Setting, removing and restoring a photo. The attributes it resets are
     // recorded before the photo change itself, all in one group.
-    bool putPhoto(CPhotoItem* photo, const QString& missingPath, FrameChange change);
+    // Setting a photo resets the image attributes and fits the image; a
+    // replayed photo change keeps them (their own records restore them).
+    enum class AttributeRule { Reset, Keep };
+    bool putPhoto(CPhotoItem* photo, const QString& missingPath, FrameChange change, AttributeRule rule);
     void recordAttributeChanges(const CPicInfoAttr& next);
     // Marks the invalid parts and asks for the old and new area to be repainted.
     void changed(quint32 invalidBits, const CCanvasRect& oldFrameRect);
