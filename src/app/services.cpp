@@ -11,6 +11,7 @@
 #include "progress.h"
 #include "propmanager.h"
 #include "selection.h"
+#include "snapper.h"
 #include "undo.h"
 
 namespace {
@@ -57,6 +58,7 @@ CServices::CServices(const QString& settingsFile, const QString& photoFolder)
     m_errorListener = std::make_unique<CErrorMsgListener>(*m_bus, *m_catalogue);
     registerHistoryClasses();
     m_macros = std::make_unique<CMacroManager>();
+    m_snapper = std::make_unique<CSnapper>(*m_settings);
     m_undo = std::make_unique<CUndo>();
     m_undo->setBus(m_bus.get());
     m_photos = std::make_unique<CMyPhotos>(*m_settings, *m_catalogue, *m_bus, nullptr, photoFolder);
@@ -74,7 +76,7 @@ CServices::CServices(const QString& settingsFile, const QString& photoFolder)
 
 CDocServices CServices::docServices() const
 {
-    return {*m_settings, *m_catalogue, *m_bus, *m_progress, *m_photos, *m_frames,
+    return {*m_settings, *m_catalogue, *m_bus, *m_progress, *m_photos, *m_frames, *m_snapper,
             *m_undo,     *m_macros,    *m_dropper, *m_printer, *m_selection};
 }
 
@@ -86,6 +88,7 @@ CServices::~CServices()
     m_progress.reset();
     m_catalogue.reset();
     m_macros.reset();
+    m_snapper.reset();
     // Before the frames it listens to and the history it groups its changes in.
     m_selection.reset();
     m_frames->setUndo(nullptr);

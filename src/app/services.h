@@ -19,6 +19,7 @@ class CPrinterChoice;
 class CProgress;
 class CPropManager;
 class CSelection;
+class CSnapper;
 class CUndo;
 struct CDocServices;
 
@@ -43,6 +44,7 @@ public:
     CPropManager& settings() const { return *m_settings; }
     CMessageCatalogue& catalogue() const { return *m_catalogue; }
     CMacroManager& macros() const { return *m_macros; }
+    CSnapper& snapper() const { return *m_snapper; }
     CUndo& undo() const { return *m_undo; }
     CMyPhotos& photos() const { return *m_photos; }
     CSelection& selection() const { return *m_selection; }
@@ -62,6 +64,7 @@ private:
     std::unique_ptr<CMessageCatalogue> m_catalogue;
     std::unique_ptr<CErrorMsgListener> m_errorListener;
     std::unique_ptr<CMacroManager> m_macros;
+    std::unique_ptr<CSnapper> m_snapper;
     std::unique_ptr<CUndo> m_undo;
     std::unique_ptr<CMyPhotos> m_photos;
     std::unique_ptr<CSelection> m_selection;

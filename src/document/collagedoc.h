@@ -24,6 +24,7 @@ class CPicInfoManager;
 class CPrinterChoice;
 class CSelection;
 class CProgress;
+class CSnapper;
 class CPropManager;
 class CMacroManager;
 
@@ -58,6 +59,7 @@ struct CDocServices
     CProgress& progress;
     CMyPhotos& photos;
     CPicInfoManager& frames;
+    CSnapper& snapper;
     CUndo& undo;
     CMacroManager& macros;
     CPicDropper& dropper;

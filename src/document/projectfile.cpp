@@ -13,6 +13,8 @@
 #include "printerchoice.h"
 #include "progress.h"
 #include "propmanager.h"
+#include "selection.h"
+#include "snapper.h"
 #include "undo.h"
 
 #include <QFile>
@@ -44,9 +46,9 @@ constexpr const char* Printer = "Printer";
 constexpr const char* Macro = "Macro";
 } // namespace Section
 
-// The selection is not kept in projects; files before version 14 carried a
-// list of frame ids, which is read and dropped.
-constexpr int kLastVersionWithSavedSelection = 13;
+// Until a view sets it from its zoom, the snap distance is this many units
+// of the file's scale.
+constexpr float kSnapPixels = 7.0f;
 
 // Quality of the reduced photo copies kept in the project.
 constexpr int kPhotoCopyQuality = 85;
@@ -115,15 +117,6 @@ void readThumbnailSection(const CDocServices& services, CArchive& ar)
         if (!thumbnail.isNull() && photo->thumbnail().isNull())
             photo->setThumbnail(thumbnail);
     }
-}
-
-void readLegacySelection(CArchive& ar)
-{
-    if (ar.documentVersion() > kLastVersionWithSavedSelection)
-        return;
-    const quint32 count = ar.readCount();
-    ar.checkCount(count, 4);
-    ar.skip(qint64(count) * 4);
 }
 
 } // namespace
@@ -324,8 +317,10 @@ CProjectFile::ReadResult CProjectFile::readSections(CCollageDoc& doc, CArchive& 
                     doc.m_canvasHeight = height;
                 }
                 const float scale = ar.readF32();
-                if (scale > 0.0f)
+                if (scale > 0.0f) {
                     services.settings.setValue("BaseSystemScale", CPropValue::f32(scale));
+                    services.snapper.SetSnapDistance(kSnapPixels * scale);
+                }
             } else if (name == Section::Thumbnail && known1) {
                 readThumbnailSection(services, ar);
             } else if (name == Section::LowResPics && known1) {
@@ -335,7 +330,7 @@ CProjectFile::ReadResult CProjectFile::readSections(CCollageDoc& doc, CArchive& 
             } else if (name == Section::Dropper && known1 && projectOnly) {
                 services.dropper.serialize(ar);
             } else if (name == Section::Selection && known1 && projectOnly) {
-                readLegacySelection(ar);
+                services.selection.serialize(ar);
             } else if (name == Section::Undo && known1 && projectOnly) {
                 services.undo.serialize(ar);
             } else if (name == Section::Snapper && known1 && projectOnly) {
