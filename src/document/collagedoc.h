@@ -156,6 +156,10 @@ public:
     // 0 fast, 1 good, 2 very high (which also turns on HighQuality).
     void setPreviewQuality(int quality, bool repaint);
 
+    // A Shift-save keeps smaller, rougher copies of the photos in the file.
+    bool lowQualityPhotoCopies() const { return m_lowQualityCopies; }
+    void setLowQualityPhotoCopies(bool on) { m_lowQualityCopies = on; }
+
     bool templateSaveMode() const { return m_templateSaveMode; }
     void setTemplateSaveMode(bool on) { m_templateSaveMode = on; }
 
@@ -221,6 +225,7 @@ private:
     bool m_modified = false;
     int m_updateHold = 1; // start-up releases it once the window is shown
     bool m_templateSaveMode = false;
+    bool m_lowQualityCopies = false;
     int m_previewQuality = 0;
     QString m_path;
 

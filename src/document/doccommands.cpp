@@ -45,9 +45,12 @@ bool CDocCommands::save(bool shift, bool ctrl)
     // stays read-only even for a user who could override it.
     const QFileInfo file(m_doc.path());
     const bool writable = !file.exists() || (file.permissions() & QFileDevice::WriteOwner);
-    if (!m_doc.path().isEmpty() && writable)
-        return m_doc.saveDocument(m_doc.path()) == CCollageDoc::SaveResult::Saved;
-    return saveAs();
+    m_doc.setLowQualityPhotoCopies(shift);
+    const bool saved = !m_doc.path().isEmpty() && writable
+        ? m_doc.saveDocument(m_doc.path()) == CCollageDoc::SaveResult::Saved
+        : saveAs();
+    m_doc.setLowQualityPhotoCopies(false);
+    return saved;
 }
 
 bool CDocCommands::saveAs()

@@ -50,8 +50,10 @@ constexpr const char* Macro = "Macro";
 // of the file's scale.
 constexpr float kSnapPixels = 7.0f;
 
-// Quality of the reduced photo copies kept in the project.
+// Quality of the reduced photo copies kept in the project; a Shift-save
+// keeps them at half the size and a rougher quality.
 constexpr int kPhotoCopyQuality = 85;
+constexpr int kLowPhotoCopyQuality = 40;
 
 // Walks the section chain by its headers alone: the file is sound when the
 // chain ends with "Done" exactly where the trailer starts.
@@ -84,17 +86,26 @@ std::vector<CPhotoItem*> photosInUse(const CDocServices& services)
     return photos;
 }
 
-void writeThumbnailSection(const CDocServices& services, CArchive& ar)
+QImage lowQualityCopy(const QImage& image)
+{
+    if (image.isNull())
+        return image;
+    return image.scaled(qMax(1, image.width() / 2), qMax(1, image.height() / 2), Qt::KeepAspectRatio,
+                        Qt::SmoothTransformation);
+}
+
+void writeThumbnailSection(const CDocServices& services, CArchive& ar, bool lowQuality)
 {
     const std::vector<CPhotoItem*> photos = photosInUse(services);
+    const int quality = lowQuality ? kLowPhotoCopyQuality : kPhotoCopyQuality;
     ar.writeI16(static_cast<qint16>(qMin<size_t>(photos.size(), 0x7FFF)));
     ar.writeCount(static_cast<quint32>(photos.size()));
     for (CPhotoItem* photo : photos) {
         services.progress.setText(QFileInfo(photo->path()).fileName());
         services.progress.step(0);
         ar.writeString(photo->path());
-        ImageRecord::write(ar, photo->workingCopy(), kPhotoCopyQuality);
-        ImageRecord::write(ar, photo->thumbnail(), kPhotoCopyQuality);
+        ImageRecord::write(ar, lowQuality ? lowQualityCopy(photo->workingCopy()) : photo->workingCopy(), quality);
+        ImageRecord::write(ar, photo->thumbnail(), quality);
     }
 }
 
@@ -176,7 +187,7 @@ void CProjectFile::writeSections(CCollageDoc& doc, CArchive& ar)
     ar.endSection();
 
     ar.beginSection(Section::Thumbnail, kSectionVersion);
-    writeThumbnailSection(services, ar);
+    writeThumbnailSection(services, ar, doc.lowQualityPhotoCopies());
     ar.endSection();
 
     ar.beginSection(Section::LowResPics, kSectionVersion);

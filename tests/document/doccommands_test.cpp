@@ -177,3 +177,25 @@ TEST_F(DocCommands, OnlyYesTurnsATemplateIntoAnUntitledProject)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(DocCommands, ShiftSaveKeepsSmallerPhotoCopies)
+{
+    putAPhotoOnTheCanvas();
+    CPhotoItem* photo = services->photos().FindPhoto(path("green.jpg"));
+    QImage copy(200, 100, QImage::Format_RGB32);
+    copy.fill(Qt::green);
+    photo->setWorkingCopy(copy);
+    picker.choices.push_back({path("q.Collage"), ProjectType::Project, {}});
+    ASSERT_TRUE(commands->save());
+    const qsizetype full = parseSections(readFile(path("q.Collage")))[3].content.size();
+    answer = MsgButton::No;
+    ASSERT_TRUE(commands->save(true, false));
+    const qsizetype low = parseSections(readFile(path("q.Collage")))[3].content.size();
+    EXPECT_LT(low, full);
+    ASSERT_TRUE(commands->save()); // the next plain save is full quality again
+    EXPECT_EQ(parseSections(readFile(path("q.Collage")))[3].content.size(), full);
+}
+
+} // namespace
