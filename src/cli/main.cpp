@@ -1,4 +1,5 @@
 // collage-cli: the editor's core without a window, for scripts and tests.
+#include "exportcommands.h"
 #include "photoscommands.h"
 
 #include <QGuiApplication>
@@ -16,6 +17,13 @@ constexpr const char* kUsage =
     "                             and hide those whose files have gone\n"
     "  photos list [--json]       every photo of the collection, oldest first\n"
     "  photos moments [--json]    the Photo Moments and their photos\n"
+    "  make PHOTO_OR_FOLDER... --out PROJECT.Collage [--canvas WxH]\n"
+    "                             a project with the photos in frames on a grid (a plain\n"
+    "                             grid until the automatic layout takes it over)\n"
+    "  export PROJECT OUT [--width N | --height N | --dpi N] [--quality Q] [--transparent]\n"
+    "                             the canvas as an image file of OUT's type (dpi 100 unless\n"
+    "                             a size is given; --transparent for PNG)\n"
+    "  dump PROJECT               the project as JSON: canvas, frames and photos\n"
     "  --help                     show this text\n";
 
 } // namespace
@@ -34,6 +42,12 @@ int main(int argc, char** argv)
     }
     if (args[0] == "photos")
         return runPhotosCommand(args.mid(1), out, err);
+    if (args[0] == "make")
+        return runMakeCommand(args.mid(1), out, err);
+    if (args[0] == "export")
+        return runExportCommand(args.mid(1), out, err);
+    if (args[0] == "dump")
+        return runDumpCommand(args.mid(1), out, err);
     err << "collage-cli: unknown command \"" << args[0] << "\"\n" << kUsage;
     return 2;
 }

@@ -1,0 +1,22 @@
+#include "exportsettings.h"
+
+#include <QDir>
+#include <QStandardPaths>
+
+CExportSettings::CExportSettings(CPropManager& store)
+    : quality(store, "ExportQuality", "Quality of exported images", kDefaultQuality)
+    , autoView(store, "ExportAutoView", "Open exported images with their program", true)
+    , folder(store, "ExportDir", "Folder of exported images", defaultFolder())
+    , type(store, "ExportType", "File type of exported images", QString::fromLatin1(kDefaultType))
+    , filterIndex(store, "ExportFilterIndex", "Type list index of exported images", 0)
+    , transparentCanvas(store, "CanvasTransparent", "Leave the canvas transparent in exported images", false)
+{
+}
+
+QString CExportSettings::defaultFolder()
+{
+    QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (pictures.isEmpty())
+        pictures = QDir::homePath();
+    return QDir(pictures).filePath(QString::fromLatin1(kDefaultFolderName));
+}

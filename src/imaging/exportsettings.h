@@ -1,0 +1,32 @@
+#pragma once
+// The export dialog's settings in the settings store: quality, open the
+// file afterwards, folder, type and its place in the type list, and the
+// transparent canvas for PNG. Creating the bindings registers the settings
+// with their defaults.
+
+#include "propbinding.h"
+
+#include <QString>
+
+class CPropManager;
+
+class CExportSettings
+{
+public:
+    static constexpr int kDefaultQuality = 80;
+    static constexpr const char* kDefaultType = "jpg";
+    // Beside the user's pictures.
+    static constexpr const char* kDefaultFolderName = "My Collages";
+
+    explicit CExportSettings(CPropManager& store);
+
+    CIntProp quality;
+    CBoolProp autoView;
+    CStringProp folder;
+    CStringProp type;
+    CIntProp filterIndex;
+    CBoolProp transparentCanvas;
+
+    // The user's pictures folder joined with "My Collages".
+    static QString defaultFolder();
+};

@@ -1,0 +1,23 @@
+#pragma once
+// How much memory one output bitmap may take. Asking the allocator is not
+// enough: a 50,000 × 50,000 bitmap is 10 GB, which an overcommitting system
+// hands out and then kills the process for touching. So bitmaps for output
+// are measured against a budget before they are made.
+
+#include <QImage>
+#include <QSize>
+
+namespace RenderMemory {
+
+// At most 2 GiB, and at most half the physical memory.
+qint64 bitmapBudgetBytes();
+
+// Whether a bitmap of that size and format stays within the budget.
+bool fitsBudget(QSize size, QImage::Format format);
+
+// A bitmap of that size and format, cleared to transparent black unless
+// the caller writes every pixel itself; null when it does not fit the
+// budget or the allocation fails.
+QImage allocate(QSize size, QImage::Format format, bool clear = true);
+
+} // namespace RenderMemory

@@ -1,0 +1,161 @@
+// collage-cli make, export and dump as a script runs them: a real process
+// in a private home, the results decoded and looked at. Photos come from the
+// corpus made by shared/bench/corpus.sh when it is there, else from here.
+#include "testhome.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+
+namespace {
+
+// OMBRAVELLE_CORPUS names another corpus folder.
+QString corpusList()
+{
+    const QString folder = qEnvironmentVariableIsSet("OMBRAVELLE_CORPUS") ? qEnvironmentVariable("OMBRAVELLE_CORPUS")
+                                                                         : QStringLiteral("/tmp/corpus");
+    return folder + "/jpeg12mp.list";
+}
+constexpr int kCorpusPhotos = 5;
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
+
+struct CliRun
+{
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+class ExportCli : public ::testing::Test
+{
+protected:
+    CliRun run(const QStringList& args)
+    {
+        QProcess process;
+        process.start(COLLAGE_CLI_BINARY, args);
+        EXPECT_TRUE(process.waitForFinished(120000));
+        return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+    }
+    QString path(const QString& name) const { return home.path() + '/' + name; }
+
+    // Camera photos when the corpus is there, with one that does not
+    // decode; else photos of plain colours made here.
+    QStringList photos()
+    {
+        QFile list(corpusList());
+        QStringList files;
+        if (list.open(QIODevice::ReadOnly)) {
+            for (const QByteArray& line : list.readAll().split('\n').mid(0, kCorpusPhotos))
+                files << QString::fromLocal8Bit(line.trimmed());
+            files << QFileInfo(corpusList()).absolutePath() + "/CORRUPT_garbage.jpg";
+            return files;
+        }
+        for (int i = 0; i < kCorpusPhotos; ++i) {
+            QImage image(i == 2 ? QSize(600, 800) : QSize(800, 600), QImage::Format_RGB32);
+            image.fill(QColor::fromHsv(i * 70, 200, 200));
+            files << path(QString("photo%1.jpg").arg(i));
+            EXPECT_TRUE(image.save(files.last(), "JPEG", 90));
+        }
+        return files;
+    }
+
+    TestHome home;
+};
+
+TEST_F(ExportCli, MakeExportAndDumpACollageOfPhotos)
+{
+    const QStringList files = photos();
+    const CliRun made = run(QStringList{"make"} + files + QStringList{"--out", path("trip"), "--canvas", "8x6"});
+    ASSERT_EQ(made.exitCode, 0) << made.err.constData();
+    ASSERT_TRUE(QFile::exists(path("trip.Collage")));
+
+    const CliRun dumped = run({"dump", path("trip.Collage")});
+    ASSERT_EQ(dumped.exitCode, 0) << dumped.err.constData();
+    const QJsonObject project = QJsonDocument::fromJson(dumped.out).object();
+    EXPECT_EQ(project["canvas"].toObject()["width"].toDouble(), 8.0);
+    const QJsonArray frames = project["frames"].toArray();
+    ASSERT_EQ(frames.size(), files.size());
+    for (int i = 0; i < frames.size(); ++i)
+        EXPECT_EQ(frames[i].toObject()["photo"].toString(), files[i]);
+
+    const CliRun jpeg = run({"export", path("trip.Collage"), path("trip.jpg"), "--width", "800", "--quality", "85"});
+    ASSERT_EQ(jpeg.exitCode, 0) << jpeg.err.constData();
+    const QImage picture(path("trip.jpg"));
+    ASSERT_EQ(picture.size(), QSize(800, 600));
+    EXPECT_NEAR(picture.dotsPerMeterX(), 100 / 0.0254, 1.0);
+    const QColor canvas = picture.pixelColor(2, 2);
+    for (const QJsonValue& value : frames) {
+        const QJsonObject rect = value.toObject()["rect"].toObject();
+        const QPoint centre(int((rect["x"].toDouble() + rect["width"].toDouble() / 2) * 100),
+                            int((rect["y"].toDouble() + rect["height"].toDouble() / 2) * 100));
+        EXPECT_NE(picture.pixelColor(centre), canvas) << "a photo or its stand-in at " << centre.x() << "," << centre.y();
+    }
+
+    const CliRun png = run({"export", path("trip.Collage"), path("trip.png"), "--dpi", "40", "--transparent"});
+    ASSERT_EQ(png.exitCode, 0) << png.err.constData();
+    const QImage clear(path("trip.png"));
+    ASSERT_EQ(clear.size(), QSize(320, 240));
+    EXPECT_EQ(qAlpha(clear.pixel(0, 0)), 0);
+    const QJsonObject first = frames[0].toObject()["rect"].toObject();
+    EXPECT_EQ(qAlpha(clear.pixel(int((first["x"].toDouble() + 0.5) * 40), int((first["y"].toDouble() + 0.5) * 40))), 255);
+}
+
+struct BadRun
+{
+    const char* what;
+    QStringList args;
+    int exitCode;
+};
+
+void PrintTo(const BadRun& run, std::ostream* out) { *out << run.what; }
+
+class ExportCliRefusals : public ExportCli, public ::testing::WithParamInterface<BadRun>
+{
+};
+
+TEST_P(ExportCliRefusals, BadArgumentsAndMissingFilesEndWithAnErrorAndNoPicture)
+{
+    const QStringList photo = photos().mid(0, 1);
+    ASSERT_EQ(run(QStringList{"make"} + photo + QStringList{"--out", path("p.Collage")}).exitCode, 0);
+    QFile damaged(path("damaged.Collage"));
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
+    damaged.write("not a project at all");
+    damaged.close();
+    QStringList args;
+    for (const QString& arg : GetParam().args)
+        args << QString(arg).replace("HOME", home.path());
+    const CliRun result = run(args);
+    EXPECT_EQ(result.exitCode, GetParam().exitCode) << GetParam().what;
+    EXPECT_FALSE(result.err.isEmpty());
+    EXPECT_TRUE(QDir(home.path()).entryList({"out*"}, QDir::Files).isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ExportCliRefusals,
+    ::testing::Values(BadRun{"make without --out", {"make", "HOME"}, kExitUsage},
+                      BadRun{"make of nothing", {"make", "HOME/none", "--out", "HOME/out.Collage"}, kExitFailed},
+                      BadRun{"two sizes", {"export", "HOME/p.Collage", "HOME/out.jpg", "--width", "10", "--dpi", "9"}, kExitUsage},
+                      BadRun{"quality 101", {"export", "HOME/p.Collage", "HOME/out.jpg", "--quality", "101"}, kExitUsage},
+                      BadRun{"width 9", {"export", "HOME/p.Collage", "HOME/out.jpg", "--width", "9"}, kExitUsage},
+                      BadRun{"unknown type", {"export", "HOME/p.Collage", "HOME/out.xyz"}, kExitUsage},
+                      BadRun{"missing project", {"export", "HOME/none.Collage", "HOME/out.jpg"}, kExitFailed},
+                      BadRun{"damaged project", {"export", "HOME/damaged.Collage", "HOME/out.jpg"}, kExitFailed},
+                      BadRun{"missing folder", {"export", "HOME/p.Collage", "HOME/none/out.jpg"}, kExitFailed},
+                      BadRun{"dump of nothing", {"dump", "HOME/none.Collage"}, kExitFailed}),
+    [](const auto& info) {
+        std::string name = info.param.what;
+        for (char& c : name)
+            c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+        return name;
+    });
+
+} // namespace

@@ -1,0 +1,127 @@
+// The export dialog driven through its fields: the size coupling, the
+// quality words, the checks of OK in their order, the extension, the
+// question before replacing a file, and what a good OK writes and stores.
+
+#include "exportdialog.h"
+#include "renderfixture.h"
+
+#include "propmanager.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSpinBox>
+
+using namespace RenderTest;
+
+namespace {
+
+class ExportDialog : public RenderFixture
+{
+protected:
+    void SetUp() override
+    {
+        RenderFixture::SetUp();
+        services->catalogue().setMessageBox([this](const QString&, const QString& text, unsigned) {
+            shown << text;
+            return answer;
+        });
+        dialog = std::make_unique<CExportDialog>(*renderer, CExportCanvas{10.0f, 7.5f, CanvasUnit::Inch, kCanvas},
+                                                 services->settings(), services->catalogue(), nullptr);
+        dialog->setOpener([this](const QString& file) { opened << file; });
+        dialog->folderField()->setText(home.path());
+        dialog->nameField()->setText("Collage");
+    }
+    void TearDown() override
+    {
+        dialog.reset();
+        RenderFixture::TearDown();
+    }
+    void enter(QLineEdit* field, const QString& text)
+    {
+        field->setText(text);
+        emit field->editingFinished();
+    }
+
+    std::unique_ptr<CExportDialog> dialog;
+    QStringList shown;
+    QStringList opened;
+    int answer = MsgButton::Ok;
+};
+
+TEST_F(ExportDialog, WidthHeightAndResolutionFollowEachOtherThroughTheCanvas)
+{
+    enter(dialog->resolutionField(), "100");
+    EXPECT_EQ(dialog->widthField()->text(), "1000");
+    EXPECT_EQ(dialog->heightField()->text(), "750");
+    enter(dialog->widthField(), "500");
+    EXPECT_EQ(dialog->heightField()->text(), "375");
+    EXPECT_EQ(dialog->resolutionField()->text(), "50");
+    dialog->resolutionUnitField()->setCurrentIndex(int(ResolutionUnit::PerCentimetre));
+    EXPECT_EQ(dialog->resolutionLabel()->text(), "Dots per cm:");
+}
+
+TEST_F(ExportDialog, TheQualityWordsChangeAt90)
+{
+    dialog->qualityField()->setValue(89);
+    EXPECT_EQ(dialog->qualityLabel()->text(), "High quality, Medium size");
+    dialog->qualityField()->setValue(90);
+    EXPECT_EQ(dialog->qualityLabel()->text(), "Very high quality, Large size");
+}
+
+struct Refusal
+{
+    const char* folder; // relative to the home; "-" for empty
+    const char* name;
+    const char* width;
+    const char* key;
+};
+
+class ExportDialogRefusals : public ExportDialog, public ::testing::WithParamInterface<Refusal>
+{
+};
+
+TEST_P(ExportDialogRefusals, OkRefusesWithTheFirstProblemAndStaysOpen)
+{
+    const Refusal& r = GetParam();
+    dialog->folderField()->setText(QString(r.folder) == "-" ? QString() : home.path() + r.folder);
+    dialog->nameField()->setText(r.name);
+    enter(dialog->widthField(), r.width);
+    EXPECT_EQ(dialog->tryExport(), r.key);
+    EXPECT_EQ(shown, QStringList{services->catalogue().text(r.key)});
+    EXPECT_TRUE(QDir(home.path()).entryList({"Collage*"}, QDir::Files).isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(InOrder, ExportDialogRefusals,
+                         ::testing::Values(Refusal{"-", "", "9", "ExportMissingDir"},
+                                           Refusal{"/missing", "", "9", "ExportNoDir"},
+                                           Refusal{"", "", "9", "ExportNoName"},
+                                           Refusal{"", "a:b", "9", "ExportBadName"},
+                                           Refusal{"", "Collage", "9", "ExportBadValues"}));
+
+TEST_F(ExportDialog, AGoodOkAppendsTheExtensionWritesStoresAndOpens)
+{
+    dialog->typeField()->setCurrentIndex(0); // all types: the name or the last type decides
+    enter(dialog->resolutionField(), "20");
+    ASSERT_EQ(dialog->tryExport(), "");
+    const QString written = QDir(home.path()).filePath("Collage.jpg");
+    EXPECT_EQ(dialog->exportedPath(), written);
+    EXPECT_EQ(QImage(written).size(), QSize(200, 150));
+    EXPECT_EQ(opened, QStringList{written});
+    EXPECT_EQ(services->settings().getValue("ExportDir")->toString(), home.path());
+
+    answer = MsgButton::No;
+    EXPECT_EQ(dialog->tryExport(), "ExportSameName");
+    EXPECT_EQ(opened.size(), 1);
+}
+
+TEST_F(ExportDialog, TheTransparentCanvasIsOfferedForPngOnly)
+{
+    dialog->nameField()->setText("Collage.png");
+    EXPECT_TRUE(dialog->transparentField()->isEnabled());
+    dialog->nameField()->setText("Collage.jpg");
+    EXPECT_FALSE(dialog->transparentField()->isEnabled());
+}
+
+} // namespace
