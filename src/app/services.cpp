@@ -1,10 +1,12 @@
 #include "services.h"
 
 #include "collagedoc.h"
+#include "collagerenderer.h"
 #include "macromanager.h"
 #include "messagecatalogue.h"
 #include "myphotos.h"
 #include "notificationbus.h"
+#include "photoimage.h"
 #include "picdropper.h"
 #include "picinfomanager.h"
 #include "printerchoice.h"
@@ -62,6 +64,7 @@ CServices::CServices(const QString& settingsFile, const QString& photoFolder)
     m_undo = std::make_unique<CUndo>();
     m_undo->setBus(m_bus.get());
     m_photos = std::make_unique<CMyPhotos>(*m_settings, *m_catalogue, *m_bus, nullptr, photoFolder);
+    m_images = std::make_unique<CPhotoImage>(*m_photos);
     // The selection comes before the frame collection it refers to; it is
     // attached once the collection exists.
     m_selection = std::make_unique<CSelection>(*m_undo);
@@ -70,6 +73,7 @@ CServices::CServices(const QString& settingsFile, const QString& photoFolder)
     m_frames = std::make_unique<CPicInfoManager>(m_settings.get(), m_photos.get());
     m_frames->setUndo(m_undo.get());
     m_selection->attach(m_frames.get());
+    m_renderer = std::make_unique<CCollageRenderer>(*m_frames, *m_images, m_progress.get());
     m_printer = std::make_unique<CPrinterChoice>();
     s_current = this;
 }
@@ -77,13 +81,15 @@ CServices::CServices(const QString& settingsFile, const QString& photoFolder)
 CDocServices CServices::docServices() const
 {
     return {*m_settings, *m_catalogue, *m_bus, *m_progress, *m_photos, *m_frames, *m_snapper,
-            *m_undo,     *m_macros,    *m_dropper, *m_printer, *m_selection};
+            *m_undo,     *m_macros,    *m_dropper, *m_printer, *m_selection, *m_images, *m_renderer};
 }
 
 CServices::~CServices()
 {
     // Nothing may be delivered to services that are going away.
     m_bus->Close();
+    // The renderer listens to the frames and draws through the progress.
+    m_renderer.reset();
     m_errorListener.reset();
     m_progress.reset();
     m_catalogue.reset();
@@ -100,6 +106,7 @@ CServices::~CServices()
     // after the settings they no longer need.
     m_frames.reset();
     m_printer.reset();
+    m_images.reset();
     m_photos->Save();
     m_photos.reset();
     m_settings.reset();

@@ -9,10 +9,12 @@
 #include <memory>
 
 class CErrorMsgListener;
+class CCollageRenderer;
 class CMacroManager;
 class CMessageCatalogue;
 class CMyPhotos;
 class CNotificationBus;
+class CPhotoImage;
 class CPicDropper;
 class CPicInfoManager;
 class CPrinterChoice;
@@ -51,6 +53,8 @@ public:
     CPicDropper& dropper() const { return *m_dropper; }
     CPicInfoManager& frames() const { return *m_frames; }
     CPrinterChoice& printer() const { return *m_printer; }
+    CPhotoImage& images() const { return *m_images; }
+    CCollageRenderer& renderer() const { return *m_renderer; }
     const QString& settingsFile() const { return m_settingsFile; }
 
     // What the document coordinates, for constructing it.
@@ -67,8 +71,10 @@ private:
     std::unique_ptr<CSnapper> m_snapper;
     std::unique_ptr<CUndo> m_undo;
     std::unique_ptr<CMyPhotos> m_photos;
+    std::unique_ptr<CPhotoImage> m_images;
     std::unique_ptr<CSelection> m_selection;
     std::unique_ptr<CPicDropper> m_dropper;
     std::unique_ptr<CPicInfoManager> m_frames;
+    std::unique_ptr<CCollageRenderer> m_renderer;
     std::unique_ptr<CPrinterChoice> m_printer;
 };

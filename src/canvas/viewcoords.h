@@ -9,11 +9,11 @@
 // need a pixel's size read it. It knows no widget, so its arithmetic is
 // tested on its own.
 
+#include "canvasunit.h"
 #include <QPointF>
 #include <QRectF>
 #include <QSizeF>
 
-enum class CanvasUnit { Inch, Centimetre };
 
 class CViewCoords
 {

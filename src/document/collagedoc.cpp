@@ -1,5 +1,6 @@
 #include "collagedoc.h"
 
+#include "collagerenderer.h"
 #include "documentsettings.h"
 #include "frameops.h"
 #include "macromanager.h"
@@ -12,6 +13,7 @@
 #include "projectfile.h"
 #include "propmanager.h"
 #include "selection.h"
+#include "surfaces.h"
 #include "undo.h"
 
 #include <QFileInfo>
@@ -145,10 +147,23 @@ void CCollageDoc::setPreviewQuality(int quality, bool repaint)
     m_previewQuality = quality;
     m_services.settings.setValue("PreviewQuality", CPropValue::i32(quality));
     m_services.settings.setValue("HighQuality", CPropValue::boolean(quality == 2));
+    RenderQuality::setPreviewQuality(quality);
+    m_services.renderer.setFullResolution(RenderQuality::previewUsesFullImage(quality) || m_highQualityImages);
     if (repaint) {
+        m_services.renderer.invalidateAll();
         m_services.frames.invalidateAll();
         updateAllViews(DocHint::EverythingChanged);
     }
+}
+
+void CCollageDoc::setHighQualityImages(bool on)
+{
+    if (on == m_highQualityImages)
+        return;
+    m_highQualityImages = on;
+    m_services.renderer.setFullResolution(on || RenderQuality::previewUsesFullImage(m_previewQuality));
+    m_services.renderer.invalidateAll();
+    updateAllViews(DocHint::EverythingChanged);
 }
 
 // ---------------------------------------------------------------------------
@@ -271,6 +286,10 @@ CCollageDoc::OpenResult CCollageDoc::openDocument(const QString& path)
 CCollageDoc::SaveResult CCollageDoc::saveDocument(const QString& path)
 {
     hidePageSegments();
+    // Open dialogs and file managers show the project by this picture; it is
+    // drawn as the file is now, so a template shows its empty frames.
+    m_services.frames.setPreview(renderPreview(m_services.frames, m_services.images, isTemplate(),
+                                               QSizeF(m_canvasWidth, m_canvasHeight)));
     const COleDate previousSave = m_lastSaved;
     m_lastSaved = now();
     if (!CProjectFile::write(*this, path)) {

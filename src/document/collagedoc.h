@@ -27,6 +27,8 @@ class CProgress;
 class CSnapper;
 class CPropManager;
 class CMacroManager;
+class CPhotoImage;
+class CCollageRenderer;
 
 // The numbered hints the document sends its views.
 namespace DocHint {
@@ -65,6 +67,8 @@ struct CDocServices
     CPicDropper& dropper;
     CPrinterChoice& printer;
     CSelection& selection;
+    CPhotoImage& images;
+    CCollageRenderer& renderer;
 };
 
 // Also the history's undo target: it replays the canvas kinds itself and
@@ -156,6 +160,11 @@ public:
     // 0 fast, 1 good, 2 very high (which also turns on HighQuality).
     void setPreviewQuality(int quality, bool repaint);
 
+    // The "High Quality Images" toggle: frames draw from the photos
+    // themselves at any preview quality.
+    bool highQualityImages() const { return m_highQualityImages; }
+    void setHighQualityImages(bool on);
+
     // A Shift-save keeps smaller, rougher copies of the photos in the file.
     bool lowQualityPhotoCopies() const { return m_lowQualityCopies; }
     void setLowQualityPhotoCopies(bool on) { m_lowQualityCopies = on; }
@@ -226,6 +235,7 @@ private:
     int m_updateHold = 1; // start-up releases it once the window is shown
     bool m_templateSaveMode = false;
     bool m_lowQualityCopies = false;
+    bool m_highQualityImages = false;
     int m_previewQuality = 0;
     QString m_path;
 

@@ -9,6 +9,7 @@
 // Quality lives in the painter's render hints, so any code holding just a
 // QPainter draws images at the quality the surface was given.
 
+#include "canvasunit.h"
 #include <QImage>
 #include <QPainter>
 #include <QSizeF>
@@ -24,8 +25,6 @@ inline constexpr int Inch = 4;
 // Centimetre canvases draw in millimetres with the page scale times 10.
 inline constexpr int Millimetre = 6;
 } // namespace PageUnit
-
-enum class CanvasUnit { Inch, Centimetre };
 
 // 6 means centimetres; anything else the inch, the default.
 CanvasUnit canvasUnitFromPageUnit(int pageUnitCode);
