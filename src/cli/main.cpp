@@ -1,6 +1,7 @@
 // collage-cli: the editor's core without a window, for scripts and tests.
 #include "exportcommands.h"
 #include "photoscommands.h"
+#include "projectcommands.h"
 
 #include <QGuiApplication>
 #include <QTextStream>
@@ -24,6 +25,9 @@ constexpr const char* kUsage =
     "                             the canvas as an image file of OUT's type (dpi 100 unless\n"
     "                             a size is given; --transparent for PNG)\n"
     "  dump PROJECT               the project as JSON: canvas, frames and photos\n"
+    "  info PROJECT               the whole project as JSON: document, canvas, frames, dropper,\n"
+    "                             undo and redo steps, macros, printer\n"
+    "  resave IN OUT              reads a project and writes it in the current version\n"
     "  --help                     show this text\n";
 
 } // namespace
@@ -46,6 +50,10 @@ int main(int argc, char** argv)
         return runMakeCommand(args.mid(1), out, err);
     if (args[0] == "export")
         return runExportCommand(args.mid(1), out, err);
+    if (args[0] == "info")
+        return runInfoCommand(args.mid(1), out, err);
+    if (args[0] == "resave")
+        return runResaveCommand(args.mid(1), out, err);
     if (args[0] == "dump")
         return runDumpCommand(args.mid(1), out, err);
     err << "collage-cli: unknown command \"" << args[0] << "\"\n" << kUsage;

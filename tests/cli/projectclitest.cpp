@@ -1,0 +1,126 @@
+// collage-cli info and resave on projects made by collage-cli make, run as
+// real processes in a private home.
+#include "testhome.h"
+
+#include <QFile>
+#include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
+
+struct CliRun
+{
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+class ProjectCli : public ::testing::Test
+{
+protected:
+    CliRun run(const QStringList& args)
+    {
+        QProcess process;
+        process.start(COLLAGE_CLI_BINARY, args);
+        EXPECT_TRUE(process.waitForFinished(120000));
+        return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+    }
+    QString path(const QString& name) const { return home.path() + '/' + name; }
+
+    // A project of three plain-colour photos.
+    QString makeProject(const QString& name)
+    {
+        QStringList args{"make"};
+        for (int i = 0; i < 3; ++i) {
+            QImage image(i == 1 ? QSize(300, 400) : QSize(400, 300), QImage::Format_RGB32);
+            image.fill(QColor::fromHsv(i * 100, 200, 200));
+            args << path(QString("photo%1.jpg").arg(i));
+            EXPECT_TRUE(image.save(args.last(), "JPEG", 90));
+        }
+        const QString project = path(name + ".Collage");
+        const CliRun made = run(args + QStringList{"--out", project});
+        EXPECT_EQ(made.exitCode, 0) << made.err.constData();
+        return project;
+    }
+
+    QJsonObject info(const QString& project)
+    {
+        const CliRun shown = run({"info", project});
+        EXPECT_EQ(shown.exitCode, 0) << shown.err.constData();
+        return QJsonDocument::fromJson(shown.out).object();
+    }
+
+    TestHome home;
+};
+
+TEST_F(ProjectCli, InfoShowsTheWholeProject)
+{
+    const QJsonObject project = info(makeProject("trip"));
+
+    EXPECT_EQ(project["version"].toInt(), 23);
+    EXPECT_FALSE(project["flags"].toObject()["template"].toBool());
+    const QJsonArray frames = project["frames"].toArray();
+    ASSERT_EQ(frames.size(), 3);
+    for (const QJsonValue& frame : frames) {
+        EXPECT_TRUE(frame.toObject()["photo"].toString().endsWith(".jpg"));
+        EXPECT_GT(frame.toObject()["rect"].toObject()["width"].toDouble(), 0.0);
+    }
+    // A saved project carries the picture open dialogs show it by.
+    const QJsonObject preview = project["preview"].toObject();
+    EXPECT_EQ(std::max(preview["width"].toInt(), preview["height"].toInt()), 256);
+    for (const char* key : {"dropper", "undo", "redo", "macros"})
+        EXPECT_TRUE(project[key].isArray()) << key;
+    EXPECT_TRUE(project["printer"].toObject().contains("devModeBytes"));
+}
+
+TEST_F(ProjectCli, ResaveWritesAProjectThatReadsTheSame)
+{
+    const QString original = makeProject("original");
+    const CliRun resaved = run({"resave", original, path("copy.Collage")});
+    ASSERT_EQ(resaved.exitCode, 0) << resaved.err.constData();
+
+    QJsonObject before = info(original);
+    QJsonObject after = info(path("copy.Collage"));
+    for (const char* key : {"path", "lastSaved"}) {
+        before.remove(key);
+        after.remove(key);
+    }
+    EXPECT_EQ(before, after);
+}
+
+TEST_F(ProjectCli, DamagedOrMissingProjectsFailWithAMessage)
+{
+    const QString project = makeProject("damaged");
+    QFile file(project);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    file.seek(file.size() / 2);
+    file.write("garbage in the middle");
+    file.close();
+
+    for (const QString& bad : {project, path("nowhere.Collage")}) {
+        const CliRun shown = run({"info", bad});
+        EXPECT_EQ(shown.exitCode, kExitFailed) << bad.toStdString();
+        EXPECT_TRUE(shown.out.isEmpty());
+        EXPECT_FALSE(shown.err.isEmpty());
+    }
+    const CliRun resaved = run({"resave", project, path("copy.Collage")});
+    EXPECT_EQ(resaved.exitCode, kExitFailed);
+    EXPECT_FALSE(QFile::exists(path("copy.Collage")));
+}
+
+TEST_F(ProjectCli, WrongArgumentsShowTheUsage)
+{
+    EXPECT_EQ(run({"info"}).exitCode, kExitUsage);
+    EXPECT_EQ(run({"info", "a", "b"}).exitCode, kExitUsage);
+    EXPECT_EQ(run({"resave", "only-one"}).exitCode, kExitUsage);
+}
+
+} // namespace
