@@ -110,13 +110,12 @@ private:
     std::string m_origin;
 };
 
-// Services, renderer and a grid of frames over the photos.
+// The services (with their renderer) and a grid of frames over the photos.
 struct Collage
 {
     explicit Collage(int frameCount, int columns, float width, float height)
         : services(Workspace::instance().file("Settings.DAT"), Workspace::instance().file("photodb"))
-        , images(services.photos())
-        , renderer(services.frames(), images)
+        , renderer(services.renderer())
     {
         const QStringList& photos = Workspace::instance().photos();
         const int rows = (frameCount + columns - 1) / columns;
@@ -131,8 +130,7 @@ struct Collage
     }
 
     CServices services;
-    CPhotoImage images;
-    CCollageRenderer renderer;
+    CCollageRenderer& renderer;
 };
 
 qint64 peakResidentKiB()
