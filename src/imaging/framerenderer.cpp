@@ -541,7 +541,7 @@ CFrameRenderer::Result CFrameRenderer::drawScreen(CPicInfo& frame, const CFrameD
         const QImage& image = cache.adjusted.isNull() ? cache.source : cache.adjusted;
         cache.picture = renderRegion(region, g.frame, g.picture, photoShown ? &image : nullptr, imageTarget,
                                      content.frameBack, g.highQuality);
-        cache.shadow = g.shadow && !cache.picture.isNull() ? MakeShadowMask(cache.picture, context.zoom, g.transparency) : QImage();
+        cache.shadow = g.shadow && !cache.picture.isNull() ? m_shadowMasks.mask(cache.picture, context.zoom, g.transparency) : QImage();
         cache.drawn = QImage();
         cache.pictureSize = g.picture;
         cache.pictureMargin = g.margin;

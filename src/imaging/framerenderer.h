@@ -20,6 +20,7 @@
 #include "borderinfo.h"
 #include "coloradjust.h"
 #include "photoimage.h"
+#include "shadowmask.h"
 
 #include <QColor>
 #include <QImage>
@@ -226,4 +227,5 @@ private:
     std::unordered_map<const CPicInfo*, std::unique_ptr<FrameCache>> m_screen;
     std::unordered_map<const CPicInfo*, std::unique_ptr<FrameCache>> m_output;
     BuildCounts m_counts;
+    CShadowMaskCache m_shadowMasks; // screen pictures only
 };

@@ -103,15 +103,14 @@ CShadowBand ShadowBandFor(float zoom, bool hasTransparency)
     return hasTransparency ? kLowZoomTransparent : kLowZoomOpaque;
 }
 
-QImage MakeShadowMask(const QImage& framePicture, float zoom, bool hasTransparency)
+namespace {
+
+// Alpha alone is worked on: it is the same byte whether the picture is
+// premultiplied or not. Empty when memory runs out.
+std::vector<quint8> alphaOf(const QImage& framePicture)
 {
-    if (framePicture.isNull())
-        return {};
     const int width = framePicture.width();
     const int height = framePicture.height();
-
-    // Alpha alone is worked on: it is the same byte whether the picture is
-    // premultiplied or not.
     const QImage picture = framePicture.hasAlphaChannel()
         ? framePicture.convertToFormat(QImage::Format_ARGB32_Premultiplied)
         : QImage();
@@ -129,8 +128,11 @@ QImage MakeShadowMask(const QImage& framePicture, float zoom, bool hasTransparen
                 out[x] = quint8(qAlpha(in[x]));
         }
     }
+    return alpha;
+}
 
-    const CShadowBand band = ShadowBandFor(zoom, hasTransparency);
+QImage shadowFromAlpha(std::vector<quint8> alpha, int width, int height, const CShadowBand& band)
+{
     smoothRows(alpha, width, height, true, band, band.threshold);
     smoothColumns(alpha, width, height, true, band);
     smoothRows(alpha, width, height, false, band, 0);
@@ -147,5 +149,48 @@ QImage MakeShadowMask(const QImage& framePicture, float zoom, bool hasTransparen
         for (int x = 0; x < width; ++x)
             out[x] = QRgb(in[x]) << 24;
     }
+    return shadow;
+}
+
+bool sameBand(const CShadowBand& a, const CShadowBand& b)
+{
+    return a.p == b.p && a.q == b.q && a.threshold == b.threshold;
+}
+
+} // namespace
+
+QImage MakeShadowMask(const QImage& framePicture, float zoom, bool hasTransparency)
+{
+    if (framePicture.isNull())
+        return {};
+    std::vector<quint8> alpha = alphaOf(framePicture);
+    if (alpha.empty())
+        return {};
+    return shadowFromAlpha(std::move(alpha), framePicture.width(), framePicture.height(),
+                           ShadowBandFor(zoom, hasTransparency));
+}
+
+QImage CShadowMaskCache::mask(const QImage& framePicture, float zoom, bool hasTransparency)
+{
+    if (framePicture.isNull())
+        return {};
+    std::vector<quint8> alpha = alphaOf(framePicture);
+    if (alpha.empty())
+        return {};
+    const CShadowBand band = ShadowBandFor(zoom, hasTransparency);
+    const QSize size = framePicture.size();
+    for (auto entry = m_entries.begin(); entry != m_entries.end(); ++entry) {
+        if (entry->size == size && sameBand(entry->band, band) && entry->alpha == alpha) {
+            if (entry != m_entries.begin())
+                std::rotate(m_entries.begin(), entry, std::next(entry));
+            return m_entries.front().mask;
+        }
+    }
+    QImage shadow = shadowFromAlpha(alpha, size.width(), size.height(), band);
+    if (shadow.isNull())
+        return shadow;
+    if (m_entries.size() == kEntries)
+        m_entries.pop_back();
+    m_entries.push_front({size, band, std::move(alpha), shadow});
     return shadow;
 }

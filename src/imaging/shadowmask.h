@@ -9,6 +9,9 @@
 
 #include <QImage>
 
+#include <deque>
+#include <vector>
+
 struct CShadowBand
 {
     // Each step stores v = (v × p + a × q) >> 15 with p + q = 32767, one
@@ -30,3 +33,28 @@ CShadowBand ShadowBandFor(float zoom, bool hasTransparency);
 // size, its alpha the smoothed alpha of the picture. Null for a null
 // picture or when memory runs out.
 QImage MakeShadowMask(const QImage& framePicture, float zoom, bool hasTransparency);
+
+// Screen frames of one size cast the same shadow whenever their pictures
+// have the same alpha, which is every opaque photo filling its frame: a
+// collage of equal cells needs its shadow worked out once, not per frame.
+// Remembers the last few masks with the alpha they came from and hands a
+// shared copy back for a picture whose alpha matches byte for byte. One
+// owner, one thread.
+class CShadowMaskCache
+{
+public:
+    static constexpr std::size_t kEntries = 8;
+
+    QImage mask(const QImage& framePicture, float zoom, bool hasTransparency);
+    void clear() { m_entries.clear(); }
+
+private:
+    struct Entry
+    {
+        QSize size;
+        CShadowBand band;
+        std::vector<quint8> alpha;
+        QImage mask;
+    };
+    std::deque<Entry> m_entries; // most recent first
+};

@@ -167,3 +167,39 @@ TEST(ShadowMaskTest, DegenerateInputsGiveNothingOrAThinLine)
     column.fill(0xFF000000);
     EXPECT_EQ(MakeShadowMask(column, 1.0f, false).size(), column.size());
 }
+
+TEST(ShadowMaskCacheTest, PicturesWithTheSameAlphaShareOneMaskAndOthersGetTheirOwn)
+{
+    CShadowMaskCache cache;
+    QImage first = framedPicture(60, 40, 10);
+    QImage second = framedPicture(60, 40, 10);
+    second.fill(0);
+    for (int y = 10; y < 30; ++y) // the same shape in another colour
+        for (int x = 10; x < 50; ++x)
+            second.setPixel(x, y, qRgb(10, 250, 30));
+
+    const QImage shared = cache.mask(first, 1.0f, true);
+    EXPECT_EQ(shared, MakeShadowMask(first, 1.0f, true));
+    EXPECT_EQ(cache.mask(second, 1.0f, true).cacheKey(), shared.cacheKey());
+
+    // One pixel of alpha, another band or another size: worked out afresh.
+    second.setPixel(0, 0, qRgba(0, 0, 0, 1));
+    const QImage oneAlphaPixel = cache.mask(second, 1.0f, true);
+    EXPECT_NE(oneAlphaPixel.cacheKey(), shared.cacheKey());
+    EXPECT_EQ(oneAlphaPixel, MakeShadowMask(second, 1.0f, true));
+    EXPECT_EQ(cache.mask(first, 5.0f, true), MakeShadowMask(first, 5.0f, true));
+    EXPECT_NE(cache.mask(first, 5.0f, true).cacheKey(), shared.cacheKey());
+    const QImage wider = framedPicture(61, 40, 10);
+    EXPECT_EQ(cache.mask(wider, 1.0f, true), MakeShadowMask(wider, 1.0f, true));
+}
+
+TEST(ShadowMaskCacheTest, KeepsOnlyTheMostRecentMasks)
+{
+    CShadowMaskCache cache;
+    const QImage first = cache.mask(framedPicture(20, 20, 2), 1.0f, false);
+    for (int i = 0; i < int(CShadowMaskCache::kEntries); ++i)
+        cache.mask(framedPicture(21 + i, 20, 2), 1.0f, false);
+    const QImage again = cache.mask(framedPicture(20, 20, 2), 1.0f, false);
+    EXPECT_EQ(again, first);
+    EXPECT_NE(again.cacheKey(), first.cacheKey());
+}
