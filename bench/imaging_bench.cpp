@@ -11,6 +11,7 @@
 //
 // Run: bench_imaging [--benchmark_filter=...]
 
+#include "benchphotos.h"
 #include "coloradjust.h"
 #include "messagecatalogue.h"
 #include "myphotos.h"
@@ -36,34 +37,6 @@ constexpr int kWorkingCopySide = 500;
 constexpr int kFramePictureSide = 700;
 constexpr int kMaxCorpusPhotos = 24;
 const QString kCorpusList = QStringLiteral("/tmp/corpus/jpeg12mp.list");
-
-QImage photoLikeImage(QSize size, quint32 seed)
-{
-    QImage image(size, QImage::Format_RGB32);
-    QPainter painter(&image);
-    QLinearGradient sky(0, 0, size.width(), size.height());
-    sky.setColorAt(0, QColor(40, 90, 180));
-    sky.setColorAt(1, QColor(230, 190, 120));
-    painter.fillRect(image.rect(), sky);
-    QRandomGenerator random(seed);
-    painter.setRenderHint(QPainter::Antialiasing);
-    for (int i = 0; i < 60; ++i) {
-        painter.setBrush(QColor::fromHsv(int(random.bounded(360)), 180, 200));
-        painter.drawEllipse(QPointF(random.bounded(size.width()), random.bounded(size.height())),
-                            random.bounded(size.width() / 8) + 4.0, random.bounded(size.height() / 8) + 4.0);
-    }
-    painter.end();
-    // Sensor-like noise, so the JPEG carries about as much data as a camera's.
-    for (int y = 0; y < size.height(); ++y) {
-        QRgb* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < size.width(); ++x) {
-            const int n = int(random.bounded(17)) - 8;
-            const QRgb p = line[x];
-            line[x] = qRgb(qBound(0, qRed(p) + n, 255), qBound(0, qGreen(p) + n, 255), qBound(0, qBlue(p) + n, 255));
-        }
-    }
-    return image;
-}
 
 // The photos the decode benchmarks cycle through.
 class PhotoSet
@@ -94,7 +67,7 @@ private:
             return;
         }
         const QString path = m_dir.filePath("IMG_4000x3000.jpg");
-        photoLikeImage(QSize(4000, 3000), 1).save(path, "JPEG", 90);
+        photoLikeImage(QSize(4000, 3000), 1, true).save(path, "JPEG", 90);
         m_paths.append(path);
         m_origin = QStringLiteral("one generated 4000x3000 JPEG");
     }
@@ -106,7 +79,7 @@ private:
 
 void BM_ColourAdjustWorkingCopy(benchmark::State& state)
 {
-    const QImage copy = photoLikeImage(QSize(kWorkingCopySide, kWorkingCopySide), 2)
+    const QImage copy = photoLikeImage(QSize(kWorkingCopySide, kWorkingCopySide), 2, true)
                             .convertToFormat(QImage::Format_ARGB32_Premultiplied);
     CColourAdjustment adjustment;
     adjustment.brightness = 0.1f;
@@ -122,7 +95,7 @@ BENCHMARK(BM_ColourAdjustWorkingCopy)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosec
 
 void BM_ColourAdjustTransparentSource(benchmark::State& state)
 {
-    QImage copy = photoLikeImage(QSize(kWorkingCopySide, kWorkingCopySide), 3).convertToFormat(QImage::Format_ARGB32);
+    QImage copy = photoLikeImage(QSize(kWorkingCopySide, kWorkingCopySide), 3, true).convertToFormat(QImage::Format_ARGB32);
     for (int y = 0; y < copy.height(); ++y)
         for (int x = 0; x < copy.width(); ++x)
             copy.setPixel(x, y, (copy.pixel(x, y) & 0x00FFFFFF) | (quint32((x + y) & 0xFF) << 24));

@@ -14,6 +14,7 @@
 //
 // Run: bench_render [--benchmark_filter=...]; single core: taskset -c 0 bench_render
 
+#include "benchphotos.h"
 #include "collagerenderer.h"
 #include "frameops.h"
 #include "imageexport.h"
@@ -47,24 +48,6 @@ constexpr int kCanvasFrames = 50;
 constexpr int kCanvasColumns = 10;
 constexpr QSize kCanvasPixels(1000, 750);
 constexpr int kKiB = 1024;
-
-QImage photoLikeImage(QSize size, quint32 seed)
-{
-    QImage image(size, QImage::Format_RGB32);
-    QPainter painter(&image);
-    QLinearGradient sky(0, 0, size.width(), size.height());
-    sky.setColorAt(0, QColor(40, 90, 180));
-    sky.setColorAt(1, QColor(230, 190, 120));
-    painter.fillRect(image.rect(), sky);
-    QRandomGenerator random(seed);
-    painter.setRenderHint(QPainter::Antialiasing);
-    for (int i = 0; i < 60; ++i) {
-        painter.setBrush(QColor::fromHsv(int(random.bounded(360)), 180, 200));
-        painter.drawEllipse(QPointF(random.bounded(size.width()), random.bounded(size.height())),
-                            random.bounded(size.width() / 8) + 4.0, random.bounded(size.height() / 8) + 4.0);
-    }
-    return image;
-}
 
 // The photos, and a private home so the user's collection is not touched.
 class Workspace

@@ -3,6 +3,7 @@
 // photos read at reduced size against a full read, the failures and what
 // they leave on disk, and photos that cannot be read.
 
+#include "photolike.h"
 #include "renderfixture.h"
 
 #include "photoitem.h"
@@ -20,27 +21,6 @@ namespace {
 constexpr QRgb kRed = 0xFFD02020;
 constexpr QRgb kGreen = 0xFF20B040;
 constexpr double kMetresPerInch = 0.0254;
-
-QImage photoLike(QSize size)
-{
-    QImage image(size, QImage::Format_RGB32);
-    QPainter painter(&image);
-    QLinearGradient sky(0, 0, size.width(), size.height());
-    sky.setColorAt(0, QColor(30, 90, 200));
-    sky.setColorAt(1, QColor(240, 200, 120));
-    painter.fillRect(image.rect(), sky);
-    painter.setRenderHint(QPainter::Antialiasing);
-    for (int i = 0; i < 12; ++i) {
-        const QPointF centre(size.width() * (i % 4 + 0.5) / 4.0, size.height() * (i / 4 + 0.5) / 3.0);
-        QRadialGradient blob(centre, size.height() / 8.0);
-        blob.setColorAt(0, QColor::fromHsv(i * 30, 200, 230));
-        blob.setColorAt(1, QColor::fromHsv(i * 30 + 15, 255, 60));
-        painter.setBrush(blob);
-        painter.setPen(QPen(Qt::black, size.width() / 300.0));
-        painter.drawEllipse(centre, size.height() / 8.0, size.height() / 9.0);
-    }
-    return image;
-}
 
 QImage photoWithAlpha(QSize size)
 {
@@ -72,7 +52,7 @@ protected:
     {
         frames().setBorderEnabled(true);
         frames().setBorderWidth(0.04f);
-        const QString photo = writePhoto("photo.png", photoLike(QSize(400, 300)));
+        const QString photo = writePhoto("photo.png", photoLikePicture(QSize(400, 300)));
         addFrame({0.2, 0.2, 1.6, 1.2}, photo).setRotation(17.0f);
         CPicInfo& toned = addFrame({2.1, 0.3, 1.5, 1.1}, photo);
         toned.setAlpha(0.7f);
@@ -175,7 +155,7 @@ TEST_F(Export, AJpegReadAtTheSizeShownLooksLikeAFullReadScaledDown)
     frames().setShadowEnabled(false);
     frames().setBorderEnabled(false);
     const QString jpeg = path("big.jpg");
-    ASSERT_TRUE(photoLike(QSize(3000, 2000)).save(jpeg, "JPEG", 92));
+    ASSERT_TRUE(photoLikePicture(QSize(3000, 2000)).save(jpeg, "JPEG", 92));
     // The same pixels as read whole: a PNG is always read whole, then reduced.
     const QString whole = writePhoto("big.png", QImage(jpeg));
     CPicInfo& frame = addFrame({0.5, 0.5, 3, 2}, jpeg);
