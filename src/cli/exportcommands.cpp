@@ -14,7 +14,9 @@
 #include "picinfomanager.h"
 #include "prop.h"
 #include "propmanager.h"
+#include "quickcollage.h"
 #include "services.h"
+#include "ziraradaru.h"
 
 #include <QCollator>
 #include <QDir>
@@ -25,6 +27,7 @@
 #include <QTextStream>
 
 #include <cmath>
+#include <cstdlib>
 #include <optional>
 #include <set>
 
@@ -34,16 +37,15 @@ constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 
-// Frames of a made collage keep this share of the canvas's shorter side
-// between each other and from the canvas edges.
-constexpr float kGridGapShare = 0.02f;
-// The aspect assumed for a photo whose size is not known.
-constexpr float kUsualPhotoAspect = 4.0f / 3.0f;
+// The size of the frames a made collage starts from, before the layout
+// moves them into their cells.
+constexpr float kNewFrameSide = 10.0f;
 constexpr int kDefaultExportDpi = 100;
 const char* const kDefaultExportType = "jpg";
 
 const char* const kMakeUsage =
-    "usage: collage-cli make PHOTO_OR_FOLDER... --out PROJECT.Collage [--canvas WxH]\n";
+    "usage: collage-cli make PHOTO_OR_FOLDER... --out PROJECT.Collage [--canvas WxH] [--seed N] [--jumble]\n"
+    "                        [--export OUT]\n";
 const char* const kExportUsage =
     "usage: collage-cli export PROJECT OUT [--width N | --height N | --dpi N] [--quality Q] [--transparent]\n";
 const char* const kDumpUsage = "usage: collage-cli dump PROJECT\n";
@@ -139,28 +141,11 @@ QStringList photoFiles(const QStringList& inputs, QTextStream& err)
     return files;
 }
 
-// Columns for n cells on a canvas: the grid whose cells are closest in
-// shape to the photos, with the fewest cells left empty.
-int gridColumns(int count, float width, float height, float photoAspect)
-{
-    int best = 1;
-    double bestScore = -1.0;
-    for (int columns = 1; columns <= count; ++columns) {
-        const int rows = (count + columns - 1) / columns;
-        const double cellAspect = (width / columns) / (height / rows);
-        const double shapeFit = std::min(cellAspect / photoAspect, photoAspect / cellAspect);
-        const double score = shapeFit * count / double(columns * rows);
-        if (score > bestScore) {
-            bestScore = score;
-            best = columns;
-        }
-    }
-    return best;
-}
+int exportProject(const QStringList& args, QTextStream& out, QTextStream& err);
 
 int make(const QStringList& args, QTextStream& out, QTextStream& err)
 {
-    const Arguments parsed = parseArguments(args, {"--out", "--canvas"}, {});
+    const Arguments parsed = parseArguments(args, {"--out", "--canvas", "--seed", "--export"}, {"--jumble"});
     if (!parsed.problem.isEmpty() || parsed.words.isEmpty() || !parsed.values.contains("--out")) {
         err << (parsed.problem.isEmpty() ? QString() : "collage-cli: " + parsed.problem + "\n") << kMakeUsage;
         return kExitUsage;
@@ -179,6 +164,16 @@ int make(const QStringList& args, QTextStream& out, QTextStream& err)
             return kExitUsage;
         }
     }
+    // A fixed seed makes the same collage of the same photos every time.
+    quint32 seed = CQuickCollage::tickCount();
+    if (parsed.values.contains("--seed")) {
+        bool ok = false;
+        seed = parsed.values["--seed"].toUInt(&ok);
+        if (!ok) {
+            err << "collage-cli: --seed takes a whole number from 0 to 4294967295\n";
+            return kExitUsage;
+        }
+    }
     QString target = QFileInfo(parsed.values["--out"]).absoluteFilePath();
     if (!target.endsWith(QLatin1String(CCollageDoc::kExtension), Qt::CaseInsensitive))
         target += QLatin1String(CCollageDoc::kExtension);
@@ -187,7 +182,6 @@ int make(const QStringList& args, QTextStream& out, QTextStream& err)
     Session session;
     CMyPhotos& photos = session.services.photos();
     std::vector<CPhotoItem*> chosen;
-    double aspectSum = 0.0;
     for (const QString& file : files) {
         CPhotoItem* photo = photos.FindPhoto(file, true);
         if (!photo) {
@@ -195,7 +189,6 @@ int make(const QStringList& args, QTextStream& out, QTextStream& err)
             continue;
         }
         chosen.push_back(photo);
-        aspectSum += photo->pixelHeight() > 0.0f ? photo->pixelWidth() / photo->pixelHeight() : kUsualPhotoAspect;
     }
     if (chosen.empty()) {
         err << "collage-cli: no photos to make a collage of\n";
@@ -205,24 +198,31 @@ int make(const QStringList& args, QTextStream& out, QTextStream& err)
     CCollageDoc& doc = session.doc;
     doc.newDocument();
     doc.setCanvasSize(width, height);
-    // A plain grid for now; the automatic layout will arrange them later.
-    const int count = int(chosen.size());
-    const int columns = gridColumns(count, width, height, float(aspectSum / count));
-    const int rows = (count + columns - 1) / columns;
-    const float gap = kGridGapShare * std::min(width, height);
-    const float cellWidth = (width - gap) / columns;
-    const float cellHeight = (height - gap) / rows;
     CPicInfoManager& frames = session.services.frames();
     CFrameOps operations(frames);
-    for (int i = 0; i < count; ++i) {
-        const CCanvasRect cell{gap + (i % columns) * cellWidth, gap + (i / columns) * cellHeight, cellWidth - gap,
-                               cellHeight - gap};
-        CPicInfo* frame = operations.createFrame(cell);
+    for (CPhotoItem* photo : chosen) {
+        CPicInfo* frame = operations.createFrame({0.0f, 0.0f, kNewFrameSide, kNewFrameSide});
         if (!frame) {
             err << "collage-cli: no room for more frames\n";
             return kExitFailed;
         }
-        frame->setPhoto(chosen[std::size_t(i)]);
+        frame->setPhoto(photo);
+    }
+    if (chosen.size() == 1) {
+        // One photo is no collage for the layout; it fills the canvas.
+        CPicInfo& only = *frames.frameAt(0);
+        only.setFrameSize(width, height);
+        operations.fitImageIntoFrame(only);
+    } else {
+        const CQuickCollage::Result laidOut = CQuickCollage(doc).run(seed);
+        if (laidOut != CQuickCollage::Result::Done) {
+            err << session.services.catalogue().text(QString::fromLatin1(CQuickCollage::kNoLayoutKey)) << "\n";
+            return kExitFailed;
+        }
+    }
+    if (parsed.flags.contains("--jumble")) {
+        std::srand(seed);
+        CZiraRadaru(doc).run();
     }
     frames.setPreview(renderPreview(frames, session.images, false, QSizeF(width, height)));
     if (doc.saveDocument(target) != CCollageDoc::SaveResult::Saved) {
@@ -230,8 +230,11 @@ int make(const QStringList& args, QTextStream& out, QTextStream& err)
         return kExitFailed;
     }
     out << "project: " << target << "\n"
-        << "frames: " << count << " (" << columns << " x " << rows << " grid)\n"
-        << "canvas: " << width << " x " << height << "\n";
+        << "frames: " << chosen.size() << "\n"
+        << "canvas: " << width << " x " << height << "\n"
+        << "seed: " << seed << (parsed.flags.contains("--jumble") ? " (jumbled)" : "") << "\n";
+    if (parsed.values.contains("--export"))
+        return exportProject({target, parsed.values["--export"]}, out, err);
     return kExitOk;
 }
 

@@ -231,6 +231,10 @@ CCollageDoc::OpenResult CCollageDoc::openDocument(const QString& path)
     case CProjectFile::Check::Corrupt:
         m_services.catalogue.show("CorruptProject", MsgStyle::InfoOk);
         return OpenResult::Corrupt;
+    // Known before anything is cleared, so the document on screen stays.
+    case CProjectFile::Check::NewerVersion:
+        m_services.catalogue.show("WrongDocVersion", MsgStyle::InfoOk);
+        return OpenResult::NewerVersion;
     case CProjectFile::Check::Ok:
         break;
     }

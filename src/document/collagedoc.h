@@ -172,8 +172,10 @@ public:
     bool templateSaveMode() const { return m_templateSaveMode; }
     void setTemplateSaveMode(bool on) { m_templateSaveMode = on; }
 
-    float gridWidth() const { return m_gridWidth.get(); }
-    float gridHeight() const { return m_gridHeight.get(); }
+    // Read afresh: the grid settings dialog and the snapper write these
+    // settings through bindings of their own.
+    float gridWidth() const { return m_gridWidth.refresh(); }
+    float gridHeight() const { return m_gridHeight.refresh(); }
 
     // --- Document steps
     void newDocument();
@@ -239,8 +241,8 @@ private:
     int m_previewQuality = 0;
     QString m_path;
 
-    CFloatProp m_gridWidth;
-    CFloatProp m_gridHeight;
+    mutable CFloatProp m_gridWidth;
+    mutable CFloatProp m_gridHeight;
 
     std::vector<CDocObserver*> m_observers;
 };

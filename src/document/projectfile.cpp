@@ -56,15 +56,22 @@ constexpr int kPhotoCopyQuality = 85;
 constexpr int kLowPhotoCopyQuality = 40;
 
 // Walks the section chain by its headers alone: the file is sound when the
-// chain ends with "Done" exactly where the trailer starts.
-bool sectionChainEndsAtTrailer(QFile& file, qint64 size)
+// chain ends with "Done" exactly where the trailer starts. Notes the file
+// version on the way, so a newer project is known before anything is read.
+bool sectionChainEndsAtTrailer(QFile& file, qint64 size, quint16* fileVersion)
 {
     if (!file.seek(0))
         return false;
     try {
         CArchive ar(&file, CArchive::Mode::Load);
-        while (auto header = ar.readSectionHeader())
-            ar.skipSection(*header);
+        while (auto header = ar.readSectionHeader()) {
+            if (header->name == Section::Version && header->version == CProjectFile::kSectionVersion) {
+                *fileVersion = ar.readU16();
+                ar.finishSection(*header);
+            } else {
+                ar.skipSection(*header);
+            }
+        }
         return ar.position() == size - kTrailerSize;
     } catch (const CArchiveError&) {
         return false;
@@ -151,7 +158,10 @@ CProjectFile::Check CProjectFile::check(const QString& path)
     char trailer[kTrailerSize];
     if (file.read(trailer, kTrailerSize) != kTrailerSize || qFromLittleEndian<quint32>(trailer) != crc)
         return Check::Corrupt;
-    return sectionChainEndsAtTrailer(file, size) ? Check::Ok : Check::Corrupt;
+    quint16 fileVersion = 0;
+    if (!sectionChainEndsAtTrailer(file, size, &fileVersion))
+        return Check::Corrupt;
+    return fileVersion > CCollageDoc::kFileVersion ? Check::NewerVersion : Check::Ok;
 }
 
 // ---------------------------------------------------------------------------

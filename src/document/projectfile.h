@@ -10,7 +10,7 @@ class CArchive;
 class CProjectFile
 {
 public:
-    enum class Check { Ok, NotFound, Corrupt };
+    enum class Check { Ok, NotFound, Corrupt, NewerVersion };
     enum class ReadResult { Ok, NewerVersion, FormatError };
 
     static constexpr quint32 kSectionVersion = 1;
@@ -20,8 +20,9 @@ public:
 
     // Everything that can be known before the document is touched: the file
     // exists, is not empty, its trailer matches the checksum of the bytes
-    // before it, and its section chain ends with "Done" right before the
-    // trailer (so bytes appended to a valid file are refused too).
+    // before it, its section chain ends with "Done" right before the
+    // trailer (so bytes appended to a valid file are refused too), and its
+    // version is not above the program's.
     static Check check(const QString& path);
 
     // Streams the file into the (already cleared) document and its

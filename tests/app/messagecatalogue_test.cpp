@@ -261,7 +261,7 @@ const char* const kCatalogueKeys[] = {
 
 // Messages this program adds for situations the classic set has no words
 // for (a save that failed, a plane whose frame ids are all taken).
-const char* const kOwnKeys[] = {"SaveFailed", "FrameIdsExhausted"};
+const char* const kOwnKeys[] = {"SaveFailed", "FrameIdsExhausted", "QuickCollageNoPhotos", "DropSkippedFiles"};
 
 QByteArray shippedText()
 {

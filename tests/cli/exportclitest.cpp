@@ -104,9 +104,71 @@ TEST_F(ExportCli, MakeExportAndDumpACollageOfPhotos)
     ASSERT_EQ(png.exitCode, 0) << png.err.constData();
     const QImage clear(path("trip.png"));
     ASSERT_EQ(clear.size(), QSize(320, 240));
-    EXPECT_EQ(qAlpha(clear.pixel(0, 0)), 0);
+    // The layout covers the whole canvas, so no canvas shows through here;
+    // the file still carries the alpha channel a transparent canvas needs.
+    EXPECT_TRUE(clear.hasAlphaChannel());
     const QJsonObject first = frames[0].toObject()["rect"].toObject();
     EXPECT_EQ(qAlpha(clear.pixel(int((first["x"].toDouble() + 0.5) * 40), int((first["y"].toDouble() + 0.5) * 40))), 255);
+}
+
+// The frames of a dumped project: rectangle and tilt, in creation order.
+QJsonArray dumpedFrames(const QByteArray& json) { return QJsonDocument::fromJson(json).object()["frames"].toArray(); }
+
+TEST_F(ExportCli, MakeLaysThePhotosOutOverTheWholeCanvasTheSameWayForTheSameSeed)
+{
+    const QStringList files = photos();
+    auto make = [&](const QString& name, const QString& seed) {
+        const CliRun made = run(QStringList{"make"} + files + QStringList{"--out", path(name), "--seed", seed});
+        EXPECT_EQ(made.exitCode, 0) << made.err.constData();
+        const CliRun dumped = run({"dump", path(name + ".Collage")});
+        EXPECT_EQ(dumped.exitCode, 0) << dumped.err.constData();
+        return dumpedFrames(dumped.out);
+    };
+    const QJsonArray first = make("a", "5");
+    ASSERT_EQ(first.size(), files.size());
+    double area = 0;
+    for (const QJsonValue& frame : first) {
+        const QJsonObject rect = frame.toObject()["rect"].toObject();
+        area += rect["width"].toDouble() * rect["height"].toDouble();
+        EXPECT_EQ(frame.toObject()["rotation"].toDouble(), 0.0);
+    }
+    EXPECT_NEAR(area, 10.0 * 7.5, 1e-3) << "the default canvas, covered without gaps";
+    EXPECT_EQ(make("b", "5"), first);
+    bool anotherSeedDiffers = false;
+    for (const char* seed : {"6", "7", "8"})
+        anotherSeedDiffers = anotherSeedDiffers || make("c", seed) != first;
+    EXPECT_TRUE(anotherSeedDiffers);
+}
+
+TEST_F(ExportCli, MakeJumblesAndExportsInTheSameCall)
+{
+    const QStringList files = photos();
+    const CliRun made = run(QStringList{"make"} + files
+                            + QStringList{"--out", path("tilted"), "--canvas", "8x6", "--seed", "3", "--jumble",
+                                          "--export", path("tilted.png")});
+    ASSERT_EQ(made.exitCode, 0) << made.err.constData();
+    const QImage picture(path("tilted.png"));
+    EXPECT_EQ(picture.size(), QSize(800, 600));
+
+    const CliRun dumped = run({"dump", path("tilted.Collage")});
+    const QJsonArray frames = dumpedFrames(dumped.out);
+    ASSERT_EQ(frames.size(), files.size());
+    double area = 0;
+    for (const QJsonValue& frame : frames) {
+        const double tilt = frame.toObject()["rotation"].toDouble();
+        EXPECT_GE(tilt, -25.0);
+        EXPECT_LE(tilt, 24.0);
+        const QJsonObject rect = frame.toObject()["rect"].toObject();
+        area += rect["width"].toDouble() * rect["height"].toDouble();
+    }
+    EXPECT_GT(area, 8.0 * 6.0) << "the first jumble enlarges every frame";
+}
+
+TEST_F(ExportCli, MakeRefusesASeedThatIsNoNumber)
+{
+    const CliRun made = run(QStringList{"make"} + photos() + QStringList{"--out", path("x"), "--seed", "soon"});
+    EXPECT_EQ(made.exitCode, kExitUsage);
+    EXPECT_FALSE(QFile::exists(path("x.Collage")));
 }
 
 struct BadRun

@@ -2,6 +2,7 @@
 // modified mark and its exceptions, and what the views are told.
 #include "projectfiletestsupport.h"
 
+#include "collagerenderer.h"
 #include "notificationbus.h"
 #include "propmanager.h"
 
@@ -124,6 +125,28 @@ TEST_F(Document, PreviewQualityTwoAlsoTurnsOnHighQuality)
     EXPECT_FALSE(services->settings().getValue("HighQuality")->toBool());
     doc->setPreviewQuality(7, false);
     EXPECT_EQ(doc->previewQuality(), 2);
+}
+
+TEST_F(Document, PreviewQualityAndTheHighQualityToggleChooseWhereFramesDrawFrom)
+{
+    CCollageRenderer& renderer = services->renderer();
+    doc->setPreviewQuality(1, false);
+    EXPECT_FALSE(renderer.fullResolution());
+    doc->setHighQualityImages(true);
+    EXPECT_TRUE(renderer.fullResolution());
+    doc->setHighQualityImages(false);
+    doc->setPreviewQuality(2, false);
+    EXPECT_TRUE(renderer.fullResolution());
+    doc->setPreviewQuality(0, false);
+    EXPECT_FALSE(renderer.fullResolution());
+}
+
+TEST_F(Document, GridSpacingFollowsTheSettingsWhoeverWritesThem)
+{
+    services->settings().setValue("GridWidth", CPropValue::f32(0.75f));
+    services->settings().setValue("GridHeight", CPropValue::f32(1.25f));
+    EXPECT_FLOAT_EQ(doc->gridWidth(), 0.75f);
+    EXPECT_FLOAT_EQ(doc->gridHeight(), 1.25f);
 }
 
 TEST_F(Document, BringingBackInfoTipsTurnsEveryTipOnAndSavesTheSettings)

@@ -170,19 +170,21 @@ TEST_F(ProjectFile, AMissingFileIsReportedAndTheOpenDocumentStays)
     EXPECT_EQ(doc->description(), "still here");
 }
 
-TEST_F(ProjectFile, ANewerVersionIsRefusedThroughTheErrorChannelAndLeavesAnEmptyDocument)
+TEST_F(ProjectFile, ANewerVersionIsRefusedBeforeTheOpenDocumentIsTouched)
 {
     auto sections = parseSections(saveAndRead("n.Collage"));
     sections[0].content = QByteArray::fromHex("1800" "0000"); // version 24
     writeFile(path("n.Collage"), buildFile(sections));
     doc->setDescription("old");
+    const QString openPath = doc->path();
 
+    EXPECT_EQ(CProjectFile::check(path("n.Collage")), CProjectFile::Check::NewerVersion);
     EXPECT_EQ(doc->openDocument(path("n.Collage")), CCollageDoc::OpenResult::NewerVersion);
     ASSERT_EQ(shown.size(), 1);
     EXPECT_TRUE(shown[0].contains("created using a newer"));
     EXPECT_EQ(styles[0], MsgStyle::InfoOk);
-    EXPECT_TRUE(doc->description().isEmpty());
-    EXPECT_TRUE(doc->path().isEmpty());
+    EXPECT_EQ(doc->description(), "old");
+    EXPECT_EQ(doc->path(), openPath);
     EXPECT_EQ(doc->fileVersion(), 23);
 }
 

@@ -1,0 +1,680 @@
+#include "layoutengine.h"
+
+#include <QElapsedTimer>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+// Sizes of the blocks, in cells (width x height).
+constexpr int kBigBlockSide = 2;
+constexpr int kPairLength = 2;
+constexpr int kLongWidePanoramaLength = 4;  // among portrait cells
+constexpr int kShortWidePanoramaLength = 2;
+constexpr int kLongTallPanoramaLength = 3;  // among landscape cells
+constexpr int kShortTallPanoramaLength = 2;
+// Cells a block needs beyond the one its photo would take anyway.
+constexpr int kBigBlockExtraCells = kBigBlockSide * kBigBlockSide - 1;
+constexpr int kPairExtraCells = kPairLength - 1;
+
+// Corrections to a fault-free plan come in rounds of failed tries; after
+// the first round the placement fills the grid cell by cell, and every
+// kRoundsPerModesty further rounds the plan asks for fewer blocks.
+constexpr int kRoundsPerModesty = 2;
+// Modesty levels: 1 drops the feature blocks, 2 lays panoramas out as
+// ordinary photos, 3 drops the orientation pairs too.
+constexpr int kModestyNoBigBlocks = 1;
+constexpr int kModestyNoPanoramas = 2;
+constexpr int kModestyNoPairs = 3;
+
+int roundHalfAwayFromZero(double value) { return int(value < 0 ? std::ceil(value - 0.5) : std::floor(value + 0.5)); }
+
+QElapsedTimer& wallClock()
+{
+    static QElapsedTimer timer = [] {
+        QElapsedTimer started;
+        started.start();
+        return started;
+    }();
+    return timer;
+}
+
+} // namespace
+
+CLayoutEngine::CLayoutEngine(const QRectF& canvas, const std::vector<QSizeF>& photoSizes, Options options)
+    : m_canvas(canvas)
+    , m_options(std::move(options))
+    , m_random(m_options.seed)
+{
+    m_sizes.reserve(photoSizes.size());
+    for (const QSizeF& size : photoSizes) {
+        const bool usable = std::isfinite(size.width()) && std::isfinite(size.height()) && size.width() > 0.0
+            && size.height() > 0.0;
+        m_sizes.push_back(usable ? size : QSizeF(kUnknownPhotoAspect, 1.0));
+        m_master.push_back(int(m_sizes.size()) - 1);
+    }
+    if (!m_options.clock)
+        m_options.clock = [] { return wallClock().elapsed(); };
+}
+
+qint64 CLayoutEngine::now() const { return m_options.clock(); }
+
+float CLayoutEngine::photoAspect(int photo) const
+{
+    const QSizeF& size = m_sizes[std::size_t(photo)];
+    return float(size.width() / size.height());
+}
+
+bool CLayoutEngine::isLandscape(int photo) const
+{
+    const QSizeF& size = m_sizes[std::size_t(photo)];
+    return size.width() > size.height();
+}
+
+// ---------------------------------------------------------------------------
+// Planning
+
+bool CLayoutEngine::makePlan(int modesty)
+{
+    const bool mended = !m_options.asWritten;
+    m_working = m_master;
+    m_special.clear();
+    CLayoutPlan plan;
+    plan.total = int(m_master.size());
+
+    double landscapeWidth = 0, landscapeHeight = 0, portraitWidth = 0, portraitHeight = 0;
+    for (int photo : m_working) {
+        const QSizeF& size = m_sizes[std::size_t(photo)];
+        if (isLandscape(photo)) {
+            ++plan.landscapes;
+            landscapeWidth += size.width();
+            landscapeHeight += size.height();
+        } else {
+            ++plan.portraits;
+            portraitWidth += size.width();
+            portraitHeight += size.height();
+        }
+    }
+
+    const int L = plan.landscapes;
+    const int P = plan.portraits;
+    const bool pairs = !(mended && modesty >= kModestyNoPairs);
+    if (P > L && L > 0) {
+        plan.portraitCells = true;
+        plan.horizontalPairs = pairs ? L : 0;
+        plan.cellsNeeded = P + L + plan.horizontalPairs * kPairExtraCells;
+    } else if (P <= L && P > 0) {
+        plan.landscapeCells = true;
+        plan.verticalPairs = pairs ? P : 0;
+        plan.cellsNeeded = L + P + plan.verticalPairs * kPairExtraCells;
+    } else {
+        plan.portraitCells = P > 0;
+        plan.landscapeCells = L > 0;
+        plan.cellsNeeded = P + L;
+    }
+
+    // One pass over the working list, so the special list keeps the order
+    // in which the photos were given.
+    const bool panoramas = !(mended && modesty >= kModestyNoPanoramas);
+    const float tallLimit = mended ? kTallPanoramaAspect : kAsWrittenTallPanoramaAspect;
+    std::vector<int> remaining;
+    for (int photo : m_working) {
+        const QSizeF& size = m_sizes[std::size_t(photo)];
+        const float aspect = photoAspect(photo);
+        const bool wide = isLandscape(photo) && aspect >= kWidePanoramaAspect;
+        // The as-written test is "below 0.6"; the mended one "at most 1:2".
+        const bool tall = !isLandscape(photo) && (mended ? aspect <= tallLimit : aspect < tallLimit);
+        if (panoramas && wide) {
+            ++plan.widePanoramas;
+            landscapeWidth -= size.width();
+            landscapeHeight -= size.height();
+            plan.cellsNeeded += plan.portraitCells ? kLongWidePanoramaLength - 1 : kShortWidePanoramaLength - 1;
+            m_special.push_back(photo);
+        } else if (panoramas && tall) {
+            ++plan.tallPanoramas;
+            portraitWidth -= size.width();
+            portraitHeight -= size.height();
+            plan.cellsNeeded += plan.landscapeCells ? kLongTallPanoramaLength - 1 : kShortTallPanoramaLength - 1;
+            m_special.push_back(photo);
+        } else {
+            remaining.push_back(photo);
+        }
+    }
+    m_working = std::move(remaining);
+
+    // The averages' counts cancel: the sums' ratio is the ratio of averages.
+    double aspect = plan.landscapeCells ? landscapeWidth / landscapeHeight : portraitWidth / portraitHeight;
+    if (mended && !(std::isfinite(aspect) && aspect > 0.0)) {
+        // Every photo of that orientation is a panorama: the sums are empty.
+        aspect = 1.0;
+    }
+    plan.targetAspect = float(aspect);
+
+    if (plan.total > kPhotosPerBigBlock && !(mended && modesty >= kModestyNoBigBlocks)) {
+        plan.bigBlocks = plan.total / kPhotosPerBigBlock;
+        plan.cellsNeeded += kBigBlockExtraCells * plan.bigBlocks;
+    }
+
+    if (mended) {
+        // A plan never asks for more blocks than there are photos to fill
+        // them: feature blocks go first, then pairs (a panorama is also
+        // counted among the pairs of its orientation).
+        m_plan = plan;
+        while (blockCount() > plan.total && m_plan.bigBlocks > 0) {
+            --m_plan.bigBlocks;
+            m_plan.cellsNeeded -= kBigBlockExtraCells;
+        }
+        while (blockCount() > plan.total && (m_plan.horizontalPairs > 0 || m_plan.verticalPairs > 0)) {
+            int& pairCount = m_plan.horizontalPairs > 0 ? m_plan.horizontalPairs : m_plan.verticalPairs;
+            --pairCount;
+            m_plan.cellsNeeded -= kPairExtraCells;
+        }
+        return true;
+    }
+    m_plan = plan;
+    return true;
+}
+
+CLayoutPlan CLayoutEngine::planBeforeGrid()
+{
+    makePlan(0);
+    return m_plan;
+}
+
+int CLayoutEngine::blockCount() const
+{
+    return m_plan.bigBlocks + m_plan.widePanoramas + m_plan.tallPanoramas + m_plan.horizontalPairs
+        + m_plan.verticalPairs;
+}
+
+int CLayoutEngine::singles() const { return m_plan.total - blockCount(); }
+
+std::vector<CLayoutEngine::BlockKind> CLayoutEngine::blockKinds() const
+{
+    const CLayoutPlan& p = m_plan;
+    return {
+        {p.bigBlocks, kBigBlockSide, kBigBlockSide, false},
+        {p.widePanoramas, p.portraitCells ? kLongWidePanoramaLength : kShortWidePanoramaLength, 1, true},
+        {p.tallPanoramas, 1, p.landscapeCells ? kLongTallPanoramaLength : kShortTallPanoramaLength, true},
+        {p.horizontalPairs, kPairLength, 1, false},
+        {p.verticalPairs, 1, kPairLength, false},
+    };
+}
+
+// ---------------------------------------------------------------------------
+// Grid choice
+
+float CLayoutEngine::aspectError() const
+{
+    const double cellWidth = m_canvas.width() / m_plan.columns;
+    const double cellHeight = m_canvas.height() / m_plan.rows;
+    return float(cellWidth / cellHeight - m_plan.targetAspect);
+}
+
+void CLayoutEngine::setColumns(int columns)
+{
+    m_plan.columns = columns;
+    m_plan.rows = roundHalfAwayFromZero(double(m_plan.cellsNeeded) / columns);
+    if (!m_options.asWritten) {
+        // The grid holds its largest block in both directions.
+        int minColumns = 1;
+        int minRows = 1;
+        for (const BlockKind& kind : blockKinds()) {
+            if (kind.count > 0) {
+                minColumns = std::max(minColumns, kind.width);
+                minRows = std::max(minRows, kind.height);
+            }
+        }
+        m_plan.columns = std::max(m_plan.columns, minColumns);
+        m_plan.rows = std::max(m_plan.rows, minRows);
+    }
+}
+
+bool CLayoutEngine::chooseGrid()
+{
+    const bool mended = !m_options.asWritten;
+    for (int pass = 0; pass < kGridPasses; ++pass) {
+        if (mended && m_plan.cellsNeeded < 1)
+            return false;
+        setColumns(std::max(1, int(std::sqrt(double(m_plan.cellsNeeded)))));
+        float error = aspectError();
+        if (error > 0) {
+            while (error > 0) {
+                const int previous = m_plan.columns;
+                const float previousError = error;
+                setColumns(m_plan.columns + 1);
+                error = aspectError();
+                if (!(error > 0) && std::fabs(previousError) <= std::fabs(error)) {
+                    setColumns(previous);
+                    error = previousError;
+                    break;
+                }
+            }
+        } else if (error < 0) {
+            while (error < 0) {
+                const int previous = m_plan.columns;
+                const float previousError = error;
+                if (m_plan.columns - 1 < 1) {
+                    if (mended)
+                        break; // one column is as narrow as a grid gets
+                    m_outcome = Outcome::NoColumns;
+                    return false;
+                }
+                setColumns(m_plan.columns - 1);
+                if (m_plan.columns == previous)
+                    break; // held by the widest block
+                error = aspectError();
+                if (!(error < 0) && std::fabs(previousError) <= std::fabs(error)) {
+                    setColumns(previous);
+                    error = previousError;
+                    break;
+                }
+            }
+        }
+
+        bool corrected = false;
+        if (!correctGrid(corrected))
+            return false;
+        if (!corrected)
+            break;
+    }
+    m_plan.cellWidth = float(m_canvas.width() / m_plan.columns);
+    m_plan.cellHeight = float(m_canvas.height() / m_plan.rows);
+    return true;
+}
+
+// Whether the singles left can take up `extraCells` surplus cells, as 2 x 2
+// blocks (three cells each) and pairs (one each), each made of one single.
+bool CLayoutEngine::absorbable(int extraCells) const
+{
+    const bool bigFits = m_plan.columns >= kBigBlockSide && m_plan.rows >= kBigBlockSide;
+    const bool pairFits = m_plan.columns >= kPairLength || m_plan.rows >= kPairLength;
+    if (extraCells == 0)
+        return true;
+    if (!pairFits && !bigFits)
+        return false;
+    const int needed = bigFits ? extraCells / kBigBlockExtraCells + extraCells % kBigBlockExtraCells : extraCells;
+    return needed <= singles();
+}
+
+// The grid, among those at least as large as every block, whose surplus the
+// singles can take up and whose cells come closest to the target shape.
+bool CLayoutEngine::chooseAbsorbableGrid()
+{
+    int bestColumns = -1;
+    float bestError = std::numeric_limits<float>::infinity();
+    const CLayoutPlan saved = m_plan;
+    for (int columns = 1; columns <= saved.cellsNeeded; ++columns) {
+        m_plan = saved;
+        setColumns(columns);
+        m_plan.rows = std::max(m_plan.rows, (m_plan.cellsNeeded + m_plan.columns - 1) / m_plan.columns);
+        if (!absorbable(m_plan.columns * m_plan.rows - m_plan.cellsNeeded))
+            continue;
+        const float error = std::fabs(aspectError());
+        if (bestColumns < 0 || error < bestError) {
+            bestColumns = m_plan.columns;
+            bestError = error;
+        }
+    }
+    m_plan = saved;
+    if (bestColumns < 0)
+        return false;
+    setColumns(bestColumns);
+    m_plan.rows = std::max(m_plan.rows, (m_plan.cellsNeeded + m_plan.columns - 1) / m_plan.columns);
+    return true;
+}
+
+bool CLayoutEngine::correctGrid(bool& corrected)
+{
+    const bool mended = !m_options.asWritten;
+    int surplus = m_plan.columns * m_plan.rows - m_plan.cellsNeeded;
+    bool searched = false;
+    while (surplus != 0) {
+        corrected = true;
+        if (m_options.asWritten && (m_plan.rows < 1 || m_plan.columns < 1)) {
+            // Adding columns to a grid without rows never gains a cell.
+            m_outcome = Outcome::EndlessGrid;
+            return false;
+        }
+        if (mended && surplus > 0 && !absorbable(surplus)) {
+            if (searched || !chooseAbsorbableGrid())
+                return false;
+            searched = true;
+        } else if (surplus < 0) {
+            if (!m_plan.portraitCells)
+                ++m_plan.rows;
+            else
+                ++m_plan.columns;
+        } else if (surplus < kBigBlockExtraCells
+                   || (mended && !(m_plan.columns >= kBigBlockSide && m_plan.rows >= kBigBlockSide))) {
+            bool vertical = m_random.next() % 2 == 0;
+            if (mended && vertical && m_plan.rows < kPairLength)
+                vertical = false;
+            if (mended && !vertical && m_plan.columns < kPairLength)
+                vertical = true;
+            ++(vertical ? m_plan.verticalPairs : m_plan.horizontalPairs);
+            m_plan.cellsNeeded += kPairExtraCells;
+        } else {
+            ++m_plan.bigBlocks;
+            m_plan.cellsNeeded += kBigBlockExtraCells;
+        }
+        surplus = m_plan.columns * m_plan.rows - m_plan.cellsNeeded;
+    }
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+// Search
+
+bool CLayoutEngine::shuffle()
+{
+    const int n = int(m_working.size());
+    if (n < 2) {
+        if (m_options.asWritten && n == 1) {
+            // Drawing j until it differs from i never ends for one entry.
+            m_outcome = Outcome::EndlessShuffle;
+            return false;
+        }
+        // As written, an empty list is shuffled by a division by zero;
+        // nothing to shuffle either way.
+        return true;
+    }
+    for (int i = 0; i < n; ++i) {
+        int j;
+        do {
+            j = m_random.next() % n;
+        } while (j == i);
+        std::swap(m_working[std::size_t(i)], m_working[std::size_t(j)]);
+    }
+    return true;
+}
+
+bool CLayoutEngine::Run()
+{
+    m_cells.clear();
+    m_tries = 0;
+    m_plans = 0;
+    if (m_master.size() < 2 || !(m_canvas.width() > 0) || !(m_canvas.height() > 0)
+        || !std::isfinite(m_canvas.width()) || !std::isfinite(m_canvas.height())) {
+        m_outcome = Outcome::NothingToLayOut;
+        return false;
+    }
+    m_outcome = Outcome::NotRun;
+    m_modesty = 0;
+    m_scanPlacement = false;
+
+    // Plans the mended rules cannot grid are made more modest at once.
+    auto replan = [this]() {
+        ++m_plans;
+        while (true) {
+            if (makePlan(m_modesty) && chooseGrid())
+                break;
+            if (m_outcome != Outcome::NotRun || m_options.asWritten || m_modesty >= kModestyNoPairs)
+                return false;
+            ++m_modesty;
+        }
+        return shuffle();
+    };
+
+    const qint64 start = now();
+    if (!replan()) {
+        if (m_outcome == Outcome::NotRun)
+            m_outcome = Outcome::TimedOut;
+        return false;
+    }
+    bool cursorShown = false;
+    int failures = 0;
+    while (true) {
+        const qint64 elapsed = now() - start;
+        if (elapsed >= m_options.budgetMs)
+            break;
+        if (!cursorShown && elapsed >= kWaitCursorAfterMs) {
+            cursorShown = true;
+            if (m_options.showWaitCursor)
+                m_options.showWaitCursor();
+        }
+        ++m_tries;
+        m_grid.assign(std::size_t(m_plan.columns) * std::size_t(m_plan.rows), GridCell{});
+        if (m_scanPlacement ? placeByScan() : placeRandomly()) {
+            buildCells();
+            m_outcome = Outcome::Found;
+            return true;
+        }
+        if (++failures % kTriesPerPlan == 0) {
+            if (!m_options.asWritten) {
+                // Rounds after the first fill the grid cell by cell, which
+                // leaves no holes that a block cannot reach, and later
+                // rounds ask for fewer blocks.
+                const int round = failures / kTriesPerPlan;
+                m_scanPlacement = true;
+                m_modesty = std::min(kModestyNoPairs, (round - 1) / kRoundsPerModesty);
+            }
+            if (!replan())
+                break;
+        }
+    }
+    if (m_outcome == Outcome::NotRun)
+        m_outcome = Outcome::TimedOut;
+    return false;
+}
+
+bool CLayoutEngine::fits(int x, int y, int width, int height) const
+{
+    if (x + width > m_plan.columns || y + height > m_plan.rows)
+        return false;
+    for (int row = y; row < y + height; ++row) {
+        const GridCell* cell = &m_grid[std::size_t(row) * std::size_t(m_plan.columns) + std::size_t(x)];
+        for (int column = 0; column < width; ++column) {
+            if (cell[column].occupied)
+                return false;
+        }
+    }
+    return true;
+}
+
+void CLayoutEngine::mark(int x, int y, int width, int height, bool special)
+{
+    for (int row = y; row < y + height; ++row) {
+        for (int column = x; column < x + width; ++column)
+            m_grid[std::size_t(row) * std::size_t(m_plan.columns) + std::size_t(column)].occupied = true;
+    }
+    GridCell& topLeft = m_grid[std::size_t(y) * std::size_t(m_plan.columns) + std::size_t(x)];
+    topLeft.blockWidth = quint8(width);
+    topLeft.blockHeight = quint8(height);
+    topLeft.special = special;
+}
+
+// One block at a random one of its free positions, counted row by row.
+bool CLayoutEngine::placeBlock(int width, int height, bool special)
+{
+    int count = 0;
+    for (int y = 0; y + height <= m_plan.rows; ++y) {
+        for (int x = 0; x + width <= m_plan.columns; ++x)
+            count += fits(x, y, width, height) ? 1 : 0;
+    }
+    if (count == 0)
+        return false;
+    int pick = m_random.next() % count;
+    for (int y = 0; y + height <= m_plan.rows; ++y) {
+        for (int x = 0; x + width <= m_plan.columns; ++x) {
+            if (fits(x, y, width, height) && pick-- == 0) {
+                mark(x, y, width, height, special);
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+bool CLayoutEngine::placeRandomly()
+{
+    for (const BlockKind& kind : blockKinds()) {
+        for (int i = 0; i < kind.count; ++i) {
+            if (!placeBlock(kind.width, kind.height, kind.special))
+                return false;
+        }
+    }
+    return true;
+}
+
+// Walks the cells row by row; each free one is the top-left corner of
+// whatever covers it. A kind is drawn with the chance of its share of the
+// cells still to cover, so that blocks and singles run out together.
+bool CLayoutEngine::placeByScan()
+{
+    std::vector<BlockKind> kinds = blockKinds();
+    int singlesLeft = singles();
+    for (int y = 0; y < m_plan.rows; ++y) {
+        for (int x = 0; x < m_plan.columns; ++x) {
+            if (m_grid[std::size_t(y) * std::size_t(m_plan.columns) + std::size_t(x)].occupied)
+                continue;
+            int weights[8] = {};
+            int totalWeight = 0;
+            for (std::size_t k = 0; k < kinds.size(); ++k) {
+                const BlockKind& kind = kinds[k];
+                if (kind.count > 0 && fits(x, y, kind.width, kind.height))
+                    weights[k] = kind.count * kind.width * kind.height;
+                totalWeight += weights[k];
+            }
+            const std::size_t singleSlot = kinds.size();
+            weights[singleSlot] = singlesLeft;
+            totalWeight += singlesLeft;
+            if (totalWeight == 0)
+                return false;
+            int pick = m_random.next() % totalWeight;
+            std::size_t chosen = 0;
+            while (pick >= weights[chosen]) {
+                pick -= weights[chosen];
+                ++chosen;
+            }
+            if (chosen == singleSlot) {
+                --singlesLeft;
+                mark(x, y, 1, 1, false);
+            } else {
+                BlockKind& kind = kinds[chosen];
+                --kind.count;
+                mark(x, y, kind.width, kind.height, kind.special);
+            }
+        }
+    }
+    for (const BlockKind& kind : kinds) {
+        if (kind.count > 0)
+            return false;
+    }
+    return true;
+}
+
+// Every cell edge is computed once, so that neighbours share their edges:
+// the x of a record is exactly the edge its left neighbour's width reaches
+// for, and x + width falls short of it by at most one float step.
+void CLayoutEngine::buildCells()
+{
+    const int columns = m_plan.columns;
+    const int rows = m_plan.rows;
+    std::vector<float> xEdges(std::size_t(columns) + 1);
+    std::vector<float> yEdges(std::size_t(rows) + 1);
+    for (int k = 0; k <= columns; ++k)
+        xEdges[std::size_t(k)] = float(m_canvas.x() + double(k) * m_canvas.width() / columns);
+    for (int k = 0; k <= rows; ++k)
+        yEdges[std::size_t(k)] = float(m_canvas.y() + double(k) * m_canvas.height() / rows);
+    // The longest float length whose sum with `from` does not pass `to`:
+    // a float sum cannot always land on `to` exactly, and then the right
+    // edge stops one float short of its neighbour's left edge rather than
+    // overlapping it.
+    auto span = [](float from, float to) {
+        float length = to - from;
+        while (length > 0.0f && from + length > to)
+            length = std::nextafter(length, 0.0f);
+        while (from + std::nextafter(length, to) <= to && std::nextafter(length, to) != length)
+            length = std::nextafter(length, to);
+        return length;
+    };
+
+    // A free cell, or the top-left cell of a block, yields a record; the
+    // other cells of a block yield nothing. Row by row, a block's top-left
+    // cell comes before the cells it covers.
+    m_cells.clear();
+    std::vector<bool> covered(std::size_t(columns) * std::size_t(rows), false);
+    for (int i = 0; i < columns * rows; ++i) {
+        if (covered[std::size_t(i)])
+            continue;
+        const GridCell& cell = m_grid[std::size_t(i)];
+        const int x = i % columns;
+        const int y = i / columns;
+        const int width = cell.blockWidth;
+        const int height = cell.blockHeight;
+        for (int row = y; row < y + height; ++row) {
+            for (int column = x; column < x + width; ++column)
+                covered[std::size_t(row) * std::size_t(columns) + std::size_t(column)] = true;
+        }
+        CLayoutCell record;
+        if (m_options.asWritten) {
+            record.x = float(m_canvas.x()) + float(x) * m_plan.cellWidth;
+            record.y = float(m_canvas.y()) + float(y) * m_plan.cellHeight;
+            record.width = float(width) * m_plan.cellWidth;
+            record.height = float(height) * m_plan.cellHeight;
+        } else {
+            record.x = xEdges[std::size_t(x)];
+            record.y = yEdges[std::size_t(y)];
+            record.width = span(record.x, xEdges[std::size_t(x + width)]);
+            record.height = span(record.y, yEdges[std::size_t(y + height)]);
+        }
+        record.wideSpecial = cell.special && height < width;
+        record.tallSpecial = cell.special && width < height;
+        m_cells.push_back(record);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Assignment
+
+std::vector<CLayoutPlacement> CLayoutEngine::Assign() const
+{
+    std::vector<CLayoutPlacement> placements;
+    if (m_outcome != Outcome::Found)
+        return placements;
+    std::vector<int> working = m_working;
+    std::vector<int> special = m_special;
+    for (const CLayoutCell& record : m_cells) {
+        const bool specialRecord = record.wideSpecial || record.tallSpecial;
+        std::vector<int>* candidates = specialRecord && !special.empty() ? &special : &working;
+        if (candidates->empty())
+            candidates = !working.empty() ? &working : &special;
+        if (candidates->empty())
+            break;
+
+        const float recordAspect = record.width / record.height;
+        const bool recordLandscape = record.width > record.height;
+        std::size_t chosen = 0;
+        if (specialRecord && candidates == &special && !m_options.asWritten) {
+            // A panorama block takes the panorama whose shape matches it
+            // best, however far off: compared as ratios, not differences,
+            // so a 15:1 photo is nearer a 4 x 1 block than a 1:2 one is.
+            double best = std::numeric_limits<double>::infinity();
+            for (std::size_t c = 0; c < candidates->size(); ++c) {
+                const double difference = std::fabs(std::log(photoAspect((*candidates)[c]) / recordAspect));
+                if (difference < best) {
+                    best = difference;
+                    chosen = c;
+                }
+            }
+        } else {
+            float best = kAssignStartDifference;
+            for (std::size_t c = 0; c < candidates->size(); ++c) {
+                const int photo = (*candidates)[c];
+                if (isLandscape(photo) != recordLandscape)
+                    continue;
+                const float difference = std::fabs(photoAspect(photo) - recordAspect);
+                if (difference < best) {
+                    best = difference;
+                    chosen = c;
+                }
+            }
+        }
+        placements.push_back({(*candidates)[chosen], record});
+        candidates->erase(candidates->begin() + std::ptrdiff_t(chosen));
+    }
+    return placements;
+}

@@ -1,0 +1,143 @@
+#include "quickcollage.h"
+
+#include "collagedoc.h"
+#include "frameops.h"
+#include "locklift.h"
+#include "messagecatalogue.h"
+#include "photoitem.h"
+#include "picinfomanager.h"
+#include "progress.h"
+#include "selection.h"
+#include "undo.h"
+
+#include <QFileInfo>
+
+#include <chrono>
+#include <vector>
+
+namespace {
+
+// The photo frames the command works on; page segments are frames too,
+// but they belong to the printout, not to the arrangement.
+std::vector<CPicInfo*> photoFrames(const CPicInfoManager& frames)
+{
+    return frames.framesInPlanes(CPicInfo::kPlanePhotos);
+}
+
+} // namespace
+
+CQuickCollage::CQuickCollage(CCollageDoc& doc, Hooks hooks)
+    : m_doc(doc)
+    , m_hooks(std::move(hooks))
+{
+}
+
+quint32 CQuickCollage::tickCount()
+{
+    // The monotonic clock counts from the system's start on the platforms
+    // we build for; only its low 32 bits matter, as with a tick count.
+    const auto sinceStart = std::chrono::steady_clock::now().time_since_epoch();
+    return quint32(std::chrono::duration_cast<std::chrono::milliseconds>(sinceStart).count());
+}
+
+CQuickCollage::Result CQuickCollage::run()
+{
+    const Result result = run(tickCount());
+    showMessage(result);
+    return result;
+}
+
+void CQuickCollage::showMessage(Result result)
+{
+    CMessageCatalogue& catalogue = m_doc.services().catalogue;
+    switch (result) {
+    case Result::Done: break;
+    case Result::NoPhotos: catalogue.show(QString::fromLatin1(kNoPhotosKey), MsgStyle::InfoOk); break;
+    case Result::OnePhoto: catalogue.show(QString::fromLatin1(kOnePhotoKey), MsgStyle::InfoOk); break;
+    case Result::NoLayout: catalogue.show(QString::fromLatin1(kNoLayoutKey), MsgStyle::ErrorOk); break;
+    }
+}
+
+CQuickCollage::Result CQuickCollage::run(quint32 seed, const CLayoutEngine::Clock& clock)
+{
+    const CDocServices& services = m_doc.services();
+    CPicInfoManager& frames = services.frames;
+    CUndo& undo = services.undo;
+
+    int photos = 0;
+    for (const CPicInfo* frame : photoFrames(frames))
+        photos += frame->photo() ? 1 : 0;
+    // The dropper's photos count too, once the dropper step below exists.
+    if (photos == 0) {
+        // The ZadeDudaziz wizard belongs here: it helps the user pick photos
+        // into the dropper and the command goes on when it ends with Finish.
+        return Result::NoPhotos;
+    }
+    if (photos == 1)
+        return Result::OnePhoto;
+
+    frames.holdRedraw();
+    undo.Begin(QString::fromLatin1(CUndo::kZadeDudazizGroup));
+    frames.setVisiblePlanes(CPicInfo::kPlanePageSegments, 0);
+
+    // The dropper step belongs here: every dropper photo that no frame shows
+    // yet gets a new 10 x 10 frame at the origin ("CreateFrame") holding it
+    // ("ImageIntoFrame"), and the dropper is emptied.
+
+    frames.setFramesLocked(true);
+    CFrameOps operations(frames);
+    for (CPicInfo* frame : photoFrames(frames)) {
+        if (!frame->photo())
+            operations.deleteFrame(*frame);
+    }
+    std::vector<CPicInfo*> inputs = photoFrames(frames);
+    std::vector<QSizeF> sizes;
+    for (CPicInfo* frame : inputs) {
+        frame->setRotation(0.0f);
+        sizes.emplace_back(frame->photo()->pixelWidth(), frame->photo()->pixelHeight());
+    }
+
+    CLayoutEngine::Options options;
+    options.seed = seed;
+    options.clock = clock;
+    options.showWaitCursor = m_hooks.showWaitCursor;
+    CLayoutEngine engine(QRectF(0, 0, m_doc.canvasWidth(), m_doc.canvasHeight()), sizes, options);
+    if (!engine.Run()) {
+        undo.TermAndUndo();
+        frames.releaseRedraw();
+        return Result::NoLayout;
+    }
+
+    services.selection.Clear();
+    // Leaving the dropper tool mode belongs here, with the dropper step.
+    {
+        CLayoutLockLift lift(frames);
+        for (const CLayoutPlacement& placement : engine.Assign()) {
+            CPicInfo& frame = *inputs[std::size_t(placement.photo)];
+            frame.setFramePos(placement.cell.x, placement.cell.y);
+            frame.setFrameSize(placement.cell.width, placement.cell.height);
+            operations.fitImageIntoFrame(frame);
+        }
+    }
+    frames.setJumbled(false);
+
+    CProgress& progress = services.progress;
+    progress.reset();
+    progress.setText(QString::fromLatin1(kProgressText));
+    progress.setRange(0, kProgressSteps);
+    progress.begin();
+    for (CPicInfo* frame : inputs) {
+        progress.setText(QFileInfo(frame->photoPath()).fileName());
+        if (m_hooks.buildWorkingImage)
+            m_hooks.buildWorkingImage(*frame->photo());
+        if (!progress.step())
+            break; // the layout stands; images not built yet are built when drawn
+    }
+    progress.end();
+
+    undo.Term();
+    frames.releaseRedraw();
+    m_doc.setModified(true);
+    m_doc.updateAllViews(DocHint::EverythingChanged);
+    return Result::Done;
+}

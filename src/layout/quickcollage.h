@@ -1,0 +1,60 @@
+#pragma once
+// The ZadeDudaziz command ("ZadeDudaziz", Alt+Q): lays the photos of the
+// canvas out anew with the layout engine, as one undo step. Pressing it
+// again gives another arrangement, since each run is seeded from the clock.
+//
+// Made where it is needed (the main window's command handler, collage-cli);
+// keeps no state between runs. User-interface thread only.
+
+#include "layoutengine.h"
+
+#include <functional>
+
+class CCollageDoc;
+class CPhotoItem;
+
+class CQuickCollage
+{
+public:
+    // Message keys.
+    static constexpr const char* kOnePhotoKey = "QuickCollageInfo";
+    static constexpr const char* kNoLayoutKey = "QuickCollageError";
+    static constexpr const char* kNoPhotosKey = "QuickCollageNoPhotos";
+    static constexpr const char* kProgressText = "Generating Collage";
+    // The progress bar's step limit; one step per frame.
+    static constexpr int kProgressSteps = 500;
+
+    enum class Result {
+        Done,
+        NoPhotos,     // nothing on the canvas to arrange
+        OnePhoto,     // a single photo is no collage
+        NoLayout,     // the canvas is too narrow for these photos; nothing changed
+    };
+
+    struct Hooks
+    {
+        // Builds the photo's working image for the canvas (the imaging
+        // layer's GetWorkingCopy); none skips it.
+        std::function<void(CPhotoItem&)> buildWorkingImage;
+        // Shown once the search has taken a second; the window's wait cursor.
+        std::function<void()> showWaitCursor;
+    };
+
+    explicit CQuickCollage(CCollageDoc& doc, Hooks hooks = {});
+
+    // The command: seeded from the tick count, showing the catalogue
+    // message for a result other than Done.
+    Result run();
+    // The same with a given seed and clock (the wall clock when empty), and
+    // no message shown: for scripts and tests.
+    Result run(quint32 seed, const CLayoutEngine::Clock& clock = {});
+
+    // The seed the command uses: the milliseconds since the system started.
+    static quint32 tickCount();
+
+private:
+    void showMessage(Result result);
+
+    CCollageDoc& m_doc;
+    Hooks m_hooks;
+};
