@@ -56,7 +56,6 @@ struct Session
 {
     CServices services{DataPaths::settingsFile()};
     CCollageDoc doc{services.docServices()};
-    CPhotoImage images{services.photos()};
 };
 
 CanvasUnit canvasUnit(const CPropManager& settings)
@@ -224,7 +223,6 @@ int make(const QStringList& args, QTextStream& out, QTextStream& err)
         std::srand(seed);
         CZiraRadaru(doc).run();
     }
-    frames.setPreview(renderPreview(frames, session.images, false, QSizeF(width, height)));
     if (doc.saveDocument(target) != CCollageDoc::SaveResult::Saved) {
         err << "collage-cli: the project could not be saved as " << target << "\n";
         return kExitFailed;
@@ -319,7 +317,7 @@ int exportProject(const QStringList& args, QTextStream& out, QTextStream& err)
         return problem == "ExportBadValues" ? kExitUsage : kExitFailed;
     }
 
-    CCollageRenderer renderer(session.services.frames(), session.images);
+    CCollageRenderer& renderer = session.services.renderer();
     CExportRequest request;
     request.path = output;
     request.type = encoder->extensions.first();

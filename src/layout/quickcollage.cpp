@@ -4,6 +4,7 @@
 #include "frameops.h"
 #include "locklift.h"
 #include "messagecatalogue.h"
+#include "photoimage.h"
 #include "photoitem.h"
 #include "picinfomanager.h"
 #include "progress.h"
@@ -128,8 +129,7 @@ CQuickCollage::Result CQuickCollage::run(quint32 seed, const CLayoutEngine::Cloc
     progress.begin();
     for (CPicInfo* frame : inputs) {
         progress.setText(QFileInfo(frame->photoPath()).fileName());
-        if (m_hooks.buildWorkingImage)
-            m_hooks.buildWorkingImage(*frame->photo());
+        services.images.GetWorkingCopy(*frame->photo());
         if (!progress.step())
             break; // the layout stands; images not built yet are built when drawn
     }

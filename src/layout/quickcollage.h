@@ -11,7 +11,6 @@
 #include <functional>
 
 class CCollageDoc;
-class CPhotoItem;
 
 class CQuickCollage
 {
@@ -33,9 +32,6 @@ public:
 
     struct Hooks
     {
-        // Builds the photo's working image for the canvas (the imaging
-        // layer's GetWorkingCopy); none skips it.
-        std::function<void(CPhotoItem&)> buildWorkingImage;
         // Shown once the search has taken a second; the window's wait cursor.
         std::function<void()> showWaitCursor;
     };
