@@ -7,7 +7,9 @@
 #include "propmanager.h"
 #include "services.h"
 #include "singleinstance.h"
+#include "ui/commandids.h"
 #include "ui/mainframe.h"
+#include "ui/recentfiles.h"
 #include "ui/messagebox.h"
 #include "ui/progresswindow.h"
 
@@ -143,24 +145,31 @@ int CCollageApp::run(int argc, char** argv)
     if (!project.isEmpty() && doc.openDocument(project) != CCollageDoc::OpenResult::Opened)
         return kExitOpenFailed;
 
-    CMainFrame frame;
+    CMainFrame frame(doc, services);
+    installMessageBox(services.catalogue(), [&frame] { return frame.isVisible() ? &frame : nullptr; });
     frame.setProjectPath(doc.path());
+    if (!project.isEmpty())
+        frame.recentFiles().add(doc.path());
     QObject::connect(&instance, &CSingleInstance::argumentsReceived, &frame,
                      [&frame, &doc](const QStringList& handedOver) {
                          reportHandOver(handedOver);
                          // Unsaved work is never replaced behind the user's back.
                          const QString handedProject = projectArgument(handedOver);
-                         if (!handedProject.isEmpty() && !doc.isModified()
-                             && doc.openDocument(handedProject) == CCollageDoc::OpenResult::Opened)
-                             frame.setProjectPath(doc.path());
+                         if (!handedProject.isEmpty() && !doc.isModified())
+                             frame.openProject(handedProject);
                          frame.bringToFront();
                      });
-    frame.show();
+    frame.showPlaced();
     doc.releaseUpdates();
     doc.updateAllViews(DocHint::SelectionGeometry);
     doc.updateAllViews(DocHint::FitToWindow);
     doc.updateAllViews(DocHint::ReleaseFrameObjects, 1);
     doc.setModified(false);
+
+    // Without a project to open, the user chooses how to start, once the
+    // window stands.
+    if (project.isEmpty())
+        QTimer::singleShot(0, &frame, [&frame] { frame.runCommand(CommandId::New); });
 
     services.settings().save(services.settingsFile());
     return app.exec();

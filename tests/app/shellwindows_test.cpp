@@ -1,8 +1,6 @@
 // The shell's windows driven as a user would: the progress window follows
-// a long operation and its Cancel button reaches the operation; the main
-// window comes to the front when another start hands over.
+// a long operation and its Cancel button reaches the operation.
 #include "progress.h"
-#include "ui/mainframe.h"
 #include "ui/progresswindow.h"
 
 #include <QApplication>
@@ -60,20 +58,6 @@ TEST(ProgressWindow, CancelButtonStopsTheRunningOperationAtItsNextStep)
     EXPECT_TRUE(progress.isCancelled());
     EXPECT_LT(steps, 1000);
     progress.end();
-}
-
-TEST(MainFrame, ShowsTheProjectNameInItsTitleAndComesBackFromMinimized)
-{
-    CMainFrame frame;
-    EXPECT_EQ(frame.windowTitle(), "Tessary Ombravelle");
-    frame.setProjectPath("/somewhere/Holiday.Collage");
-    EXPECT_EQ(frame.windowTitle(), "Holiday.Collage - Tessary Ombravelle");
-
-    frame.showMinimized();
-    frame.bringToFront();
-    EXPECT_FALSE(frame.windowState() & Qt::WindowMinimized);
-    EXPECT_TRUE(frame.isVisible());
-    EXPECT_GT(frame.width(), 200);
 }
 
 } // namespace

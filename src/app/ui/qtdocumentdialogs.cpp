@@ -1,0 +1,132 @@
+#include "qtdocumentdialogs.h"
+
+#include "collagedoc.h"
+#include "exportdialog.h"
+#include "imagetypes.h"
+#include "picinfomanager.h"
+#include "projectpicker.h"
+#include "propmanager.h"
+#include "newcollagedialog.h"
+#include "gridsettingsdialog.h"
+#include "services.h"
+#include "splitframedialog.h"
+#include "surfaces.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace {
+
+constexpr const char* kPicturesCaption = "Add Pictures";
+constexpr const char* kBaseSystemUnitSetting = "BaseSystemUnit";
+
+} // namespace
+
+CQtDocumentDialogs::CQtDocumentDialogs(CCollageDoc& doc, CServices& services, QWidget* parent)
+    : m_doc(doc)
+    , m_services(services)
+    , m_parent(parent)
+{
+}
+
+QString CQtDocumentDialogs::startFolder() const
+{
+    if (!m_lastFolder.isEmpty())
+        return m_lastFolder;
+    if (!m_doc.path().isEmpty())
+        return QFileInfo(m_doc.path()).absolutePath();
+    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+}
+
+std::optional<CSaveAsChoice> CQtDocumentDialogs::pickSaveTarget(const QString& title, const QString& description,
+                                                                bool templateMode)
+{
+    CProjectPickerDialog picker(CProjectPickerDialog::Mode::Save, m_services.catalogue(), m_parent);
+    picker.setFolder(startFolder());
+    picker.setType(templateMode ? ProjectType::Template : ProjectType::Project);
+    picker.setFileName(title);
+    picker.setDescription(description);
+    if (picker.exec() != QDialog::Accepted)
+        return std::nullopt;
+    m_lastFolder = picker.folder();
+    return CSaveAsChoice{picker.chosenPath(), picker.type(), picker.description()};
+}
+
+std::optional<QString> CQtDocumentDialogs::pickOpenPath(ProjectType type)
+{
+    CProjectPickerDialog picker(CProjectPickerDialog::Mode::Open, m_services.catalogue(), m_parent);
+    picker.setType(type);
+    picker.setFolder(startFolder());
+    if (picker.exec() != QDialog::Accepted)
+        return std::nullopt;
+    m_lastFolder = picker.folder();
+    return picker.chosenPath();
+}
+
+std::optional<QString> CQtDocumentDialogs::askOpenPath()
+{
+    return pickOpenPath(ProjectType::Project);
+}
+
+std::optional<CSplitCounts> CQtDocumentDialogs::askSplit()
+{
+    CSplitFrameDialog dialog(m_parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.counts();
+}
+
+bool CQtDocumentDialogs::askMerge()
+{
+    return askMergeWarning(m_services.catalogue());
+}
+
+std::optional<CNewCollageChoice> CQtDocumentDialogs::askNewCollage(float defaultWidth, float defaultHeight,
+                                                                   bool layoutAvailable)
+{
+    CNewCollageDialog dialog(defaultWidth, defaultHeight, layoutAvailable, m_parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    CNewCollageChoice choice = dialog.choice();
+    using Kind = CNewCollageChoice::Kind;
+    if (choice.kind == Kind::Template || choice.kind == Kind::ExistingProject) {
+        const std::optional<QString> path =
+            pickOpenPath(choice.kind == Kind::Template ? ProjectType::Template : ProjectType::Project);
+        if (!path)
+            return std::nullopt;
+        choice.path = *path;
+    }
+    return choice;
+}
+
+std::optional<CGridChoice> CQtDocumentDialogs::askGridSettings(const CGridChoice& current)
+{
+    CGridSettingsDialog dialog(current, m_parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.choice();
+}
+
+QStringList CQtDocumentDialogs::askPictures()
+{
+    QStringList patterns;
+    for (const QString& extension : ImageTypes::extensionList())
+        patterns << QStringLiteral("*.") + extension;
+    const QString filter = QStringLiteral("Images (%1)").arg(patterns.join(QLatin1Char(' ')));
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    return QFileDialog::getOpenFileNames(m_parent, QString::fromLatin1(kPicturesCaption), folder, filter);
+}
+
+void CQtDocumentDialogs::showExport()
+{
+    CExportCanvas canvas;
+    canvas.width = m_doc.canvasWidth();
+    canvas.height = m_doc.canvasHeight();
+    const std::optional<CPropValue> unit = m_services.settings().getValue(QString::fromLatin1(kBaseSystemUnitSetting));
+    canvas.unit = canvasUnitFromPageUnit(unit ? unit->toInt() : PageUnit::Inch);
+    canvas.colour = m_services.frames().canvasColour();
+    CExportDialog dialog(m_services.renderer(), canvas, m_services.settings(), m_services.catalogue(),
+                         &m_services.progress(), m_parent);
+    dialog.exec();
+}

@@ -1,0 +1,475 @@
+// The main window as the user meets it: menus with their ids, texts and
+// keys; enabled and checked states that come from whoever handles a
+// command; placement and toolbar layout kept between runs; full screen;
+// the recent-files list; photos dropped from the file manager; and opening
+// projects that cannot be read.
+#include "mainframefixture.h"
+
+#include "documenttarget.h"
+#include "recentfiles.h"
+#include "snapper.h"
+#include "snapsettings.h"
+#include "commandtable.h"
+
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QSet>
+#include <QToolBar>
+#include <QUrl>
+
+namespace {
+
+using namespace CommandId;
+
+class MainFrame : public MainFrameFixture
+{
+protected:
+    QMenu* menuTitled(const QString& title) const
+    {
+        for (QAction* top : window->menuBar()->actions()) {
+            if (top->menu() && top->text().remove('&') == title)
+                return top->menu();
+        }
+        return nullptr;
+    }
+    static QList<int> idsOf(const QMenu* menu)
+    {
+        QList<int> ids;
+        for (QAction* act : menu->actions()) {
+            if (act->data().isValid())
+                ids << act->data().toInt();
+        }
+        return ids;
+    }
+    // Sends a drag and a drop of these files to the window, as the file
+    // manager would.
+    void dropFiles(const QStringList& files)
+    {
+        QMimeData data;
+        QList<QUrl> urls;
+        for (const QString& file : files)
+            urls << QUrl::fromLocalFile(file);
+        data.setUrls(urls);
+        const QPointF where(window->width() / 2, window->height() / 2);
+        QDragEnterEvent enter(where.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window.get(), &enter);
+        ASSERT_TRUE(enter.isAccepted());
+        QDropEvent drop(where, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window.get(), &drop);
+    }
+};
+
+// --- Menus and routing
+
+TEST_F(MainFrame, MenusCarryTheCommandIdsTextsAndKeys)
+{
+    QAction* split = window->action(SplitFrame);
+    ASSERT_NE(split, nullptr);
+    EXPECT_EQ(split->text(), "Split Frame...\tT");
+    EXPECT_TRUE(split->shortcuts().contains(QKeySequence("T")));
+    EXPECT_TRUE(split->shortcuts().contains(QKeySequence("Alt+T")));
+    EXPECT_EQ(window->action(FullScreen)->text(), "Full Screen\tCtrl+Shift+S");
+    EXPECT_EQ(window->action(FullScreen)->shortcut(), QKeySequence("Ctrl+Shift+S"));
+    EXPECT_EQ(window->action(SpinRight)->shortcut(), QKeySequence("."));
+    EXPECT_EQ(window->action(Undo)->shortcuts(), (QList<QKeySequence>{QKeySequence("Ctrl+Z"), QKeySequence("Alt+Backspace")}));
+    EXPECT_EQ(window->action(ZoomIn)->text(), "Zoom In\t+ (Plus)");
+    EXPECT_TRUE(window->action(ZoomIn)->shortcuts().isEmpty()) << "the view reads + itself";
+    EXPECT_EQ(window->action(MagneticFrames)->text(), "Magnetic Frames");
+    EXPECT_EQ(window->action(SoundEffects)->text(), "Sound Effects");
+    EXPECT_EQ(window->action(GridSettings)->text(), "Grid Settings...");
+
+    QMenu* view = menuTitled("View");
+    ASSERT_NE(view, nullptr);
+    QMenu* bars = nullptr;
+    for (QAction* act : view->actions())
+        if (act->menu() && act->text().remove('&') == "Toolbar")
+            bars = act->menu();
+    ASSERT_NE(bars, nullptr);
+    EXPECT_EQ(idsOf(bars), (QList<int>{230, 228, 229, 226, 437, 227, 339, 273, 231, 232}));
+    QStringList barTexts;
+    for (QAction* act : bars->actions())
+        if (!act->isSeparator())
+            barTexts << act->text();
+    EXPECT_EQ(barTexts, (QStringList{"Main", "Zoom", "Printing", "Frame", "View", "Add Pictures", "Output",
+                                     "Image Palette", "Show All Toolbars", "Hide All Toolbars"}));
+
+    // No two items of the menus send the same command, and every one has an action of its own.
+    QSet<int> seen;
+    for (QMenu* menu : window->menuBar()->findChildren<QMenu*>())
+        for (int id : idsOf(menu)) {
+            EXPECT_FALSE(seen.contains(id)) << id;
+            seen.insert(id);
+            EXPECT_EQ(window->action(id)->data().toInt(), id);
+        }
+    EXPECT_TRUE(seen.contains(New) && seen.contains(Undo) && seen.contains(ResizeCanvasToFit)
+                && seen.contains(ResetInfoTips) && seen.contains(QuickTour));
+}
+
+TEST_F(MainFrame, AViewCommandIsDisabledUntilATargetAnswersForItAndTheFirstTargetWins)
+{
+    window->updateCommandStates();
+    EXPECT_FALSE(window->action(ZoomIn)->isEnabled());
+    EXPECT_FALSE(window->runCommand(ZoomIn));
+
+    FakeViewTarget view, second;
+    view.states[ZoomIn] = {true, false};
+    view.states[QualityGood] = {true, true};
+    second.states[ZoomIn] = {false, false};
+    second.states[CenterView] = {true, false};
+    window->addCommandTarget(&view);
+    window->addCommandTarget(&second);
+    window->updateCommandStates();
+
+    EXPECT_TRUE(window->action(ZoomIn)->isEnabled());
+    EXPECT_TRUE(window->action(QualityGood)->isChecked());
+    EXPECT_FALSE(window->action(QualityFast)->isChecked());
+    EXPECT_TRUE(window->action(CenterView)->isEnabled());
+
+    window->action(ZoomIn)->trigger();
+    window->action(CenterView)->trigger();
+    EXPECT_EQ(view.ran, (std::vector<int>{ZoomIn}));
+    EXPECT_EQ(second.ran, (std::vector<int>{CenterView}));
+
+    // A menu asks again as it opens.
+    view.states[ZoomIn] = {false, false};
+    QMenu* viewMenu = menuTitled("View");
+    emit viewMenu->aboutToShow();
+    EXPECT_FALSE(window->action(ZoomIn)->isEnabled());
+
+    window->removeCommandTarget(&view);
+    window->removeCommandTarget(&second);
+    window->updateCommandStates();
+    EXPECT_FALSE(window->action(CenterView)->isEnabled());
+}
+
+TEST_F(MainFrame, UndoItemAndTooltipNameTheStepAndRedoFollowsAnUndo)
+{
+    window->updateCommandStates();
+    EXPECT_EQ(window->action(Undo)->text(), "&Undo\tCtrl+Z");
+    EXPECT_FALSE(window->action(Undo)->isEnabled());
+    EXPECT_EQ(window->action(Undo)->toolTip(), "Undo - Nothing to Undo (Ctrl+Z)");
+
+    addFrame({1, 1, 2, 2});
+    window->updateCommandStates();
+    EXPECT_EQ(window->action(Undo)->text(), "&Undo (Create image frame)\tCtrl+Z");
+    EXPECT_TRUE(window->action(Undo)->isEnabled());
+    EXPECT_EQ(window->action(Undo)->toolTip(), "Undo - Create image frame (Ctrl+Z)");
+
+    window->action(Undo)->trigger();
+    window->updateCommandStates();
+    EXPECT_EQ(services->frames().frameCount(), 0);
+    EXPECT_EQ(window->action(Redo)->text(), "&Redo (Create image frame)\tCtrl+Y");
+    EXPECT_EQ(window->action(Undo)->text(), "&Undo\tCtrl+Z");
+}
+
+TEST_F(MainFrame, TheHighQualityButtonDescribesThePreviewQuality)
+{
+    const std::pair<int, const char*> cases[] = {
+        {2, "Excellent Quality\n(High quality with slow software speed)"},
+        {1, "Good Quality\n(High quality with fast software speed)"},
+        {0, "Fast Quality\n(Low quality with fast software speed)"},
+    };
+    for (const auto& [quality, tip] : cases) {
+        doc->setPreviewQuality(quality, false);
+        window->updateCommandStates();
+        EXPECT_EQ(window->action(HighQualityImages)->toolTip(), tip) << quality;
+    }
+}
+
+TEST_F(MainFrame, MagneticFramesAndSoundEffectsToggleTheirSettingsAndShowAMark)
+{
+    CSnapSettings& snap = services->snapper().settings();
+    ASSERT_TRUE(snap.snapToFrames.get());
+    window->action(MagneticFrames)->trigger();
+    window->updateCommandStates();
+    EXPECT_FALSE(snap.snapToFrames.get());
+    EXPECT_FALSE(window->action(MagneticFrames)->isChecked());
+    EXPECT_FALSE(valueOf("SnapToFrames").toBool());
+
+    const bool sound = snap.snapSound.get();
+    window->action(SoundEffects)->trigger();
+    window->updateCommandStates();
+    EXPECT_EQ(snap.snapSound.get(), !sound);
+    EXPECT_EQ(window->action(SoundEffects)->isChecked(), !sound);
+}
+
+// --- Placement, toolbars, full screen
+
+TEST_F(MainFrame, ClosingStoresThePlacementButNotWhileMinimized)
+{
+    services->settings().setValue("FrameMaximized", CPropValue::boolean(false));
+    window->show();
+    const QSize first = window->minimumSizeHint() + QSize(40, 30);
+    window->setGeometry(40, 50, first.width(), first.height());
+    ASSERT_TRUE(window->close());
+    EXPECT_FALSE(valueOf("FrameMaximized").toBool());
+    EXPECT_EQ(valueOf("FrameX").toInt(), window->pos().x());
+    EXPECT_EQ(valueOf("FrameY").toInt(), window->pos().y());
+    EXPECT_EQ(valueOf("FrameCX").toInt(), first.width());
+    EXPECT_EQ(valueOf("FrameCY").toInt(), first.height());
+
+    makeFrame();
+    window->show();
+    window->setGeometry(90, 90, first.width() + 50, first.height() + 50);
+    window->setWindowState(Qt::WindowMinimized);
+    ASSERT_TRUE(window->close());
+    EXPECT_EQ(valueOf("FrameCX").toInt(), first.width()) << "a minimized window keeps the placement stored before";
+    EXPECT_EQ(valueOf("FrameCY").toInt(), first.height());
+
+    makeFrame();
+    window->showMaximized();
+    ASSERT_TRUE(window->close());
+    EXPECT_TRUE(valueOf("FrameMaximized").toBool());
+    EXPECT_EQ(valueOf("FrameCX").toInt(), window->width()) << "with the maximized rectangle";
+}
+
+TEST_F(MainFrame, TheStoredPlacementIsUsedAtTheNextStart)
+{
+    services->settings().setValue("FrameMaximized", CPropValue::boolean(false));
+    window->show();
+    const QSize chosen = window->minimumSizeHint() + QSize(20, 10);
+    window->setGeometry(30, 20, chosen.width(), chosen.height());
+    ASSERT_TRUE(window->close());
+
+    restartProgram();
+    window->showPlaced();
+    EXPECT_FALSE(window->isMaximized());
+    EXPECT_EQ(window->height(), chosen.height());
+    EXPECT_EQ(window->width(), std::max(chosen.width(), window->minimumSizeHint().width()));
+}
+
+TEST_F(MainFrame, TheFirstRunLaysOutEveryBarThenTheSavedLayoutIsUsed)
+{
+    EXPECT_FALSE(valueOf("AppOnce14").toBool());
+    EXPECT_FALSE(valueOf(CMainFrame::kBarsSetting).toBytes().isEmpty());
+    for (int id : {ToolbarMain, ToolbarZoom, ToolbarPrinting, ToolbarFrame, ToolbarView, ToolbarAddPictures,
+                   ToolbarOutput}) {
+        ASSERT_NE(window->toolBar(id), nullptr) << id;
+        EXPECT_FALSE(window->toolBar(id)->isHidden()) << id;
+    }
+    EXPECT_EQ(window->toolBarArea(window->toolBar(ToolbarMain)), Qt::TopToolBarArea);
+    EXPECT_EQ(window->toolBarArea(window->toolBar(ToolbarView)), Qt::LeftToolBarArea);
+
+    // The user hides the zoom bar and moves the frame bar; the next start shows it so.
+    window->show();
+    window->action(ToolbarZoom)->trigger();
+    window->addToolBar(Qt::BottomToolBarArea, window->toolBar(ToolbarFrame));
+    window->updateCommandStates();
+    EXPECT_FALSE(window->action(ToolbarZoom)->isChecked());
+    ASSERT_TRUE(window->close());
+
+    restartProgram();
+    EXPECT_TRUE(window->toolBar(ToolbarZoom)->isHidden());
+    EXPECT_EQ(window->toolBarArea(window->toolBar(ToolbarFrame)), Qt::BottomToolBarArea);
+    window->runCommand(ShowAllToolbars);
+    EXPECT_FALSE(window->toolBar(ToolbarZoom)->isHidden());
+    window->runCommand(HideAllToolbars);
+    window->updateCommandStates();
+    EXPECT_FALSE(window->action(ToolbarMain)->isChecked());
+}
+
+TEST_F(MainFrame, FullScreenTogglesTheSettingAndTheWindowsState)
+{
+    window->show();
+    window->runCommand(FullScreen);
+    window->updateCommandStates();
+    EXPECT_TRUE(valueOf("EnlargeScreen").toBool());
+    EXPECT_TRUE(window->windowState() & Qt::WindowFullScreen);
+    EXPECT_TRUE(window->action(FullScreen)->isChecked());
+
+    window->runCommand(FullScreen);
+    EXPECT_FALSE(valueOf("EnlargeScreen").toBool());
+    EXPECT_FALSE(window->windowState() & Qt::WindowFullScreen);
+
+    // Full screen survives a restart.
+    window->runCommand(FullScreen);
+    ASSERT_TRUE(window->close());
+    restartProgram();
+    EXPECT_TRUE(valueOf("EnlargeScreen").toBool());
+    window->showPlaced();
+    EXPECT_TRUE(window->isEnlarged());
+    EXPECT_TRUE(window->windowState() & Qt::WindowFullScreen) << window->windowState();
+}
+
+TEST_F(MainFrame, ShowsTheProjectNameInItsTitleAndComesBackFromMinimized)
+{
+    EXPECT_EQ(window->windowTitle(), "Tessary Ombravelle");
+    window->setProjectPath("/somewhere/Holiday.Collage");
+    EXPECT_EQ(window->windowTitle(), "Holiday.Collage - Tessary Ombravelle");
+
+    window->showMinimized();
+    window->bringToFront();
+    EXPECT_FALSE(window->windowState() & Qt::WindowMinimized);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_GT(window->width(), 200);
+}
+
+// --- Recent files
+
+TEST_F(MainFrame, TheRecentFilesListKeepsTheFourteenNewestOnceEach)
+{
+    CRecentFiles& recent = window->recentFiles();
+    for (int i = 1; i <= 16; ++i)
+        recent.add(path(QStringLiteral("p%1.Collage").arg(i)));
+    recent.add(path("p10.Collage"));
+    ASSERT_EQ(recent.paths().size(), CRecentFiles::kCapacity);
+    EXPECT_EQ(recent.paths().first(), path("p10.Collage"));
+    EXPECT_EQ(recent.paths().count(path("p10.Collage")), 1);
+    EXPECT_EQ(recent.paths().at(1), path("p16.Collage"));
+    EXPECT_FALSE(recent.paths().contains(path("p1.Collage")));
+    EXPECT_FALSE(recent.paths().contains(path("p2.Collage")));
+    EXPECT_TRUE(recent.paths().contains(path("p3.Collage")));
+
+    QMenu* file = menuTitled("File");
+    emit file->aboutToShow();
+    int shown = 0;
+    for (int i = 0; i < RecentFileCount; ++i)
+        shown += window->action(RecentFileFirst + i)->isVisible();
+    EXPECT_EQ(shown, 14);
+    EXPECT_EQ(window->action(RecentFileFirst)->text(), "&1 p10.Collage");
+
+    restartProgram();
+    EXPECT_EQ(window->recentFiles().paths().size(), 14) << "the list is kept with the settings";
+}
+
+// --- Drops from the file manager
+
+TEST_F(MainFrame, DroppingTwoPhotosAndATextFileMakesTwoFramesInOneStepAndSaysSoOnce)
+{
+    const QString wide = writeImage("wide.png", 200, 100);
+    const QString tall = writeImage("tall.png", 50, 100);
+    const QString text = path("notes.txt");
+    writeFile(text, "not a photo");
+    window->show();
+
+    dropFiles({wide, text, tall});
+
+    ASSERT_EQ(services->frames().frameCount(), 2);
+    const CPicInfo* first = services->frames().frameAt(0);
+    ASSERT_NE(first->photo(), nullptr);
+    EXPECT_NEAR(first->frameRect().width / first->frameRect().height, 2.0, 1e-3) << "shaped like its photo";
+    EXPECT_NE(services->frames().frameAt(1)->photo(), nullptr);
+    EXPECT_EQ(services->undo().undoList().size(), 1u);
+    EXPECT_EQ(services->undo().UndoName(), "Drop Image");
+    EXPECT_EQ(shown.size(), 1);
+    EXPECT_TRUE(shown.value(0).contains("notes.txt"));
+    EXPECT_TRUE(doc->isModified());
+    EXPECT_EQ(services->selection().Count(), 2);
+
+    ASSERT_TRUE(doc->undoCommand());
+    EXPECT_EQ(services->frames().frameCount(), 0);
+}
+
+TEST_F(MainFrame, DroppingOnlyFilesThatAreNotPhotosAddsNothingAndSaysSo)
+{
+    writeFile(path("a.txt"), "x");
+    writeFile(path("broken.jpg"), "not really a jpeg");
+    window->show();
+    dropFiles({path("a.txt"), path("broken.jpg")});
+    EXPECT_EQ(services->frames().frameCount(), 0);
+    EXPECT_FALSE(services->undo().CanUndo());
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown[0], services->catalogue().text("DropperNoValidPhoto"));
+}
+
+TEST_F(MainFrame, ADropOutsideTheCanvasPlacesNothing)
+{
+    const QString photo = writeImage("p.png", 10, 10);
+    window->setCanvasPointMapper([](const QPoint&) { return QPointF(-3, 2); });
+    window->setCanvas(new QWidget);
+    window->show();
+    dropFiles({photo});
+    EXPECT_EQ(services->frames().frameCount(), 0);
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown[0], services->catalogue().text("DropInsideCanvas"));
+}
+
+// --- Opening what cannot be read
+
+class OpeningBadProjects : public MainFrame
+{
+protected:
+    void SetUp() override
+    {
+        MainFrame::SetUp();
+        addFrame({1, 1, 3, 2});
+        ASSERT_EQ(doc->saveDocument(path("good.Collage")), CCollageDoc::SaveResult::Saved);
+        addFrame({5, 1, 1, 1});
+        doc->setModified(true);
+        shown.clear();
+    }
+    void expectPreviousDocumentKept()
+    {
+        EXPECT_EQ(services->frames().frameCount(), 2);
+        EXPECT_EQ(doc->path(), QFileInfo(path("good.Collage")).absoluteFilePath());
+        EXPECT_TRUE(doc->isModified());
+        EXPECT_EQ(window->windowTitle(), "good.Collage - Tessary Ombravelle");
+    }
+};
+
+TEST_F(OpeningBadProjects, ACorruptProjectShowsTheMessageAndKeepsThePreviousDocument)
+{
+    window->setProjectPath(doc->path());
+    QByteArray bytes = readFile(path("good.Collage"));
+    bytes[bytes.size() / 2] = char(bytes[bytes.size() / 2] ^ 0x5A);
+    writeFile(path("bad.Collage"), bytes);
+
+    EXPECT_FALSE(window->openProject(path("bad.Collage")));
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown[0], services->catalogue().text("CorruptProject"));
+    expectPreviousDocumentKept();
+    EXPECT_FALSE(window->recentFiles().paths().contains(path("bad.Collage")));
+}
+
+TEST_F(OpeningBadProjects, AProjectFromANewerProgramShowsTheMessageAndKeepsThePreviousDocument)
+{
+    window->setProjectPath(doc->path());
+    std::vector<RawSection> sections = parseSections(readFile(path("good.Collage")));
+    ASSERT_EQ(sections[0].name, "Version");
+    sections[0].content[0] = char(CCollageDoc::kFileVersion + 1);
+    writeFile(path("newer.Collage"), buildFile(sections));
+
+    EXPECT_FALSE(window->openProject(path("newer.Collage")));
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown[0], services->catalogue().text("WrongDocVersion"));
+    expectPreviousDocumentKept();
+}
+
+TEST_F(OpeningBadProjects, AMissingRecentProjectLeavesTheList)
+{
+    window->recentFiles().add(path("gone.Collage"));
+    doc->setModified(false);
+    window->runCommand(RecentFileFirst);
+    EXPECT_FALSE(window->recentFiles().paths().contains(path("gone.Collage")));
+    EXPECT_EQ(services->frames().frameCount(), 2);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(MainFrame, EveryToolbarButtonHasItsOwnImageAndHighQualityShowsItsState)
+{
+    for (const CToolbarSpec& bar : ToolbarTable::all())
+        for (int id : bar.commands) {
+            if (id == 0)
+                continue;
+            EXPECT_FALSE(window->action(id)->icon().isNull()) << id;
+            const CCommandSpec* spec = CommandTable::find(id);
+            ASSERT_NE(spec, nullptr);
+            EXPECT_TRUE(QFile::exists(QStringLiteral(":/icons/%1.png").arg(spec->icon))) << spec->icon;
+        }
+    FakeViewTarget view;
+    view.states[HighQualityImages] = {true, false};
+    window->addCommandTarget(&view);
+    window->updateCommandStates();
+    const QImage off = window->action(HighQualityImages)->icon().pixmap(24, 24).toImage();
+    view.states[HighQualityImages] = {true, true};
+    window->updateCommandStates();
+    const QImage on = window->action(HighQualityImages)->icon().pixmap(24, 24).toImage();
+    EXPECT_NE(off, on) << "IDR_TB_FULLRES_ON while on";
+    window->removeCommandTarget(&view);
+}
+
+} // namespace

@@ -1,0 +1,137 @@
+#pragma once
+// Shared by the main-window tests: a fresh set of services and a document
+// in a temporary home (the document tests' fixture), dialogs answered by
+// the test, and a stand-in for the canvas view's command target.
+
+#include "../document/projectfiletestsupport.h"
+
+#include "commandids.h"
+#include "documentdialogs.h"
+#include "frameops.h"
+#include "mainframe.h"
+#include "picinfo.h"
+#include "picinfomanager.h"
+#include "propmanager.h"
+#include "selection.h"
+
+#include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QImage>
+
+#include <deque>
+#include <map>
+
+class ScriptedDialogs : public CDocumentDialogs
+{
+public:
+    std::optional<CSaveAsChoice> pickSaveTarget(const QString& title, const QString&, bool) override
+    {
+        saveTitles << title;
+        if (saveChoices.empty())
+            return std::nullopt;
+        CSaveAsChoice choice = saveChoices.front();
+        saveChoices.pop_front();
+        return choice;
+    }
+    std::optional<CSplitCounts> askSplit() override { return split; }
+    bool askMerge() override
+    {
+        ++mergeAsked;
+        return mergeAnswer;
+    }
+    std::optional<CNewCollageChoice> askNewCollage(float, float, bool layoutAvailable) override
+    {
+        layoutOffered = layoutAvailable;
+        return newChoice;
+    }
+    std::optional<QString> askOpenPath() override { return openPath; }
+    std::optional<CGridChoice> askGridSettings(const CGridChoice& current) override
+    {
+        gridShown = current;
+        return gridChoice;
+    }
+    QStringList askPictures() override { return pictures; }
+    void showExport() override { ++exportShown; }
+
+    std::deque<CSaveAsChoice> saveChoices;
+    QStringList saveTitles;
+    std::optional<CSplitCounts> split;
+    int mergeAsked = 0;
+    bool mergeAnswer = false;
+    std::optional<CNewCollageChoice> newChoice;
+    bool layoutOffered = true;
+    std::optional<QString> openPath;
+    std::optional<CGridChoice> gridChoice;
+    CGridChoice gridShown;
+    QStringList pictures;
+    int exportShown = 0;
+};
+
+// Answers the commands it is given states for, and counts what it ran.
+class FakeViewTarget : public CCommandTarget
+{
+public:
+    bool onCommand(int id) override
+    {
+        if (!states.count(id))
+            return false;
+        ran.push_back(id);
+        return true;
+    }
+    std::optional<CCommandState> commandState(int id) const override
+    {
+        const auto found = states.find(id);
+        return found == states.end() ? std::nullopt : std::optional(found->second);
+    }
+    std::map<int, CCommandState> states;
+    std::vector<int> ran;
+};
+
+class MainFrameFixture : public DocumentFixture
+{
+protected:
+    void SetUp() override
+    {
+        DocumentFixture::SetUp();
+        makeFrame();
+    }
+    void TearDown() override
+    {
+        window.reset();
+        DocumentFixture::TearDown();
+    }
+    void makeFrame()
+    {
+        window.reset();
+        window = std::make_unique<CMainFrame>(*doc, *services, &dialogs);
+    }
+    // A new start: the window goes, settings are saved, services come back.
+    void restartProgram()
+    {
+        window.reset();
+        services->settings().save(services->settingsFile());
+        restart();
+        makeFrame();
+    }
+
+    QString writeImage(const QString& name, int width, int height)
+    {
+        QImage image(width, height, QImage::Format_RGB32);
+        image.fill(Qt::darkCyan);
+        EXPECT_TRUE(image.save(path(name)));
+        return path(name);
+    }
+    CPicInfo* addFrame(const CCanvasRect& rect)
+    {
+        return CFrameOps(services->frames()).createFrame(rect);
+    }
+    const CProp* setting(const char* name) const { return services->settings().find(QString::fromLatin1(name)); }
+    CPropValue valueOf(const char* name) const
+    {
+        return services->settings().getValue(QString::fromLatin1(name)).value_or(CPropValue());
+    }
+
+    ScriptedDialogs dialogs;
+    std::unique_ptr<CMainFrame> window;
+};
