@@ -1,6 +1,7 @@
 #include "application.h"
 
 #include "collagedoc.h"
+#include "collageview.h"
 #include "datapaths.h"
 #include "messagecatalogue.h"
 #include "notificationbus.h"
@@ -18,6 +19,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStatusBar>
 #include <QTimer>
 
 #include <chrono>
@@ -84,6 +86,21 @@ QString projectArgument(const QStringList& arguments)
     return {};
 }
 
+// The canvas view answers its own commands first and hands the frame
+// commands of its context menu back to the window.
+void plugInCanvasView(CMainFrame& frame, CCollageDoc& doc, CServices& services)
+{
+    auto* view = new CCollageView(doc, services);
+    frame.setCanvas(view);
+    frame.addCommandTarget(view);
+    frame.setCanvasPointMapper([view](const QPoint& pixel) { return view->coords().deviceToCanvas(QPointF(pixel)); });
+    frame.setViewCoordsSource([view] { return &view->coords(); });
+    QObject::connect(view, &CCollageView::commandRequested, &frame, [&frame](int id) { frame.runCommand(id); });
+    QObject::connect(view, &CCollageView::statusMessage, &frame,
+                     [&frame](const QString& text) { frame.statusBar()->showMessage(text); });
+    view->setFocus();
+}
+
 // The running instance has its own working folder: relative project paths
 // are resolved here, before they leave this process.
 QStringList argumentsForHandOver(const QStringList& arguments)
@@ -147,6 +164,7 @@ int CCollageApp::run(int argc, char** argv)
 
     CMainFrame frame(doc, services);
     installMessageBox(services.catalogue(), [&frame] { return frame.isVisible() ? &frame : nullptr; });
+    plugInCanvasView(frame, doc, services);
     frame.setProjectPath(doc.path());
     if (!project.isEmpty())
         frame.recentFiles().add(doc.path());

@@ -108,3 +108,72 @@ QRectF CViewCoords::grownByOnePixel(const QRectF& canvas) const
 {
     return canvas.adjusted(0.0, 0.0, m_pixelWidth, m_pixelHeight);
 }
+
+QSize CViewCoords::backBufferSize(const QSize& client)
+{
+    if (client.width() <= 0 || client.height() <= 0)
+        return QSize();
+    const auto roundUp = [](int pixels) { return (pixels / kBufferStep + 1) * kBufferStep; };
+    return QSize(roundUp(client.width()), roundUp(client.height()));
+}
+
+bool CViewCoords::zoomAround(float zoom, const QPointF& anchor, const QSizeF& canvas)
+{
+    // Where the anchor lies across the canvas, as a fraction; a canvas
+    // without extent in a direction counts the anchor at its far side.
+    const auto fraction = [](qreal point, qreal extent) {
+        return extent > 0.0 ? std::clamp(point, 0.0, extent) / extent : 1.0;
+    };
+    const qreal fx = fraction(anchor.x(), canvas.width());
+    const qreal fy = fraction(anchor.y(), canvas.height());
+    const qreal oldScaleX = pixelsPerUnitX();
+    const qreal oldScaleY = pixelsPerUnitY();
+    if (!setZoom(zoom))
+        return false;
+    // The canvas rectangle in device pixels at the old zoom, back in canvas
+    // units at the new one.
+    const qreal shrinkX = oldScaleX / pixelsPerUnitX();
+    const qreal shrinkY = oldScaleY / pixelsPerUnitY();
+    const qreal x = m_originX * shrinkX;
+    const qreal y = m_originY * shrinkY;
+    const qreal w = canvas.width() * shrinkX;
+    const qreal h = canvas.height() * shrinkY;
+    setOrigin(float(x + (w - canvas.width()) * fx), float(y + (h - canvas.height()) * fy));
+    return true;
+}
+
+float CViewCoords::fitZoom(const QSize& client, const QSizeF& canvas) const
+{
+    const auto ratio = [](qreal clientPixels, qreal canvasExtent, qreal scale) {
+        const qreal canvasPixels = (canvasExtent + 2.0 * kFitMargin) * scale;
+        if (!(canvasExtent > 0.0) || !(canvasPixels > 0.0) || clientPixels <= 0.0)
+            return 100.0;
+        return clientPixels * 100.0 / canvasPixels;
+    };
+    const qreal rx = ratio(client.width(), canvas.width(), pixelsPerUnitX());
+    const qreal ry = ratio(client.height(), canvas.height(), pixelsPerUnitY());
+    return clampZoom(float(std::min(rx, ry) * m_zoom / 100.0));
+}
+
+QPointF CViewCoords::centredOrigin(const QSize& client, const QSizeF& canvas) const
+{
+    const qreal clientWidth = client.width() * qreal(m_pixelWidth);
+    const qreal clientHeight = client.height() * qreal(m_pixelHeight);
+    return QPointF((clientWidth - canvas.width()) / 2.0 + kDefaultOriginX,
+                   (clientHeight - canvas.height()) / 2.0 + kDefaultOriginY);
+}
+
+bool CViewCoords::zoomByDrag(int horizontalPixels)
+{
+    const float oldZoom = m_zoom;
+    if (!setZoom(m_zoom + horizontalPixels * kZoomPerDragPixel))
+        return false;
+    const float keep = oldZoom / m_zoom;
+    setOrigin(m_originX * keep, m_originY * keep);
+    return true;
+}
+
+QPointF CViewCoords::pannedOrigin(const QPointF& pixels) const
+{
+    return QPointF(m_originX + pixels.x() * m_pixelWidth, m_originY + pixels.y() * m_pixelHeight);
+}

@@ -12,6 +12,7 @@
 #include "canvasunit.h"
 #include <QPointF>
 #include <QRectF>
+#include <QSize>
 #include <QSizeF>
 
 
@@ -94,6 +95,41 @@ public:
     // A canvas rectangle grown by one pixel size in width and height, so that
     // a repaint covers the pixel its right and bottom edges fall into.
     QRectF grownByOnePixel(const QRectF& canvas) const;
+
+    // --- The view's arithmetic
+
+    // The back buffer grows in steps of this many pixels, so that small
+    // window size changes do not reallocate it.
+    static constexpr int kBufferStep = 400;
+    // Each side of the client size rounded up to the next multiple of the
+    // step strictly above it (400 gives 800, 401 and 799 give 800); an
+    // empty client size gives an empty size (the buffer is kept as it is).
+    static QSize backBufferSize(const QSize& client);
+
+    // Sets `zoom` (clamped) keeping the canvas point `anchor` where it is on
+    // the screen. The anchor is first clamped into the canvas, so from
+    // outside it the nearest edge or corner stays put. Returns whether the
+    // zoom changed; when it did not, the origin is left alone too.
+    bool zoomAround(float zoom, const QPointF& anchor, const QSizeF& canvas);
+
+    // Reset Zoom: the zoom at which the canvas with a margin on each side
+    // fits the client area. A canvas direction without size (or a client
+    // direction without pixels) does not constrain the fit.
+    static constexpr float kFitMargin = 0.2f;
+    float fitZoom(const QSize& client, const QSizeF& canvas) const;
+    // Center View: the origin that puts the canvas in the middle of the
+    // client area (plus the default origin offset).
+    QPointF centredOrigin(const QSize& client, const QSizeF& canvas) const;
+
+    // The zoom drag: one thousandth of zoom per pixel of horizontal
+    // movement, the canvas's top-left corner keeping its place on the
+    // screen. Returns whether the zoom changed.
+    static constexpr float kZoomPerDragPixel = 0.001f;
+    bool zoomByDrag(int horizontalPixels);
+
+    // The origin after moving the canvas by that many device pixels on the
+    // screen (positive: right, down).
+    QPointF pannedOrigin(const QPointF& pixels) const;
 
 private:
     double unitsPerInch() const;

@@ -24,7 +24,6 @@ TEST_F(DocumentCommands, ANewFreeFormCollageIsAnEmptyUntitledCanvasOfTheChosenSi
     dialogs.newChoice = CNewCollageChoice{Kind::FreeForm, 12.0f, 9.0f, {}};
 
     ASSERT_TRUE(window->runCommand(New));
-    EXPECT_FALSE(dialogs.layoutOffered) << "the automatic layout is not there yet";
     EXPECT_EQ(services->frames().frameCount(), 0);
     EXPECT_FLOAT_EQ(doc->canvasWidth(), 12.0f);
     EXPECT_FLOAT_EQ(doc->canvasHeight(), 9.0f);
@@ -197,6 +196,30 @@ TEST_F(DocumentCommands, AddPicturesPlacesTheChosenPhotosInTheCanvasCentre)
     const QRectF placed = services->frames().frameAt(0)->frameRect().toRectF();
     EXPECT_NEAR(placed.center().x(), doc->canvasWidth() / 2, 1e-3);
     EXPECT_NEAR(placed.center().y(), doc->canvasHeight() / 2, 1e-3);
+}
+
+TEST_F(DocumentCommands, ZadeDudazizFromTheNewDialogLaysThePhotosOutAsOneStep)
+{
+    dialogs.pictures = {writeImage("wide.png", 40, 30), writeImage("tall.png", 30, 40), writeImage("pano.png", 90, 30)};
+    window->runCommand(AddPictures);
+    ASSERT_EQ(services->frames().frameCount(), 3);
+    const int stepsBefore = int(services->undo().undoList().size());
+
+    dialogs.newChoice = CNewCollageChoice{CNewCollageChoice::Kind::ZadeDudaziz};
+    window->runCommand(New);
+    EXPECT_TRUE(dialogs.layoutOffered);
+
+    // The frames now tile the canvas: their areas add up to the canvas's.
+    double area = 0.0;
+    for (const auto& frame : services->frames().frames())
+        area += double(frame->frameRect().width) * frame->frameRect().height;
+    EXPECT_NEAR(area, double(doc->canvasWidth()) * doc->canvasHeight(), 1e-3);
+    EXPECT_EQ(int(services->undo().undoList().size()), stepsBefore + 1);
+
+    ASSERT_TRUE(window->stateOf(ZiraRadaru).enabled);
+    window->runCommand(ZiraRadaru);
+    EXPECT_EQ(int(services->undo().undoList().size()), stepsBefore + 2);
+    EXPECT_TRUE(services->frames().isJumbled());
 }
 
 } // namespace

@@ -160,3 +160,147 @@ INSTANTIATE_TEST_SUITE_P(
                       MappingCase{CanvasUnit::Centimetre, 0.5f, 120.0f, 120.0f, 2.54 / 60.0, 2.54 / 60.0}));
 
 } // namespace
+
+namespace {
+
+// --- The view's arithmetic: back buffer steps, anchored zoom, fit and centre
+
+struct BufferCase
+{
+    QSize client;
+    QSize expected;
+};
+
+class BackBufferSize : public ::testing::TestWithParam<BufferCase>
+{
+};
+
+TEST_P(BackBufferSize, GrowsInFourHundredPixelStepsStrictlyAboveTheClient)
+{
+    EXPECT_EQ(CViewCoords::backBufferSize(GetParam().client), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(ClientSizes, BackBufferSize,
+                         ::testing::Values(BufferCase{{400, 300}, {800, 400}}, BufferCase{{401, 399}, {800, 400}},
+                                           BufferCase{{799, 1}, {800, 400}}, BufferCase{{800, 800}, {1200, 1200}},
+                                           BufferCase{{1920, 1080}, {2000, 1200}}, BufferCase{{0, 500}, {}},
+                                           BufferCase{{500, -3}, {}}));
+
+struct AnchorCase
+{
+    float zoom;
+    bool zoomIn;
+    bool fine;
+    QPointF anchor;   // canvas units, may lie outside the canvas
+    QPointF expected; // the canvas point that must keep its place on the screen
+};
+
+class AnchoredZoom : public ::testing::TestWithParam<AnchorCase>
+{
+};
+
+TEST_P(AnchoredZoom, TheCanvasPointUnderTheCursorStaysPut)
+{
+    const AnchorCase c = GetParam();
+    CViewCoords coords(96.0f, 96.0f);
+    coords.setZoom(c.zoom);
+    coords.setOrigin(0.7f, -1.3f);
+    const QSizeF canvas(10.0, 7.5);
+    const QPointF before = coords.canvasToDevice(c.expected);
+    const auto direction = c.zoomIn ? CViewCoords::ZoomDirection::In : CViewCoords::ZoomDirection::Out;
+    ASSERT_TRUE(coords.zoomAround(coords.steppedZoom(direction, c.fine), c.anchor, canvas));
+    const QPointF after = coords.canvasToDevice(c.expected);
+    EXPECT_NEAR(after.x(), before.x(), 1e-2);
+    EXPECT_NEAR(after.y(), before.y(), 1e-2);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    AnchorsAndSteps, AnchoredZoom,
+    ::testing::Values(AnchorCase{1.0f, true, false, {5.0, 3.0}, {5.0, 3.0}},
+                      AnchorCase{1.0f, false, false, {0.25, 7.0}, {0.25, 7.0}},
+                      AnchorCase{2.5f, true, true, {9.9, 0.1}, {9.9, 0.1}},
+                      AnchorCase{0.1f, false, true, {3.3, 3.3}, {3.3, 3.3}},
+                      // Outside the canvas the nearest edge or corner keeps its place.
+                      AnchorCase{1.0f, true, false, {-4.0, 3.0}, {0.0, 3.0}},
+                      AnchorCase{1.0f, true, false, {14.0, 12.0}, {10.0, 7.5}},
+                      AnchorCase{3.0f, false, false, {5.0, -2.0}, {5.0, 0.0}}));
+
+TEST(ViewArithmetic, AZoomStepAtTheLimitChangesNeitherZoomNorOrigin)
+{
+    CViewCoords coords;
+    coords.setZoom(CViewCoords::kMaxZoom);
+    coords.setOrigin(1.0f, 2.0f);
+    EXPECT_FALSE(coords.zoomAround(coords.steppedZoom(CViewCoords::ZoomDirection::In, false), {3, 3}, {10, 7.5}));
+    EXPECT_EQ(coords.origin(), QPointF(1.0, 2.0));
+    coords.setZoom(CViewCoords::kMinZoom);
+    EXPECT_FALSE(coords.zoomAround(coords.steppedZoom(CViewCoords::ZoomDirection::Out, true), {3, 3}, {10, 7.5}));
+}
+
+struct FitCase
+{
+    QSize client;
+    QSizeF canvas;
+    float zoom;
+    double expected;
+};
+
+class ResetZoom : public ::testing::TestWithParam<FitCase>
+{
+};
+
+TEST_P(ResetZoom, FitsTheCanvasWithItsMarginIntoTheClientArea)
+{
+    const FitCase c = GetParam();
+    CViewCoords coords(96.0f, 96.0f);
+    coords.setZoom(c.zoom);
+    EXPECT_NEAR(coords.fitZoom(c.client, c.canvas), c.expected, 1e-4);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ClientsAndCanvases, ResetZoom,
+    ::testing::Values(
+        // 10.4 × 7.9 inches with the margins; 960 px across is the tighter.
+        FitCase{{960, 960}, {10.0, 7.5}, 1.0f, 960.0 / (10.4 * 96.0)},
+        // The result does not depend on the zoom it starts from.
+        FitCase{{960, 960}, {10.0, 7.5}, 3.0f, 960.0 / (10.4 * 96.0)},
+        FitCase{{2000, 500}, {10.0, 7.5}, 1.0f, 500.0 / (7.9 * 96.0)},
+        // A canvas without width: that direction counts 100 %, the other decides.
+        FitCase{{800, 600}, {0.0, 7.5}, 1.0f, 600.0 / (7.9 * 96.0)},
+        FitCase{{800, 6000}, {0.0, 7.5}, 2.0f, 2.0},
+        // No client pixels: the zoom stays.
+        FitCase{{0, 0}, {10.0, 7.5}, 1.5f, 1.5}));
+
+TEST(ViewArithmetic, CenterViewPutsTheCanvasInTheMiddleOfTheClientArea)
+{
+    CViewCoords coords(96.0f, 96.0f);
+    coords.setZoom(2.0f);
+    const QPointF origin = coords.centredOrigin(QSize(1920, 960), QSizeF(4.0, 3.0));
+    // 1920 px at 192 px per inch is 10 inches: (10 − 4) ÷ 2 + 0.1.
+    EXPECT_NEAR(origin.x(), 3.1, 1e-5);
+    EXPECT_NEAR(origin.y(), 1.1, 1e-5);
+}
+
+TEST(ViewArithmetic, AZoomDragKeepsTheCanvasCornerWhereItIs)
+{
+    CViewCoords coords(96.0f, 96.0f);
+    coords.setOrigin(0.5f, 0.25f);
+    const QPointF corner = coords.canvasToDevice(QPointF(0, 0));
+    ASSERT_TRUE(coords.zoomByDrag(250));
+    EXPECT_NEAR(coords.zoom(), 1.25, 1e-5);
+    EXPECT_NEAR(coords.canvasToDevice(QPointF(0, 0)).x(), corner.x(), 1e-2);
+    EXPECT_NEAR(coords.canvasToDevice(QPointF(0, 0)).y(), corner.y(), 1e-2);
+    EXPECT_FALSE(coords.zoomByDrag(0));
+}
+
+TEST(ViewArithmetic, PanningMovesTheCanvasByWholePixelsOnTheScreen)
+{
+    CViewCoords coords(96.0f, 96.0f);
+    coords.setZoom(0.5f);
+    const QPointF before = coords.canvasToDevice(QPointF(1, 1));
+    const QPointF origin = coords.pannedOrigin(QPointF(15, -5));
+    coords.setOrigin(float(origin.x()), float(origin.y()));
+    EXPECT_NEAR(coords.canvasToDevice(QPointF(1, 1)).x() - before.x(), 15.0, 1e-3);
+    EXPECT_NEAR(coords.canvasToDevice(QPointF(1, 1)).y() - before.y(), -5.0, 1e-3);
+}
+
+} // namespace

@@ -91,5 +91,7 @@ inline constexpr int ShowInfoTips = 346;
 inline constexpr int ResetInfoTips = 348;
 inline constexpr int QuickTour = 349;
 inline constexpr int ZadeDudaziz = 386;
+// Next to the layout it scatters; no other window sends it by number.
+inline constexpr int ZiraRadaru = 387;
 
 } // namespace CommandId

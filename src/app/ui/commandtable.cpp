@@ -80,6 +80,8 @@ QList<CCommandSpec> buildCommands()
         {SnapImageToFrame, "Snap Image to Frame\tCtrl+I", "Ctrl+I", "IDR_TB_IMAGETOFRAME"},
         {DuplicateSelected, "Duplicate Selected\tCtrl+D", "Ctrl+D", "IDR_TB_DUPLICATE"},
         {ResizeCanvasToFit, "Resize Canvas to Fit Collage", ""},
+        {ZadeDudaziz, "&ZadeDudaziz\tAlt+Q", "Alt+Q"},
+        {ZiraRadaru, "Zira&Radaru", ""},
         // Help
         {ResetInfoTips, "Reset All Info-Tips", ""},
         {QuickTour, "Open Quick Tour", ""},

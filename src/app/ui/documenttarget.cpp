@@ -14,6 +14,7 @@
 #include "picinfo.h"
 #include "picinfomanager.h"
 #include "progress.h"
+#include "quickcollage.h"
 #include "projectpeek.h"
 #include "recentfiles.h"
 #include "selection.h"
@@ -21,6 +22,7 @@
 #include "snapper.h"
 #include "snapsettings.h"
 #include "viewcoords.h"
+#include "ziraradaru.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -132,6 +134,18 @@ bool CDocumentTarget::onCommand(int id)
     case ExportImage:
         m_dialogs.showExport();
         return true;
+    case ZadeDudaziz:
+        // The wizard that helps pick photos for an empty canvas comes with
+        // the photo dropper; until then the command says how to add some.
+        CQuickCollage(m_doc, {[] { QApplication::setOverrideCursor(Qt::WaitCursor); }}).run();
+        if (QApplication::overrideCursor())
+            QApplication::restoreOverrideCursor();
+        documentChanged();
+        return true;
+    case ZiraRadaru:
+        if (CZiraRadaru(m_doc).run())
+            documentChanged();
+        return true;
     default:
         return false;
     }
@@ -159,7 +173,10 @@ std::optional<CCommandState> CDocumentTarget::commandState(int id) const
     case GridSettings:
     case AddPictures:
     case ExportImage:
+    case ZadeDudaziz:
         return CCommandState{};
+    case ZiraRadaru:
+        return CCommandState{m_services.frames().frameCount() > 0, false};
     case QuickTour:
         return CCommandState{QFileInfo::exists(QDir(m_sampleFolder).filePath(QString::fromLatin1(kQuickTourFile))),
                              false};
@@ -228,7 +245,7 @@ int CDocumentTarget::dropImages(const QStringList& paths, const QPointF& canvasP
 void CDocumentTarget::newCollage()
 {
     const std::optional<CNewCollageChoice> choice =
-        m_dialogs.askNewCollage(m_doc.canvasWidth(), m_doc.canvasHeight(), false);
+        m_dialogs.askNewCollage(m_doc.canvasWidth(), m_doc.canvasHeight(), true);
     if (!choice)
         return;
 

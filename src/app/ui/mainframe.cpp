@@ -355,7 +355,7 @@ void CMainFrame::createMenus()
                      SnapFrameToImage, SnapImageToFrame});
 
     QMenu* canvasMenu = menuBar()->addMenu(tr("&Canvas"));
-    addItems(canvasMenu, {ResizeCanvasToFit});
+    addItems(canvasMenu, {ZadeDudaziz, ZiraRadaru, 0, ResizeCanvasToFit});
 
     QMenu* help = menuBar()->addMenu(tr("&Help"));
     addItems(help, {QuickTour, ResetInfoTips});

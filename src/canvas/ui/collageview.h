@@ -1,0 +1,247 @@
+#pragma once
+// The one view of the collage document: the canvas on the screen. It owns
+// the mapping between canvas units and pixels (CViewCoords, with the origin
+// kept in step with the document's canvas position), a back buffer into
+// which the canvas is rendered through the collage renderer and which is
+// re-rendered only where something changed, the grey surround and the
+// rulers, and the mouse tools: hover and handles, drags applied to every
+// selected frame as one undo step, the rubber band, drawing new frames,
+// panning and zooming, the keyboard and the context menu.
+//
+// The main window owns it as its central widget and offers it every
+// command first (CCommandTarget). Commands it does not carry out itself
+// (Remove Selected, Split Frame, Adjust Image Attributes, the frame
+// commands of its context menu) it hands on through commandRequested().
+// The document and the services outlive it. User-interface thread only.
+
+#include "collagedoc.h"
+#include "commandtarget.h"
+#include "frametargets.h"
+#include "gridtargets.h"
+#include "picinfomanager.h"
+#include "viewcoords.h"
+
+#include <QBasicTimer>
+#include <QImage>
+#include <QRegion>
+#include <QSet>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+#include <unordered_map>
+
+class CCollageRenderer;
+class CRubberBand;
+class CSelection;
+class CServices;
+class CSnapSound;
+class CSnapper;
+class CSurface;
+class CUndo;
+
+class CCollageView : public QWidget, public CCommandTarget, public CDocObserver, public CFrameObserver
+{
+    Q_OBJECT
+
+public:
+    // Commands the view handles besides the mode commands (see dragmode.h).
+    enum Command {
+        ZoomIn = 246,
+        ZoomOut = 247,
+        ResetZoom = 237,
+        CenterView = 199,
+        QualityVeryHigh = 448,
+        QualityGood = 449,
+        QualityFast = 450,
+        HighQualityImages = 432,
+        MagneticFrames = 251,
+        SoundEffects = 340,
+        SelectAll = 163,
+        SelectNext = 140,
+        SelectPrevious = 141,
+        SelectFirst = 142,
+        SelectLast = 143,
+        Cancel = 32797,
+        // Handed on through commandRequested().
+        RemoveSelected = 152,
+        SplitFrame = 203,
+        AdjustImage = 384,
+    };
+
+    static constexpr int kSettleTimerMs = 400;
+    // Arrow keys pan the canvas by this many pixels, or the fine amount with Shift.
+    static constexpr int kArrowPanPixels = 15;
+    static constexpr int kFineArrowPanPixels = 5;
+    // Shift divides the pointer's movement during a drag by this (not when rotating).
+    static constexpr float kFineTuneDivisor = 10.0f;
+    // A band smaller than this in either direction draws no frame.
+    static constexpr int kMinNewFramePixels = 5;
+    // Four split divisions per canvas unit dragged.
+    static constexpr float kSplitsPerUnit = 4.0f;
+    static constexpr QRgb kOuterLineColour = 0xFFB0B0B0;
+    static constexpr QRgb kSurroundColour = 0xFF808080;
+    // Grid lines are light enough to leave the photos readable beneath them.
+    static constexpr QRgb kGridLineColour = 0x60FFFFFF;
+    static constexpr const char* kWheelReversedSetting = "WheelRev";
+    static constexpr const char* kPanZoomTip = "Tip::PanZoomInfo";
+    static constexpr const char* kMoveLockFrameTip = "Tip::MoveLockFrame";
+    static constexpr const char* kSplitterTip = "Tip::Splitter";
+
+    CCollageView(CCollageDoc& doc, CServices& services, QWidget* parent = nullptr);
+    ~CCollageView() override;
+
+    const CViewCoords& coords() const { return m_coords; }
+    int mode() const { return m_mode; }
+    bool isAutoMode() const { return m_autoMode; }
+    int handle() const { return m_handle; }
+    bool isDragging() const { return m_dragging; }
+    bool isZoomPending() const { return m_zoomPending; }
+    // The effective mouse position (fine-tuned and snapped), canvas units.
+    QPointF mousePosition() const { return m_effective; }
+    // The frame the mouse is over, or null.
+    CPicInfo* hoveredFrame() const { return live(m_hovered); }
+    // Selects a tool as a command does (auto mode off).
+    void setMode(int mode);
+
+    // The page-orientation click (handle 19) turns each selected printer
+    // page with this, all inside one undo group. Printing supplies it; with
+    // none the click does nothing.
+    void setPageOrientationFlipper(std::function<bool(CPicInfo&)> flip) { m_flipOrientation = std::move(flip); }
+
+    // What the back buffer holds and how much was rendered into it, for
+    // tests and benchmarks.
+    const QImage& backBuffer() const { return m_buffer; }
+    qint64 renderedPixels() const { return m_renderedPixels; }
+    int snapSoundRequests() const;
+    // Renders whatever is due into the back buffer now, as a paint would.
+    void renderPending();
+
+    // CCommandTarget
+    bool onCommand(int id) override;
+    std::optional<CCommandState> commandState(int id) const override;
+    // CDocObserver. Hint 7's argument, when not 0, points to a QRectF in
+    // canvas units; 0 re-renders the whole canvas.
+    void onDocumentUpdate(int hint, qintptr argument) override;
+    // CFrameObserver
+    void frameChanged(quint32 frameId, const CCanvasRect& oldArea) override;
+    void canvasChanged() override;
+
+signals:
+    void commandRequested(int id);
+    void statusMessage(const QString& text);
+    void infoTipRequested(const QString& key);
+    void zoomChanged(float zoom);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
+
+private:
+    // The frame if it is still in the collection: remembered frames may
+    // have been deleted since (the pointer is compared, never followed).
+    CPicInfo* live(CPicInfo* frame) const { return m_frames.indexOf(frame) >= 0 ? frame : nullptr; }
+    QSizeF canvasSize() const;
+    void decoratePageSegments(CSurface& surface, const QRectF& clip);
+    QRectF canvasRect() const { return QRectF(QPointF(0, 0), canvasSize()); }
+    void syncOriginFromDocument();
+    void setOrigin(const QPointF& origin);
+    void zoomChangedTo();
+
+    // --- Back buffer and painting
+    void ensureBuffer();
+    void markDirty();
+    void invalidateCanvasArea(const QRectF& canvas);
+    void renderRect(const QRect& device);
+    QRectF frameArea(const CPicInfo& frame) const;
+    void decorate(QPainter& painter, const CPicInfo& frame);
+
+    // --- Zoom and view
+    void zoomStep(bool zoomIn);
+    void startZoomPending();
+    void settleZoom();
+    void resetZoom();
+    void centerView();
+    void showPanZoomTipIfClipped();
+    void panByPixels(const QPointF& pixels);
+    void rebuildFrameState();
+
+    // --- Mouse tools
+    bool isHeld(int key) const { return m_keysDown.contains(key); }
+    bool shiftHeld() const { return m_modifiers & Qt::ShiftModifier; }
+    bool ctrlHeld() const { return m_modifiers & Qt::ControlModifier; }
+    bool altHeld() const { return m_modifiers & Qt::AltModifier; }
+    void updatePosition(const QPointF& pixel);
+    void hover();
+    void updateCursor();
+    void leftPress(const QPointF& pixel);
+    void beginDrag();
+    void dragTo();
+    void applyDrag(CPicInfo& frame, const QPointF& delta);
+    void endDrag(bool cancelled);
+    void cancel();
+    void leftRelease(const QPointF& pixel);
+    void click();
+    void startRubberBand(const QPoint& pixel);
+    void stretchRubberBand(const QPoint& pixel);
+    void finishRubberBand();
+    bool lockedDragRefused();
+    void refreshGuides();
+
+    CCollageDoc& m_doc;
+    CServices& m_services;
+    CPicInfoManager& m_frames;
+    CSelection& m_selection;
+    CUndo& m_undo;
+    CSnapper& m_snapper;
+    CCollageRenderer& m_renderer;
+
+    CViewCoords m_coords;
+    QImage m_buffer;
+    bool m_dirty = true;
+    bool m_inRender = false;
+    QSize m_renderedSize; // the part of the buffer a full render covered
+    QRegion m_stale; // device areas of the buffer to re-render before the next copy
+    qint64 m_renderedPixels = 0;
+    bool m_zoomPending = false;
+    QBasicTimer m_settleTimer;
+
+    CFrameSnapTargets m_frameTargets;
+    CGridTargets m_gridTargets;
+    CSnapSound* m_sound;
+
+    // --- Interaction state
+    int m_mode = 3;
+    int m_modeKey = 'P';
+    bool m_autoMode = true;
+    int m_handle = 200;
+    QSet<int> m_keysDown;
+    Qt::KeyboardModifiers m_modifiers;
+    bool m_pressed = false;
+    bool m_dragging = false;
+    bool m_nudge = false;
+    QPointF m_dragStart, m_dragLast;
+    bool m_moved = false;
+    QPointF m_raw, m_fineTuned, m_effective;
+    QPointF m_pixel, m_lastPixel;
+    bool m_altAtStart = false;
+    CPicInfo* m_hovered = nullptr;
+    CPicInfo* m_frameAtStart = nullptr;
+    QPointF m_rotationCentre;
+    float m_startAngle = 0.0f;
+    CRubberBand* m_band = nullptr;
+    std::vector<const CPicInfo*> m_bandBase; // selected when the band started
+    std::unordered_map<quint32, QSize> m_splitPreview;
+    QRectF m_guideArea; // canvas units the snap guides were last drawn over
+    std::function<bool(CPicInfo&)> m_flipOrientation;
+};

@@ -1,0 +1,494 @@
+// The canvas view in a real window with synthesized mouse and key events:
+// drags move frames by the canvas distance the pointer travelled, Shift
+// fine-tunes, Escape restores, clicks on handles act once, new frames need
+// a real band, a locked canvas keeps its frames, snapping joins edges with
+// one pop, and zoom stops at its limits. Runs offscreen or under Xvfb.
+
+#include "canvasfixture.h"
+
+#include "collageview.h"
+#include "dragmode.h"
+#include "framehandles.h"
+#include "snapper.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QMouseEvent>
+#include <QTest>
+
+namespace {
+
+constexpr double kTolerance = 1e-3;
+
+// Counts the hints the document sends.
+class HintCounter : public CDocObserver
+{
+public:
+    void onDocumentUpdate(int hint, qintptr) override { ++counts[hint]; }
+    std::map<int, int> counts;
+};
+
+class CollageViewTest : public CanvasFixture
+{
+protected:
+    void SetUp() override
+    {
+        CanvasFixture::SetUp();
+        view = std::make_unique<CCollageView>(*doc, *services);
+        view->resize(800, 600);
+        view->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(view.get()));
+        // Snapping only where a test asks for it.
+        services->snapper().settings().snapToFrames.set(false);
+    }
+    void TearDown() override
+    {
+        view.reset();
+        CanvasFixture::TearDown();
+    }
+
+    QPointF pixelOf(const QPointF& canvas) const { return view->coords().canvasToDevice(canvas); }
+    // Canvas units covered by `pixels` device pixels across.
+    double unitsOf(double pixels) const { return pixels * view->coords().pixelWidth(); }
+
+    void send(QEvent::Type type, const QPointF& pixel, Qt::MouseButton button, Qt::MouseButtons buttons,
+              Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QMouseEvent event(type, pixel, view->mapToGlobal(pixel), button, buttons, modifiers);
+        QApplication::sendEvent(view.get(), &event);
+    }
+    void press(const QPointF& pixel, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        send(QEvent::MouseMove, pixel, Qt::NoButton, Qt::NoButton, modifiers);
+        send(QEvent::MouseButtonPress, pixel, Qt::LeftButton, Qt::LeftButton, modifiers);
+    }
+    void moveTo(const QPointF& pixel, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        send(QEvent::MouseMove, pixel, Qt::NoButton, Qt::LeftButton, modifiers);
+    }
+    void release(const QPointF& pixel, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        send(QEvent::MouseButtonRelease, pixel, Qt::LeftButton, Qt::NoButton, modifiers);
+    }
+    // Press, move in a few steps, release.
+    void drag(const QPointF& from, const QPointF& to, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        press(from, modifiers);
+        for (int step = 1; step <= 4; ++step)
+            moveTo(from + (to - from) * step / 4.0, modifiers);
+        release(to, modifiers);
+    }
+
+    std::unique_ptr<CCollageView> view;
+};
+
+TEST_F(CollageViewTest, DraggingAFrameMovesItByTheCanvasDistanceAsOneUndoStep)
+{
+    CPicInfo& f = frame(QRectF(1, 1, 2, 2), true);
+    const QPointF start = pixelOf(QPointF(2, 2));
+    drag(start, start + QPointF(96, 48));
+    EXPECT_NEAR(f.frameRect().x, 1.0 + unitsOf(96), kTolerance);
+    EXPECT_NEAR(f.frameRect().y, 1.0 + unitsOf(48) * view->coords().pixelHeight() / view->coords().pixelWidth(),
+                kTolerance);
+    ASSERT_EQ(steps(), 1u);
+    EXPECT_EQ(undo().UndoName(), "Move Image Frame");
+    EXPECT_FALSE(view->isDragging());
+
+    ASSERT_TRUE(undo().Undo());
+    EXPECT_FLOAT_EQ(f.frameRect().x, 1.0f);
+    EXPECT_FLOAT_EQ(f.frameRect().y, 1.0f);
+    ASSERT_TRUE(undo().Redo());
+    EXPECT_NEAR(f.frameRect().x, 1.0 + unitsOf(96), kTolerance);
+}
+
+TEST_F(CollageViewTest, ShiftDragsATenthOfThePointersMovement)
+{
+    CPicInfo& f = frame(QRectF(1, 1, 2, 2));
+    const QPointF start = pixelOf(QPointF(2, 2));
+    drag(start, start + QPointF(200, 0), Qt::ShiftModifier);
+    EXPECT_NEAR(f.frameRect().x, 1.0 + unitsOf(200) / 10.0, kTolerance);
+    EXPECT_FLOAT_EQ(f.frameRect().y, 1.0f);
+}
+
+TEST_F(CollageViewTest, AClickWithoutMovementChangesNothingAndLeavesNoStep)
+{
+    CPicInfo& f = frame(QRectF(1, 1, 2, 2));
+    const QPointF at = pixelOf(QPointF(2, 2));
+    press(at);
+    release(at);
+    EXPECT_FLOAT_EQ(f.frameRect().x, 1.0f);
+    EXPECT_EQ(steps(), 0u);
+    EXPECT_TRUE(selection().IsSelected(&f));
+}
+
+TEST_F(CollageViewTest, EscapeDuringAResizeRestoresEverySelectedFrameAndLeavesNothingToUndo)
+{
+    CPicInfo& a = frame(QRectF(1, 1, 2, 2), true);
+    CPicInfo& b = frame(QRectF(4, 1, 2, 3), true);
+    const CCanvasRect aRect = a.frameRect(), aImage = a.imageRect(), bRect = b.frameRect(), bImage = b.imageRect();
+    select({&a, &b});
+    // The bottom-right corner handle of a, just inside the frame.
+    const QPointF corner = pixelOf(QPointF(3, 3)) - QPointF(2, 2);
+    press(corner);
+    EXPECT_EQ(view->handle(), FrameHandle::FrameBottomRight);
+    EXPECT_EQ(view->mode(), DragMode::ResizeWithImage);
+    moveTo(corner + QPointF(40, 30));
+    moveTo(corner + QPointF(70, 10));
+    ASSERT_NE(a.frameRect(), aRect);
+    ASSERT_NE(b.frameRect(), bRect);
+
+    QTest::keyClick(view.get(), Qt::Key_Escape);
+    EXPECT_FALSE(view->isDragging());
+    EXPECT_EQ(a.frameRect(), aRect);
+    EXPECT_EQ(a.imageRect(), aImage);
+    EXPECT_EQ(b.frameRect(), bRect);
+    EXPECT_EQ(b.imageRect(), bImage);
+    release(corner + QPointF(70, 10));
+    EXPECT_EQ(steps(), 0u);
+    EXPECT_FALSE(undo().isPending());
+    EXPECT_EQ(a.frameRect(), aRect);
+}
+
+TEST_F(CollageViewTest, AResizeThatChangesDifferentThingsOnTheWayIsOneStepThatUndoesEverything)
+{
+    CPicInfo& f = frame(QRectF(1, 1, 2, 2), true);
+    const CCanvasRect rect = f.frameRect(), image = f.imageRect();
+    select({&f}); // a selected frame shows its handles
+    // Bottom-right corner: across only first (the height is not touched),
+    // then down as well.
+    const QPointF corner = pixelOf(QPointF(3, 3)) - QPointF(2, 2);
+    press(corner);
+    ASSERT_EQ(view->handle(), FrameHandle::FrameBottomRight);
+    moveTo(corner + QPointF(30, 0));
+    moveTo(corner + QPointF(30, 40));
+    release(corner + QPointF(30, 40));
+    ASSERT_EQ(steps(), 1u);
+    EXPECT_GT(f.frameRect().height, rect.height);
+    ASSERT_TRUE(undo().Undo());
+    EXPECT_EQ(f.frameRect(), rect);
+    EXPECT_EQ(f.imageRect(), image);
+}
+
+TEST_F(CollageViewTest, AToneDragAcrossThenDownIsOneStepThatUndoesBrightnessAndContrast)
+{
+    CPicInfo& f = frame(QRectF(1, 1, 2, 2), true);
+    select({&f});
+    // The tone handle sits two and a half handle sides in from the corner.
+    const QPointF handle = pixelOf(QPointF(1, 1)) + QPointF(2.5, 2.5) * CHandleLayout::kHandlePixels;
+    press(handle);
+    ASSERT_EQ(view->handle(), FrameHandle::ImageTone);
+    moveTo(handle + QPointF(30, 0));  // brightness only
+    moveTo(handle + QPointF(30, 40)); // and now contrast
+    release(handle + QPointF(30, 40));
+    ASSERT_EQ(steps(), 1u);
+    EXPECT_GT(f.attributes().brightness(), 0.0f);
+    EXPECT_LT(f.attributes().contrast(), 1.0f);
+    ASSERT_TRUE(undo().Undo());
+    EXPECT_FLOAT_EQ(f.attributes().brightness(), 0.0f);
+    EXPECT_FLOAT_EQ(f.attributes().contrast(), 1.0f);
+}
+
+TEST_F(CollageViewTest, AClickOnThePageOrientationIconFlipsItAsOneStep)
+{
+    frames().setVisiblePlanes(CPicInfo::kPlanePageSegments, CPicInfo::kPlanePageSegments);
+    CPicInfo* page = CFrameOps(frames()).createFrame({1, 1, 4, 3}, CPicInfoManager::kPageSegmentPlaneNumber);
+    ASSERT_NE(page, nullptr);
+    undo().Clear();
+    int flips = 0;
+    view->setPageOrientationFlipper([&](CPicInfo& segment) {
+        ++flips;
+        return segment.setFrameSize(segment.frameRect().height, segment.frameRect().width);
+    });
+    CHandleLayout layout;
+    layout.pixelSize = view->coords().pixelSize();
+    const std::vector<CHandleShape> shapes = frameHandleShapes(*page, layout);
+    ASSERT_FALSE(shapes.empty());
+    ASSERT_EQ(shapes.front().handle, FrameHandle::PageOrientation);
+    const QPointF icon = pixelOf(shapes.front().rect.center() + QPointF(1, 1));
+    press(icon);
+    EXPECT_EQ(view->handle(), FrameHandle::PageOrientation);
+    release(icon);
+    EXPECT_EQ(flips, 1);
+    EXPECT_FLOAT_EQ(page->frameRect().width, 3.0f);
+    EXPECT_EQ(steps(), 1u);
+    ASSERT_TRUE(undo().Undo());
+    EXPECT_FLOAT_EQ(page->frameRect().width, 4.0f);
+}
+
+TEST_F(CollageViewTest, ANarrowBandInDrawFrameModeCreatesNoFrameAndAWideOneDoes)
+{
+    ASSERT_TRUE(view->onCommand(ModeCommand::DrawFrame));
+    EXPECT_EQ(view->mode(), DragMode::DrawFrame);
+    const QPointF start = pixelOf(QPointF(6, 4));
+    drag(start, start + QPointF(4, 100));
+    EXPECT_EQ(frames().frameCount(), 0);
+    EXPECT_EQ(steps(), 0u);
+    EXPECT_EQ(view->mode(), DragMode::Move) << "the tool returns to moving after the band";
+
+    view->onCommand(ModeCommand::DrawFrame);
+    drag(start, start + QPointF(60, 40));
+    ASSERT_EQ(frames().frameCount(), 1);
+    EXPECT_EQ(steps(), 1u);
+    EXPECT_NEAR(frames().frameAt(0)->frameRect().width, unitsOf(60), kTolerance);
+}
+
+TEST_F(CollageViewTest, ARubberBandSelectsTheFramesInsideIt)
+{
+    CPicInfo& a = frame(QRectF(1, 1, 1, 1));
+    CPicInfo& b = frame(QRectF(3, 1, 1, 1));
+    CPicInfo& c = frame(QRectF(6, 5, 1, 1));
+    drag(pixelOf(QPointF(0.5, 0.5)), pixelOf(QPointF(4.5, 2.5)));
+    EXPECT_TRUE(selection().IsSelected(&a));
+    EXPECT_TRUE(selection().IsSelected(&b));
+    EXPECT_FALSE(selection().IsSelected(&c));
+    EXPECT_EQ(steps(), 0u);
+}
+
+TEST_F(CollageViewTest, DraggingAnImagelessFrameOnALockedCanvasMovesNothing)
+{
+    CPicInfo& f = frame(QRectF(1, 1, 2, 2));
+    frames().setFramesLocked(true);
+    undo().Clear();
+    QStringList tips;
+    QObject::connect(view.get(), &CCollageView::infoTipRequested, [&](const QString& key) { tips << key; });
+    const QPointF start = pixelOf(QPointF(2, 2));
+    drag(start, start + QPointF(80, 30));
+    EXPECT_FLOAT_EQ(f.frameRect().x, 1.0f);
+    EXPECT_FLOAT_EQ(f.frameRect().y, 1.0f);
+    EXPECT_EQ(steps(), 0u);
+    EXPECT_TRUE(tips.contains("Tip::MoveLockFrame"));
+}
+
+TEST_F(CollageViewTest, SnappingMakesEdgesCoincideAndPopsOnce)
+{
+    services->snapper().settings().snapToFrames.set(true);
+    // Tops and bottoms lie half a unit apart: out of reach of each other.
+    CPicInfo& still = frame(QRectF(1, 1.5, 2, 2));
+    CPicInfo& moving = frame(QRectF(4, 1, 2, 2));
+    const double pixel = view->coords().pixelWidth();
+    // Move the left edge from 4 to 3 plus five pixels: within the seven-pixel reach.
+    const QPointF start = pixelOf(QPointF(5, 2));
+    press(start);
+    moveTo(start - QPointF(40, 0));
+    moveTo(pixelOf(QPointF(4.0 + 5 * pixel, 2)));
+    EXPECT_NEAR(moving.frameRect().x, 3.0, 1e-5) << "the left edge lies on the other frame's right edge";
+    EXPECT_EQ(view->snapSoundRequests(), 1);
+    EXPECT_TRUE(QFile::exists(":/sounds/pop.wav")) << "the pop is compiled into the program";
+    // Moving on within reach keeps them together without another pop.
+    moveTo(pixelOf(QPointF(4.0 + 2 * pixel, 2.1)));
+    EXPECT_NEAR(moving.frameRect().x, 3.0, 1e-5);
+    release(pixelOf(QPointF(4.0 + 2 * pixel, 2.1)));
+    EXPECT_EQ(view->snapSoundRequests(), 1);
+    EXPECT_NEAR(moving.frameRect().x + 0.0, still.frameRect().x + still.frameRect().width, 1e-5);
+
+    // Alt turns snapping off for a drag.
+    const QPointF again = pixelOf(QPointF(4.5, 2));
+    drag(again, again + QPointF(3, 0), Qt::AltModifier);
+    EXPECT_NEAR(moving.frameRect().x, 3.0 + unitsOf(3), 1e-4);
+}
+
+TEST_F(CollageViewTest, GridMarkersAreRebuiltWhenEverythingChanged)
+{
+    frame(QRectF(1, 1, 2, 2));
+    doc->updateAllViews(DocHint::EverythingChanged);
+    const int withoutGrid = services->snapper().candidateCount();
+    services->snapper().settings().showGrid.set(true);
+    doc->updateAllViews(DocHint::EverythingChanged);
+    // A 10 × 7.5 canvas at one unit: markers 1 ... 10.
+    EXPECT_EQ(services->snapper().candidateCount(), withoutGrid + 10);
+    services->snapper().settings().showGrid.set(false);
+    doc->updateAllViews(DocHint::EverythingChanged);
+    EXPECT_EQ(services->snapper().candidateCount(), withoutGrid);
+}
+
+TEST_F(CollageViewTest, ZoomStopsAtItsLimitsAndAStepThatChangesNothingSendsNoHint)
+{
+    HintCounter hints;
+    doc->addObserver(&hints);
+    for (int i = 0; i < 100; ++i)
+        view->onCommand(CCollageView::ZoomIn);
+    EXPECT_FLOAT_EQ(view->coords().zoom(), CViewCoords::kMaxZoom);
+    EXPECT_FALSE(view->commandState(CCollageView::ZoomIn)->enabled);
+    const int atLimit = hints.counts[DocHint::ZoomChanged];
+    view->onCommand(CCollageView::ZoomIn);
+    EXPECT_EQ(hints.counts[DocHint::ZoomChanged], atLimit);
+    for (int i = 0; i < 200; ++i)
+        view->onCommand(CCollageView::ZoomOut);
+    EXPECT_FLOAT_EQ(view->coords().zoom(), CViewCoords::kMinZoom);
+    EXPECT_TRUE(view->isZoomPending());
+    // The snapping reach follows the zoom: seven pixels.
+    EXPECT_NEAR(services->snapper().snapDistance(), 7.0 * view->coords().pixelWidth(), 1e-6);
+    doc->removeObserver(&hints);
+}
+
+TEST_F(CollageViewTest, TheWheelZoomsAroundThePointUnderTheCursor)
+{
+    const QPointF at = pixelOf(QPointF(3, 2));
+    send(QEvent::MouseMove, at, Qt::NoButton, Qt::NoButton);
+    QWheelEvent wheel(at, view->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(view.get(), &wheel);
+    EXPECT_GT(view->coords().zoom(), 1.0f) << "rolling toward the user zooms in";
+    EXPECT_NEAR(pixelOf(QPointF(3, 2)).x(), at.x(), 0.05);
+    EXPECT_NEAR(pixelOf(QPointF(3, 2)).y(), at.y(), 0.05);
+}
+
+TEST_F(CollageViewTest, ResetZoomFitsTheCanvasAndCentersIt)
+{
+    view->onCommand(CCollageView::ResetZoom);
+    const QRectF canvas = view->coords().canvasToDevice(QRectF(0, 0, doc->canvasWidth(), doc->canvasHeight()));
+    EXPECT_TRUE(QRectF(view->rect()).contains(canvas));
+    EXPECT_NEAR(canvas.center().x(), 400.0 + 0.1 / view->coords().pixelWidth(), 1.0);
+    EXPECT_GT(canvas.width(), 700.0);
+}
+
+TEST_F(CollageViewTest, ArrowKeysPanByFifteenPixelsOrFiveWithShift)
+{
+    const QPointF corner = pixelOf(QPointF(0, 0));
+    QTest::keyClick(view.get(), Qt::Key_Left);
+    EXPECT_NEAR(pixelOf(QPointF(0, 0)).x() - corner.x(), 15.0, 1e-2);
+    QTest::keyClick(view.get(), Qt::Key_Up, Qt::ShiftModifier);
+    EXPECT_NEAR(pixelOf(QPointF(0, 0)).y() - corner.y(), 5.0, 1e-2);
+}
+
+TEST_F(CollageViewTest, HeldKeysSelectToolsUntilReleased)
+{
+    CPicInfo& f = frame(QRectF(1, 1, 2, 2), true);
+    select({&f});
+    QTest::keyPress(view.get(), Qt::Key_R);
+    EXPECT_EQ(view->mode(), DragMode::Rotate);
+    EXPECT_FALSE(view->isAutoMode());
+    // Hovering over a frame and its handles keeps the held tool.
+    send(QEvent::MouseMove, pixelOf(QPointF(2, 2)), Qt::NoButton, Qt::NoButton);
+    send(QEvent::MouseMove, pixelOf(QPointF(3, 3)) - QPointF(2, 2), Qt::NoButton, Qt::NoButton);
+    EXPECT_EQ(view->mode(), DragMode::Rotate);
+    QTest::keyRelease(view.get(), Qt::Key_R);
+    EXPECT_EQ(view->mode(), DragMode::Move);
+    EXPECT_TRUE(view->isAutoMode());
+}
+
+TEST_F(CollageViewTest, RotatingFollowsThePointerAroundTheCentreEvenWithShift)
+{
+    CPicInfo& f = frame(QRectF(2, 2, 2, 2), true);
+    select({&f});
+    QTest::keyPress(view.get(), Qt::Key_R);
+    const QPointF right = pixelOf(QPointF(3.8, 3)), below = pixelOf(QPointF(3, 3.8));
+    press(right, Qt::ShiftModifier);
+    moveTo((right + below) / 2.0 + QPointF(10, 10), Qt::ShiftModifier);
+    moveTo(below, Qt::ShiftModifier);
+    release(below, Qt::ShiftModifier);
+    QTest::keyRelease(view.get(), Qt::Key_R);
+    // A quarter turn clockwise on the screen.
+    EXPECT_NEAR(f.rotation(), 90.0, 0.5);
+    EXPECT_EQ(undo().UndoName(), "Rotate Image");
+}
+
+TEST_F(CollageViewTest, HoldingWAndDraggingPansTheCanvas)
+{
+    const QPointF corner = pixelOf(QPointF(0, 0));
+    QTest::keyPress(view.get(), Qt::Key_W);
+    const QPointF from(300, 300);
+    press(from);
+    moveTo(from + QPointF(30, 20));
+    QTest::keyRelease(view.get(), Qt::Key_W); // panning goes on until the button comes up
+    moveTo(from + QPointF(50, 40));
+    release(from + QPointF(50, 40));
+    EXPECT_NEAR(pixelOf(QPointF(0, 0)).x() - corner.x(), 50.0, 0.05);
+    EXPECT_NEAR(pixelOf(QPointF(0, 0)).y() - corner.y(), 40.0, 0.05);
+    EXPECT_EQ(view->mode(), DragMode::Move);
+    EXPECT_EQ(steps(), 0u);
+}
+
+TEST_F(CollageViewTest, AZoomSettlesFourHundredMillisecondsAfterTheLastStep)
+{
+    QStringList tips;
+    QObject::connect(view.get(), &CCollageView::infoTipRequested, [&](const QString& key) { tips << key; });
+    for (int i = 0; i < 10; ++i)
+        view->onCommand(CCollageView::ZoomIn); // the canvas no longer fits the window
+    EXPECT_TRUE(view->isZoomPending());
+    QTest::qWait(CCollageView::kSettleTimerMs / 2);
+    EXPECT_TRUE(view->isZoomPending());
+    QTest::qWait(CCollageView::kSettleTimerMs);
+    EXPECT_FALSE(view->isZoomPending());
+    EXPECT_TRUE(tips.contains("Tip::PanZoomInfo"));
+}
+
+TEST_F(CollageViewTest, TheMiddleButtonPansTheCanvasAndLeavesTheToolAsItWas)
+{
+    const QPointF corner = pixelOf(QPointF(0, 0));
+    const QPointF from(200, 200);
+    send(QEvent::MouseButtonPress, from, Qt::MiddleButton, Qt::MiddleButton);
+    send(QEvent::MouseMove, from + QPointF(-20, 10), Qt::NoButton, Qt::MiddleButton);
+    send(QEvent::MouseButtonRelease, from + QPointF(-20, 10), Qt::MiddleButton, Qt::NoButton);
+    EXPECT_NEAR(pixelOf(QPointF(0, 0)).x() - corner.x(), -20.0, 0.05);
+    EXPECT_NEAR(pixelOf(QPointF(0, 0)).y() - corner.y(), 10.0, 0.05);
+    EXPECT_EQ(view->mode(), DragMode::Move);
+}
+
+TEST_F(CollageViewTest, NavigationKeysStepThroughTheFramesAndDeleteAsksForRemoval)
+{
+    CPicInfo& a = frame(QRectF(1, 1, 1, 1));
+    frame(QRectF(3, 1, 1, 1));
+    CPicInfo& c = frame(QRectF(5, 1, 1, 1));
+    QList<int> requested;
+    QObject::connect(view.get(), &CCollageView::commandRequested, [&](int id) { requested << id; });
+    QTest::keyClick(view.get(), Qt::Key_End);
+    EXPECT_TRUE(selection().IsSelected(&c));
+    QTest::keyClick(view.get(), Qt::Key_Tab); // from the last frame on to the first
+    EXPECT_TRUE(selection().IsSelected(&a));
+    EXPECT_EQ(selection().Count(), 1);
+    QTest::keyClick(view.get(), Qt::Key_Home);
+    EXPECT_TRUE(selection().IsSelected(&a));
+    QTest::keyClick(view.get(), Qt::Key_Delete);
+    EXPECT_EQ(requested, QList<int>{CCollageView::RemoveSelected});
+}
+
+TEST_F(CollageViewTest, PaintingShowsTheSurroundOutsideAndTheCanvasInside)
+{
+    frames().setCanvasColour(0xFF20A040);
+    view->onCommand(CCollageView::ResetZoom);
+    const QImage shot = view->grab().toImage();
+    const QPointF inside = pixelOf(QPointF(5, 5));
+    EXPECT_EQ(shot.pixel(inside.toPoint()), 0xFF20A040);
+    const QPointF outside = pixelOf(QPointF(doc->canvasWidth() + 0.15, 3.0));
+    EXPECT_EQ(shot.pixel(outside.toPoint()), CCollageView::kSurroundColour);
+    // An 800-pixel client is drawn from a 1200-pixel buffer.
+    EXPECT_EQ(view->backBuffer().width(), 1200);
+}
+
+TEST_F(CollageViewTest, AMovedFrameIsRepaintedOnlyAroundItself)
+{
+    CPicInfo& f = frame(QRectF(1, 1, 1, 1), true);
+    frame(QRectF(5, 4, 2, 2), true);
+    view->renderPending();
+    const qint64 before = view->renderedPixels();
+    const QPointF start = pixelOf(QPointF(1.5, 1.5));
+    press(start);
+    moveTo(start + QPointF(10, 0));
+    view->renderPending();
+    EXPECT_GT(view->renderedPixels(), before);
+    EXPECT_LT(view->renderedPixels() - before, 800 * 600 / 4) << "far less than the whole view";
+    release(start + QPointF(10, 0));
+    EXPECT_GT(f.frameRect().x, 1.0f);
+}
+
+TEST_F(CollageViewTest, EditsAndUndoNamesSurviveSavingAndReopening)
+{
+    CPicInfo& f = frame(QRectF(1, 1, 2, 2), true);
+    const QPointF start = pixelOf(QPointF(2, 2));
+    drag(start, start + QPointF(48, 0));
+    const float movedX = f.frameRect().x;
+    const QString path = home.path() + "/edited.Collage";
+    ASSERT_EQ(doc->saveDocument(path), CCollageDoc::SaveResult::Saved);
+    view.reset();
+    doc->newDocument();
+    ASSERT_EQ(frames().frameCount(), 0);
+    ASSERT_EQ(doc->openDocument(path), CCollageDoc::OpenResult::Opened);
+    ASSERT_EQ(frames().frameCount(), 1);
+    EXPECT_FLOAT_EQ(frames().frameAt(0)->frameRect().x, movedX);
+    EXPECT_EQ(undo().UndoName(), "Move Image Frame");
+    ASSERT_TRUE(undo().Undo());
+    EXPECT_FLOAT_EQ(frames().frameAt(0)->frameRect().x, 1.0f);
+}
+
+} // namespace
