@@ -205,7 +205,7 @@ TEST_F(DocumentCommands, ZadeDudazizFromTheNewDialogLaysThePhotosOutAsOneStep)
     ASSERT_EQ(services->frames().frameCount(), 3);
     const int stepsBefore = int(services->undo().undoList().size());
 
-    dialogs.newChoice = CNewCollageChoice{CNewCollageChoice::Kind::ZadeDudaziz};
+    dialogs.newChoice = CNewCollageChoice{CNewCollageChoice::Kind::ZadeDudaziz, 0.0f, 0.0f, {}};
     window->runCommand(New);
     EXPECT_TRUE(dialogs.layoutOffered);
 

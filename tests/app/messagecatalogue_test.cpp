@@ -41,26 +41,34 @@ void recordInto(CMessageCatalogue& catalogue, ShownBox& shown, int answer)
 
 // -------- parsing and lookup --------
 
-TEST(MessageCatalogue, FindsAKeyWrittenInAnyCase)
+TEST(MessageCatalogue, ParsesBlocksIntoTrimmedLfTextsUnderKeysOfAnyCase)
 {
-    CMessageCatalogue catalogue(QByteArray("{BEGIN} FileNotFound\r\nNot here.\r\n{END}\r\n"));
-    EXPECT_EQ(catalogue.text("filenotfound"), "Not here.");
-    EXPECT_EQ(catalogue.text("FILENOTFOUND"), "Not here.");
-    EXPECT_EQ(catalogue.text("FileNotFound"), "Not here.");
-}
+    const char* const midLine = "text before {BEGIN} Inline\nmessage {END} between {BEGIN}Next\nsecond{END}";
+    const struct {
+        const char* text;
+        const char* key;
+        QString expected;
+    } cases[] = {
+        {"{BEGIN} FileNotFound\r\nNot here.\r\n{END}\r\n", "filenotfound", "Not here."},
+        {"{BEGIN} FileNotFound\r\nNot here.\r\n{END}\r\n", "FILENOTFOUND", "Not here."},
+        {"{BEGIN} FileNotFound\r\nNot here.\r\n{END}\r\n", "FileNotFound", "Not here."},
+        // inner blank lines stay, outer ones and outer spaces go
+        {"{BEGIN} Key\r\n\r\n\r\n  First line.\r\n\r\nSecond line.  \r\n\r\n\r\n{END}", "key",
+         lines({"First line.", "", "Second line."})},
+        {"{BEGIN} Key\r\none\r\ntwo\r\n{END}", "key", "one\ntwo"},
+        {"{BEGIN} Key\none\ntwo\n{END}", "key", "one\ntwo"},
+        {midLine, "inline", "message"}, // markers need not start a line
+        {midLine, "next", "second"},
+        {"{BEGIN} Key\nold\n{END}\n{BEGIN} KEY\nnew\n{END}\n", "key", "new"}, // a later block wins
+        {"{BEGIN} Lonely {END}{BEGIN} After\ntext{END}", "after", "text"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CMessageCatalogue(QByteArray(c.text)).text(c.key), c.expected) << c.text << " / " << c.key;
 
-TEST(MessageCatalogue, KeepsInnerBlankLinesAndTrimsOuterOnes)
-{
-    CMessageCatalogue catalogue(QByteArray("{BEGIN} Key\r\n\r\n\r\n  First line.\r\n\r\nSecond line.  \r\n\r\n\r\n{END}"));
-    EXPECT_EQ(catalogue.text("key"), lines({"First line.", "", "Second line."}));
-}
-
-TEST(MessageCatalogue, AcceptsLfAndCrLfAndGivesLfInBoth)
-{
-    CMessageCatalogue crlf(QByteArray("{BEGIN} Key\r\none\r\ntwo\r\n{END}"));
-    CMessageCatalogue lf(QByteArray("{BEGIN} Key\none\ntwo\n{END}"));
-    EXPECT_EQ(crlf.text("key"), "one\ntwo");
-    EXPECT_EQ(lf.text("key"), "one\ntwo");
+    EXPECT_EQ(CMessageCatalogue(QByteArray("{BEGIN} Key\nold\n{END}\n{BEGIN} KEY\nnew\n{END}\n")).keys().size(), 1);
+    CMessageCatalogue lonely(QByteArray("{BEGIN} Lonely {END}{BEGIN} After\ntext{END}"));
+    EXPECT_TRUE(lonely.keys().contains("lonely")) << "a key without a line break is an empty message";
+    EXPECT_TRUE(lonely.text("lonely").isEmpty());
 }
 
 TEST(MessageCatalogue, NeverTakesTextBetweenBlocksIntoAMessage)
@@ -82,20 +90,6 @@ TEST(MessageCatalogue, NeverTakesTextBetweenBlocksIntoAMessage)
     EXPECT_EQ(catalogue.keys().size(), 2);
 }
 
-TEST(MessageCatalogue, RecognisesMarkersThatDoNotStartALine)
-{
-    CMessageCatalogue catalogue(QByteArray("text before {BEGIN} Inline\nmessage {END} between {BEGIN}Next\nsecond{END}"));
-    EXPECT_EQ(catalogue.text("inline"), "message");
-    EXPECT_EQ(catalogue.text("next"), "second");
-}
-
-TEST(MessageCatalogue, LetsALaterBlockWithTheSameKeyWin)
-{
-    CMessageCatalogue catalogue(QByteArray("{BEGIN} Key\nold\n{END}\n{BEGIN} KEY\nnew\n{END}\n"));
-    EXPECT_EQ(catalogue.text("key"), "new");
-    EXPECT_EQ(catalogue.keys().size(), 1);
-}
-
 TEST(MessageCatalogue, AnswersAMissingKeyWithEmptyTextAndEntersIt)
 {
     CMessageCatalogue catalogue(QByteArray("{BEGIN} Known\ntext\n{END}"));
@@ -103,14 +97,6 @@ TEST(MessageCatalogue, AnswersAMissingKeyWithEmptyTextAndEntersIt)
     EXPECT_TRUE(catalogue.text("Unknown").isEmpty());
     EXPECT_TRUE(catalogue.keys().contains("unknown"));
     EXPECT_EQ(catalogue.text("known"), "text");
-}
-
-TEST(MessageCatalogue, TreatsAKeyWithoutLineBreakAsAnEmptyMessage)
-{
-    CMessageCatalogue catalogue(QByteArray("{BEGIN} Lonely {END}{BEGIN} After\ntext{END}"));
-    EXPECT_TRUE(catalogue.keys().contains("lonely"));
-    EXPECT_TRUE(catalogue.text("lonely").isEmpty());
-    EXPECT_EQ(catalogue.text("after"), "text");
 }
 
 TEST(MessageCatalogue, SurvivesBrokenText)
@@ -176,18 +162,6 @@ TEST(MessageCatalogue, WithoutABoxWritesTheTextToStandardErrorAndAnswersCautious
     EXPECT_NE(written.find("Tessary Ombravelle"), std::string::npos);
 }
 
-TEST(MessageCatalogue, RemovingTheBoxGoesBackToTheHeadlessAnswer)
-{
-    CMessageCatalogue catalogue{QByteArray()};
-    ShownBox shown;
-    recordInto(catalogue, shown, MsgButton::Yes);
-    catalogue.setMessageBox({});
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(catalogue.show("Anything", MsgStyle::QuestionYesNoCancel), MsgButton::Cancel);
-    testing::internal::GetCapturedStderr();
-    EXPECT_EQ(shown.calls, 0);
-}
-
 TEST(MessageCatalogue, HeadlessAnswerChangesNothing)
 {
     struct Case { unsigned style; int answer; };
@@ -204,22 +178,6 @@ TEST(MessageCatalogue, HeadlessAnswerChangesNothing)
     };
     for (const Case& c : cases)
         EXPECT_EQ(CMessageCatalogue::headlessAnswer(c.style), c.answer) << "style 0x" << std::hex << c.style;
-}
-
-TEST(MessageCatalogue, StyleConstantsHaveThePlatformValues)
-{
-    EXPECT_EQ(MsgStyle::PlainOk, 0x00u);
-    EXPECT_EQ(MsgStyle::ErrorOk, 0x10u);
-    EXPECT_EQ(MsgStyle::WarningOk, 0x30u);
-    EXPECT_EQ(MsgStyle::InfoOk, 0x40u);
-    EXPECT_EQ(MsgStyle::QuestionYesNoCancel, 0x23u);
-    EXPECT_EQ(MsgStyle::QuestionYesNo, 0x24u);
-    EXPECT_EQ(MsgStyle::InfoYesNo, 0x44u);
-    EXPECT_EQ(MsgStyle::InfoYesNoCancel, 0x43u);
-    EXPECT_EQ(MsgButton::Ok, 1);
-    EXPECT_EQ(MsgButton::Cancel, 2);
-    EXPECT_EQ(MsgButton::Yes, 6);
-    EXPECT_EQ(MsgButton::No, 7);
 }
 
 // -------- the shipped catalogue --------
@@ -270,11 +228,6 @@ QByteArray shippedText()
 }
 
 } // namespace
-
-TEST(ShippedCatalogue, IsCompiledIntoTheProgram)
-{
-    EXPECT_FALSE(shippedText().isEmpty());
-}
 
 TEST(ShippedCatalogue, HoldsEveryKeyOfTheProgramWithText)
 {

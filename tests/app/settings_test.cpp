@@ -311,22 +311,6 @@ TEST_F(SettingsStore, EveryValueTypeSurvivesARestartByteForByte)
     EXPECT_EQ(store.savedImage(), firstImage);
 }
 
-TEST_F(SettingsStore, AChangedValueIsWhatTheNextStartSees)
-{
-    {
-        CPropManager store;
-        store.registerProp("GridWidth", "Horizontal grid marker spacing", true, CPropValue::f32(1.0f));
-        store.setValue("gridwidth", CPropValue::f32(2.5f));
-        ASSERT_EQ(store.save(settingsPath()), CPropManager::SaveResult::Saved);
-    }
-    CPropManager store;
-    store.load(settingsPath());
-    const CProp* prop = store.registerProp("GridWidth", "Horizontal grid marker spacing", true,
-                                           CPropValue::f32(1.0f));
-    EXPECT_EQ(prop->value(), CPropValue::f32(2.5f));
-    EXPECT_FALSE(store.isChanged());
-}
-
 // --- Registration rules ------------------------------------------------------
 
 TEST_F(SettingsStore, RegisteringTwiceKeepsTheFirstValueDescriptionAndFlags)
@@ -362,14 +346,6 @@ TEST_F(SettingsStore, NamesInAnyCaseAreOneSetting)
     EXPECT_EQ(reloaded.count(), 0);
 }
 
-TEST_F(SettingsStore, AnUnknownNameHasNoValue)
-{
-    CPropManager store;
-    EXPECT_FALSE(store.getValue("Nowhere").has_value());
-    EXPECT_EQ(store.find("Nowhere"), nullptr);
-    EXPECT_FALSE(store.remove("Nowhere"));
-}
-
 TEST_F(SettingsStore, ChangedMarkFollowsCreationSettingRemovalAndSaving)
 {
     CPropManager store;
@@ -391,22 +367,6 @@ TEST_F(SettingsStore, ChangedMarkFollowsCreationSettingRemovalAndSaving)
 
     store.remove("A");
     EXPECT_TRUE(store.isChanged());
-}
-
-TEST_F(SettingsStore, SettingAnUnregisteredNameCreatesAPersistentSetting)
-{
-    {
-        CPropManager store;
-        store.setValue("LastPhotoUpdate", CPropValue::i32(42));
-        const CProp* prop = store.find("lastphotoupdate");
-        ASSERT_TRUE(prop);
-        EXPECT_EQ(prop->declaredType(), PropType::kI32);
-        EXPECT_TRUE(prop->isPersistent());
-        ASSERT_EQ(store.save(settingsPath()), CPropManager::SaveResult::Saved);
-    }
-    CPropManager store;
-    store.load(settingsPath());
-    EXPECT_EQ(valueOf(store, "LastPhotoUpdate").toInt(), 42);
 }
 
 TEST_F(SettingsStore, NonPersistentSettingIsGoneAfterARestartUntilRegisteredAgain)
@@ -450,51 +410,6 @@ TEST_F(SettingsStore, TimesRunStopsAtItsLimitInsteadOfWrapping)
     CPropManager store;
     store.setValue("TimesRun", CPropValue::i32(std::numeric_limits<qint32>::max()));
     EXPECT_EQ(countProgramStart(store), std::numeric_limits<qint32>::max());
-}
-
-TEST_F(SettingsStore, DocumentRegistersItsTableInOrderWithItsDefaults)
-{
-    CPropManager store;
-    registerDocumentSettings(store);
-
-    const QStringList expectedOrder = {
-        "wheelrev", "frameid", "maxtipwidth", "helptipson", "helptipscompat", "prevcanvas",
-        "prevtemplate", "highquality", "previewquality", "hasborder", "hasshadow", "borderwidth",
-        "borderalpha", "borderr", "borderg", "borderb", "devnames", "devmode", "canvasr", "canvasg",
-        "canvasb", "smtpquality1", "smtpqualitycollage1", "prevupdate", "collagecx", "collagecy",
-        "origcx", "origcy", "sysdpix", "renderdpi", "defemailcx", "defemailcy", "centeronpage",
-        "colortoprinter", "basesystemunit", "basesystemscale", "blureffect", "collectiondb",
-        "timesrun", "gridwidth", "gridheight"};
-    EXPECT_EQ(store.names(), expectedOrder);
-
-    const struct {
-        const char* name;
-        CPropValue value;
-        const char* description;
-        quint32 flags;
-    } rows[] = {
-        {"WheelRev", CPropValue::i16(0), "Reverse mouse wheel orientation", 3},
-        {"MaxTipWidth", CPropValue::i32(300), "Maximum width of tooltip", 3},
-        {"HelpTipsCompat", CPropValue::boolean(false), "Turn off visual effects from Info-Tips", 3},
-        {"PrevCanvas", CPropValue::string(QString()), "", 2},
-        {"BorderWidth", CPropValue::f32(0.05f), "Border diameter", 3},
-        {"DevMode", CPropValue::missing(), "Default printer DEVMODE", 2},
-        {"CanvasB", CPropValue::byte(216), "Blue value of Canvas color", 3},
-        {"PrevUpdate", CPropValue::i32(0), "Last day of year of update", 2},
-        {"SysDpiX", CPropValue::f32(96.0f), "Default dots-per-inch", 3},
-        {"CollectionDB", CPropValue::string("Collection.DAT"), "Name of photo collection database file", 3},
-        {"TimesRun", CPropValue::i32(1), "Number of times Tessary Ombravelle has been run on this computer", 3},
-        {"GridHeight", CPropValue::f32(1.0f), "Vertical grid marker spacing", 3},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        const CProp* prop = store.find(row.name);
-        ASSERT_TRUE(prop);
-        EXPECT_EQ(prop->value(), row.value);
-        EXPECT_EQ(prop->declaredType(), row.value.type());
-        EXPECT_EQ(prop->description(), row.description);
-        EXPECT_EQ(prop->flags(), row.flags);
-    }
 }
 
 // --- Damaged files -------------------------------------------------------------
@@ -601,17 +516,6 @@ TEST_F(SettingsStore, FailedSaveKeepsTheOldFileAndReportsFailure)
     CPropManager reloaded;
     reloaded.load(settingsPath());
     EXPECT_EQ(valueOf(reloaded, "GridWidth"), CPropValue::f32(2.0f));
-}
-
-TEST_F(SettingsStore, SavingWhereNoFolderCanBeMadeFailsAndStaysChanged)
-{
-    const QString blocker = m_home.path() + "/blocker";
-    writeFile(blocker, "a file, not a folder");
-    CPropManager store;
-    store.registerProp("A", "", true, CPropValue::i32(1));
-    EXPECT_EQ(store.save(blocker + "/Tessary/Settings.DAT"), CPropManager::SaveResult::Failed);
-    EXPECT_TRUE(store.isChanged());
-    EXPECT_EQ(readFile(blocker), "a file, not a folder");
 }
 
 // --- Typed bindings ----------------------------------------------------------------

@@ -30,10 +30,6 @@
 #include <memory>
 #include <thread>
 
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
-
 // Readable failure messages for QString comparisons.
 inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
 
@@ -77,20 +73,6 @@ bool someoneListensOn(const QString& serverName)
     const bool connected = probe.waitForConnected(100);
     probe.abort();
     return connected;
-}
-
-// A socket file with nobody behind it, as a killed instance leaves it.
-void leaveStaleSocketFile(const QString& serverName)
-{
-    const QByteArray path = QFile::encodeName(QDir::tempPath() + '/' + serverName);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    ASSERT_LT(size_t(path.size()), sizeof(address.sun_path));
-    std::copy(path.begin(), path.end(), address.sun_path);
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    ASSERT_GE(fd, 0);
-    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
-    ::close(fd);
 }
 
 } // namespace
@@ -270,41 +252,21 @@ TEST_F(ProgramStart, ResetWhileTheProgramRunsOnlyBringsTheRunningInstanceForward
     EXPECT_TRUE(QFile::exists(DataPaths::settingsFile()));
 }
 
-TEST_F(ProgramStart, TimesRunCountsEveryRealStart)
+TEST_F(ProgramStart, OnlyAProjectThatOpensLetsTheStartGoOnToTheMainWindow)
 {
-    for (int run = 0; run < 3; ++run)
-        ASSERT_EQ(runToEnd({}, kShortRunMs), 0) << "run " << run;
-
-    CPropManager store;
-    ASSERT_EQ(store.load(DataPaths::settingsFile()), CPropManager::LoadResult::Loaded);
-    const std::optional<CPropValue> timesRun = store.getValue("TimesRun");
-    ASSERT_TRUE(timesRun.has_value());
-    EXPECT_EQ(timesRun->toInt(), 3);
-}
-
-TEST_F(ProgramStart, AProjectThatDoesNotExistEndsTheStartWithoutAMainWindow)
-{
-    // The unattended quit dismisses the "FileNotFound" box; a start that went
-    // on to open the main window would then never end.
-    EXPECT_EQ(runToEnd({m_home.path() + "/Missing.Collage"}, kShortRunMs), kExitOpenFailed);
-}
-
-TEST_F(ProgramStart, AProjectThatExistsStartsNormally)
-{
-    const QString project = m_home.path() + "/Present.Collage";
+    // The unattended quit dismisses the "FileNotFound" or "CorruptProject"
+    // box; a start that went on to open the main window would then never end.
+    const QString present = m_home.path() + "/Present.Collage";
     {
         CServices services(m_home.path() + "/elsewhere.DAT", m_home.path() + "/elsewhere");
         CCollageDoc doc(services.docServices());
-        ASSERT_EQ(doc.saveDocument(project), CCollageDoc::SaveResult::Saved);
+        ASSERT_EQ(doc.saveDocument(present), CCollageDoc::SaveResult::Saved);
     }
-    EXPECT_EQ(runToEnd({project}, kShortRunMs), 0);
-}
-
-TEST_F(ProgramStart, ADamagedProjectEndsTheStartWithoutAMainWindow)
-{
-    const QString project = m_home.path() + "/Damaged.Collage";
-    writeFile(project);
-    EXPECT_EQ(runToEnd({project}, kShortRunMs), kExitOpenFailed);
+    const QString damaged = m_home.path() + "/Damaged.Collage";
+    writeFile(damaged);
+    EXPECT_EQ(runToEnd({m_home.path() + "/Missing.Collage"}, kShortRunMs), kExitOpenFailed);
+    EXPECT_EQ(runToEnd({damaged}, kShortRunMs), kExitOpenFailed);
+    EXPECT_EQ(runToEnd({present}, kShortRunMs), 0);
 }
 
 // ---------------------------------------------------------------------------
@@ -333,19 +295,6 @@ TEST_F(ServicesTest, ComeAndGoTwiceWithCurrentFollowingTheLiveSet)
         EXPECT_FLOAT_EQ(saved->toFloat(), 2.5f);
     }
     EXPECT_EQ(CServices::current(), nullptr);
-}
-
-TEST_F(ServicesTest, AnUnchangedStoreLeavesTheSettingsFileAlone)
-{
-    { CServices services(DataPaths::settingsFile()); } // registers the services' settings
-    QFile file(DataPaths::settingsFile());
-    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-    const QDateTime longAgo(QDate(2001, 1, 1), QTime(0, 0));
-    ASSERT_TRUE(file.setFileTime(longAgo, QFileDevice::FileModificationTime));
-    file.close();
-
-    { CServices services(DataPaths::settingsFile()); }
-    EXPECT_EQ(QFileInfo(DataPaths::settingsFile()).lastModified(), longAgo);
 }
 
 TEST_F(ServicesTest, AnErrorMsgBroadcastShowsTheCatalogueMessageOfItsKey)
@@ -389,7 +338,7 @@ TEST(Progress, StepLetsPendingEventsRun)
     EXPECT_TRUE(ran);
 }
 
-TEST(Progress, PositionStaysInsideTheRange)
+TEST(Progress, PositionAndStepsStayInsideTheRangeWithoutOverflow)
 {
     CProgress progress;
     progress.setRange(10, 20);
@@ -408,11 +357,8 @@ TEST(Progress, PositionStaysInsideTheRange)
     EXPECT_EQ(progress.minimum(), 30);
     EXPECT_EQ(progress.maximum(), 30) << "a reversed range is empty";
     EXPECT_EQ(progress.position(), 30);
-}
 
-TEST(Progress, StepAdvancesAndStopsAtTheEndsWithoutOverflow)
-{
-    CProgress progress;
+    // Steps stop at the ends without overflowing.
     progress.setRange(0, INT_MAX);
     progress.setPosition(INT_MAX - 1);
     progress.step(INT_MAX);
@@ -556,19 +502,6 @@ TEST_F(SingleInstanceTest, OnlyOneInstanceHoldsTheSlotUntilItGoesAway)
 
     first.reset();
     EXPECT_TRUE(second.listen());
-}
-
-TEST_F(SingleInstanceTest, AStaleSocketFileIsReplaced)
-{
-    leaveStaleSocketFile(m_key);
-    ASSERT_TRUE(QFile::exists(QDir::tempPath() + '/' + m_key));
-
-    CSingleInstance first(m_key);
-    ASSERT_TRUE(first.listen());
-    QSignalSpy received(&first, &CSingleInstance::argumentsReceived);
-    EXPECT_TRUE(handOverFromAnotherStart({"after crash"}));
-    ASSERT_TRUE(waitFor([&] { return received.count() == 1; }));
-    EXPECT_EQ(received.at(0).at(0).toStringList(), QStringList{"after crash"});
 }
 
 TEST_F(SingleInstanceTest, MalformedMessagesAreDroppedAndTheSlotKeepsWorking)

@@ -1,4 +1,5 @@
 #include "archive.h"
+#include "archivebytes.h"
 #include "crc32.h"
 
 #include <QBuffer>
@@ -73,28 +74,8 @@ public:
 };
 OMBRAVELLE_IMPLEMENT_SERIAL(CUnregistered, 1)
 
-template <class Write>
-QByteArray store(Write write)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    {
-        CArchive ar(&buffer, CArchive::Mode::Store);
-        write(ar);
-    }
-    return bytes;
-}
-
-// Runs `read` over `bytes`; the buffer outlives the archive.
-template <class Read>
-void load(QByteArray bytes, Read read)
-{
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::ReadOnly);
-    CArchive ar(&buffer, CArchive::Mode::Load);
-    read(ar);
-}
+using ArchiveBytes::load;
+using ArchiveBytes::store;
 
 QByteArray hex(const char* text) { return QByteArray::fromHex(text); }
 
@@ -136,10 +117,7 @@ TEST_F(ArchiveTest, NumbersAreLittleEndianWithoutPadding)
         EXPECT_EQ(ar.readF64(), -2.0);
         EXPECT_EQ(ar.remaining(), 0);
     });
-}
-
-TEST_F(ArchiveTest, AnyNonZeroByteReadsAsTrue)
-{
+    // Any non-zero byte reads as true.
     load(hex("0002ff"), [](CArchive& ar) {
         EXPECT_FALSE(ar.readBool());
         EXPECT_TRUE(ar.readBool());
@@ -186,13 +164,10 @@ TEST_F(ArchiveTest, CountEscapesAtFFFF)
 // ---------------------------------------------------------------------------
 // Strings
 
-TEST_F(ArchiveTest, EmptyStringIsWideMarkerAndZeroLength)
+TEST_F(ArchiveTest, StringsAreWideWithALengthThatEscalatesFromOneByte)
 {
     EXPECT_EQ(store([](CArchive& ar) { ar.writeString(QString()); }).toHex(), QByteArray("fffeff00"));
-}
 
-TEST_F(ArchiveTest, LongStringsEscalateTheirLength)
-{
     const QString s300(300, QChar(u'\u00e9'));
     const QByteArray bytes = store([&](CArchive& ar) { ar.writeString(s300); });
     ASSERT_EQ(bytes.size(), 6 + 600);
@@ -390,10 +365,11 @@ TEST_F(ArchiveTest, UnknownSectionsAreSkippedByTheirLength)
         QStringList seen;
         while (auto header = ar.readSectionHeader()) {
             seen << header->name;
-            if (header->name == "First")
+            if (header->name == "First") {
                 EXPECT_EQ(ar.readString(), "one");
-            else if (header->name == "Last")
+            } else if (header->name == "Last") {
                 EXPECT_EQ(ar.readU32(), 42u);
+            }
             ar.finishSection(*header);
         }
         EXPECT_EQ(seen, QStringList({"First", "FromTheFuture", "Last"}));

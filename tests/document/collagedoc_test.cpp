@@ -116,18 +116,7 @@ TEST_F(Document, TitleIsTheFileNameWithoutItsExtension)
     EXPECT_EQ(doc->title(), "My Trip");
 }
 
-TEST_F(Document, PreviewQualityTwoAlsoTurnsOnHighQuality)
-{
-    doc->setPreviewQuality(2, false);
-    EXPECT_EQ(services->settings().getValue("PreviewQuality")->toInt(), 2);
-    EXPECT_TRUE(services->settings().getValue("HighQuality")->toBool());
-    doc->setPreviewQuality(0, false);
-    EXPECT_FALSE(services->settings().getValue("HighQuality")->toBool());
-    doc->setPreviewQuality(7, false);
-    EXPECT_EQ(doc->previewQuality(), 2);
-}
-
-TEST_F(Document, PreviewQualityAndTheHighQualityToggleChooseWhereFramesDrawFrom)
+TEST_F(Document, PreviewQualityTwoOrTheHighQualityToggleMakeFramesDrawAtFullResolution)
 {
     CCollageRenderer& renderer = services->renderer();
     doc->setPreviewQuality(1, false);
@@ -136,9 +125,14 @@ TEST_F(Document, PreviewQualityAndTheHighQualityToggleChooseWhereFramesDrawFrom)
     EXPECT_TRUE(renderer.fullResolution());
     doc->setHighQualityImages(false);
     doc->setPreviewQuality(2, false);
+    EXPECT_EQ(services->settings().getValue("PreviewQuality")->toInt(), 2);
+    EXPECT_TRUE(services->settings().getValue("HighQuality")->toBool());
     EXPECT_TRUE(renderer.fullResolution());
     doc->setPreviewQuality(0, false);
+    EXPECT_FALSE(services->settings().getValue("HighQuality")->toBool());
     EXPECT_FALSE(renderer.fullResolution());
+    doc->setPreviewQuality(7, false);
+    EXPECT_EQ(doc->previewQuality(), 2);
 }
 
 TEST_F(Document, GridSpacingFollowsTheSettingsWhoeverWritesThem)

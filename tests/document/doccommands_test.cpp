@@ -176,10 +176,6 @@ TEST_F(DocCommands, OnlyYesTurnsATemplateIntoAnUntitledProject)
     EXPECT_TRUE(doc->path().isEmpty());
 }
 
-} // namespace
-
-namespace {
-
 TEST_F(DocCommands, ShiftSaveKeepsSmallerPhotoCopies)
 {
     putAPhotoOnTheCanvas();

@@ -4,6 +4,7 @@
 // and a frame collection wired to both; plus an observer that records the
 // repaint requests it gets.
 
+#include "archivebytes.h"
 #include "documentsettings.h"
 #include "messagecatalogue.h"
 #include "myphotos.h"
@@ -40,29 +41,12 @@ public:
 };
 
 // Writes with `body` through a storing archive of the current version.
-inline QByteArray store(const std::function<void(CArchive&)>& body)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    {
-        CArchive ar(&buffer, CArchive::Mode::Store);
-        ar.setDocumentVersion(23);
-        body(ar);
-    }
-    return bytes;
-}
+inline QByteArray store(const std::function<void(CArchive&)>& body) { return ArchiveBytes::store(body); }
 
 // Reads `bytes` with `body` as a file of `version`; returns how many bytes were left unread.
 inline qint64 load(const QByteArray& bytes, int version, const std::function<void(CArchive&)>& body)
 {
-    QByteArray copy = bytes;
-    QBuffer buffer(&copy);
-    buffer.open(QIODevice::ReadOnly);
-    CArchive ar(&buffer, CArchive::Mode::Load);
-    ar.setDocumentVersion(version);
-    body(ar);
-    return ar.remaining();
+    return ArchiveBytes::load(bytes, body, version);
 }
 
 class FrameFixture : public ::testing::Test

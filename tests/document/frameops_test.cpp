@@ -8,7 +8,6 @@
 #include "archivebytes.h"
 
 #include <functional>
-#include <random>
 
 namespace {
 
@@ -337,25 +336,6 @@ TEST_F(FrameOps, RestackingKeepsTheFramesTheViewRemembers)
     EXPECT_EQ(frames().rememberedFrame(CPicInfoManager::Remembered::First), nullptr);
 }
 
-TEST_F(FrameOps, SettingAPhotoAndUndoingBringsBackTheOldPhotoWithItsAttributes)
-{
-    CPicInfo& frame = *framed();
-    const QByteArray before = fingerprint();
-    ASSERT_TRUE(frame.setPhoto(photo(tallPath)));
-    EXPECT_EQ(frame.attributes().alpha(), 1.0f);
-    EXPECT_EQ(frame.attributes().description(), "");
-    // 100 × 300 covering a 3 × 4 frame: 3 wide, 9 tall, centred.
-    EXPECT_EQ(frame.imageRect(), (CCanvasRect{1.0f, -0.5f, 3.0f, 9.0f}));
-    EXPECT_EQ(history().undoList().size(), 1u);
-    const QByteArray after = fingerprint();
-
-    ASSERT_TRUE(history().Undo());
-    EXPECT_EQ(frame.photoPath(), widePath);
-    EXPECT_EQ(fingerprint(), before);
-    ASSERT_TRUE(history().Redo());
-    EXPECT_EQ(fingerprint(), after);
-}
-
 TEST_F(FrameOps, RemovingAPhotoAndUndoingBringsBackThePhotoWhereItWas)
 {
     CPicInfo& frame = *framed();
@@ -494,75 +474,5 @@ TEST_F(FrameOps, NonNumbersInAReplayedPayloadChangeNothing)
         history().Undo();
     EXPECT_EQ(fingerprint(), before);
 }
-
-// Random primitives on a dozen frames; then as many undos give back the
-// starting document and as many redos the end one.
-class RandomPrimitives : public FrameOps, public ::testing::WithParamInterface<unsigned>
-{
-};
-
-TEST_P(RandomPrimitives, AnySequenceUndoesAndRedoesExactly)
-{
-    const unsigned seed = GetParam();
-    SCOPED_TRACE(testing::Message() << "seed " << seed);
-    std::mt19937 random(seed);
-    auto pick = [&](int n) { return int(random() % unsigned(n)); };
-    auto value = [&] { return float(pick(40)) / 4.0f - 2.0f; };
-
-    for (quint32 id = 20; id < 29; ++id)
-        addFrame({float(id % 5), float(id % 3), 2.0f, 1.5f}, id);
-    const QStringList photoPaths{widePath, tallPath};
-    const QByteArray start = fingerprint();
-
-    constexpr int kSteps = 300;
-    int recorded = 0;
-    for (int i = 0; i < kSteps; ++i) {
-        const auto& list = frames().frames();
-        CPicInfo& frame = *list[size_t(pick(int(list.size())))];
-        const size_t before = history().undoList().size();
-        switch (pick(16)) {
-        case 0: frame.setFramePos(value(), value()); break;
-        case 1: frame.setFrameSize(value() + 3.0f, value() + 3.0f); break;
-        case 2: frame.setImagePos(value(), value()); break;
-        case 3: frame.setAlpha(value()); break;
-        case 4: frame.setGamma(value()); break;
-        case 5: frame.setRotation(value() * 100.0f); break;
-        case 6: frame.setPhoto(photo(photoPaths[pick(2)])); break;
-        case 7: frame.removePhoto(); break;
-        case 8: frame.setShown(pick(2) == 0); break;
-        case 9: frame.setDescription(QString::number(pick(3))); break;
-        case 10: ops().changePosition(frame, pick(14)); break;
-        case 11:
-            if (frames().frameCount() > 4)
-                ops().deleteFrame(frame);
-            break;
-        case 12: ops().createFrame({value(), value(), 1.0f, 1.0f}); break;
-        case 13: frames().setFramesLocked(pick(2) == 0); break;
-        case 14: {
-            CUndoGroup group(&history());
-            frame.setDrawBorder(pick(2) == 0);
-            frame.setContrast(value());
-            frames().setBorderWidth(value());
-            break;
-        }
-        case 15:
-            if (frame.photo())
-                ops().spinImage(*frame.photo(), pick(4));
-            break;
-        }
-        recorded += int(history().undoList().size() - before);
-    }
-    const QByteArray end = fingerprint();
-    ASSERT_EQ(int(history().undoList().size()), recorded);
-
-    while (history().CanUndo())
-        ASSERT_TRUE(history().Undo());
-    EXPECT_EQ(fingerprint(), start);
-    while (history().CanRedo())
-        ASSERT_TRUE(history().Redo());
-    EXPECT_EQ(fingerprint(), end);
-}
-
-INSTANTIATE_TEST_SUITE_P(FixedSeeds, RandomPrimitives, ::testing::Values(1u, 77u, 1234u, 20240607u, 4000000000u));
 
 } // namespace

@@ -390,59 +390,15 @@ TEST_F(FrameFixture, ClearingEmptiesTheCollectionAndTakesTheDocumentDefaultsFrom
     EXPECT_FALSE(manager.centresOnPage());
 }
 
-TEST(FrameCollection, ClearingWithoutAStoreTakesTheRegisteredDefaults)
-{
-    CPicInfoManager manager;
-    manager.clear(0);
-    EXPECT_EQ(manager.resolution(), 96u);
-    EXPECT_EQ(manager.canvasColour(), 0xFFEAE8D8u);
-    EXPECT_TRUE(manager.border().enabled);
-    EXPECT_EQ(manager.border().width, 0.05f);
-    EXPECT_EQ(manager.border().colour, 0xFFFFFFFFu);
-    EXPECT_TRUE(manager.shadow().enabled);
-    EXPECT_TRUE(manager.printsCanvasColour());
-    EXPECT_TRUE(manager.centresOnPage());
-}
-
-TEST(FrameCollection, StartsWithBothStylesOnAndNothingElse)
-{
-    const CPicInfoManager manager;
-    EXPECT_EQ(manager.frameCount(), 0);
-    EXPECT_EQ(manager.canvasColour(), 0u);
-    EXPECT_FALSE(manager.printsCanvasColour());
-    EXPECT_FALSE(manager.centresOnPage());
-    EXPECT_TRUE(manager.border().enabled);
-    EXPECT_EQ(manager.border().width, 0.0f);
-    EXPECT_EQ(manager.border().colour, 0xFFFFFFFFu);
-    EXPECT_TRUE(manager.shadow().enabled);
-    EXPECT_EQ(manager.resolution(), 96u);
-    EXPECT_EQ(manager.canvasSizeMode(), 0u);
-    EXPECT_FALSE(BorderInfo().enabled);
-    EXPECT_FALSE(ShadowInfo().enabled);
-}
-
 // ---------------------------------------------------------------------------
 // Fitting and photos
 
-TEST(FitImage, AWideImageCoversTheFrameByItsHeightAndIsCentred)
+TEST(FitImage, CoversTheFrameByItsShorterSideAndCentresTheImage)
 {
-    const CCanvasRect fitted = fitImageIntoFrame(400.0f, 200.0f, {1.0f, 1.0f, 2.0f, 2.0f});
-    EXPECT_EQ(fitted, (CCanvasRect{0.0f, 1.0f, 4.0f, 2.0f}));
-}
-
-TEST(FitImage, ATallImageCoversTheFrameByItsWidthAndIsCentred)
-{
-    const CCanvasRect fitted = fitImageIntoFrame(100.0f, 300.0f, {0.0f, 0.0f, 3.0f, 6.0f});
-    EXPECT_EQ(fitted, (CCanvasRect{0.0f, -1.5f, 3.0f, 9.0f}));
-}
-
-TEST(FitImage, AnImageOfTheFramesShapeTakesTheFramesSize)
-{
+    // wide by height, tall by width, same shape exactly, no size only centred, frame without height
+    EXPECT_EQ(fitImageIntoFrame(400.0f, 200.0f, {1.0f, 1.0f, 2.0f, 2.0f}), (CCanvasRect{0.0f, 1.0f, 4.0f, 2.0f}));
+    EXPECT_EQ(fitImageIntoFrame(100.0f, 300.0f, {0.0f, 0.0f, 3.0f, 6.0f}), (CCanvasRect{0.0f, -1.5f, 3.0f, 9.0f}));
     EXPECT_EQ(fitImageIntoFrame(30.0f, 20.0f, {1.0f, 2.0f, 3.0f, 2.0f}), (CCanvasRect{1.0f, 2.0f, 3.0f, 2.0f}));
-}
-
-TEST(FitImage, AnImageWithoutSizeIsOnlyCentred)
-{
     EXPECT_EQ(fitImageIntoFrame(0.0f, 0.0f, {0.0f, 0.0f, 4.0f, 2.0f}), (CCanvasRect{2.0f, 1.0f, 0.0f, 0.0f}));
     EXPECT_EQ(fitImageIntoFrame(4.0f, 2.0f, {0.0f, 0.0f, 4.0f, 0.0f}), (CCanvasRect{0.0f, -1.0f, 4.0f, 2.0f}));
 }
@@ -513,15 +469,6 @@ TEST_F(FrameFixture, ClearingLetsGoOfEveryPhoto)
     manager.clear(0);
     EXPECT_EQ(photo->useCount(), 0);
     EXPECT_EQ(photos.photosInUse(), 0u);
-}
-
-TEST(FrameActions, EveryChangeIsNamedByItsUndoAction)
-{
-    EXPECT_STREQ(actionKey(FrameChange::ImageAlpha), "ImageAlpha");
-    EXPECT_STREQ(actionKey(FrameChange::ImageIntoFrame), "ImageIntoFrame");
-    EXPECT_STREQ(actionKey(FrameChange::ShowFrame), "ShowFrame");
-    EXPECT_STREQ(actionKey(CollectionChange::CanvasColorToPrinter), "CanvasColorToPrinter");
-    EXPECT_STREQ(actionKey(CollectionChange::LockFrames), "LockFrames");
 }
 
 } // namespace

@@ -58,17 +58,6 @@ TEST_F(ProjectFile, VersionSectionCarriesVersion23AndTheFlagsWord)
     EXPECT_EQ(sections[0].content.toHex(), QByteArray("1700" "0200"));
 }
 
-TEST_F(ProjectFile, DescriptionsUseTheWideStringForm)
-{
-    doc->setDescription(QString());
-    EXPECT_TRUE(parseSections(saveAndRead("e.Collage"))[1].content.startsWith(QByteArray::fromHex("fffeff00")));
-
-    doc->setDescription(QString(300, 'd'));
-    const QByteArray content = parseSections(saveAndRead("l.Collage"))[1].content;
-    EXPECT_EQ(content.left(6).toHex(), QByteArray("fffeffff2c01"));
-    EXPECT_EQ(content.mid(6, 600), QString(300, 'd').toUtf8().replace("d", QByteArray("d\0", 2)));
-}
-
 TEST_F(ProjectFile, CanvasAndDescriptionComeBackAfterAReopen)
 {
     doc->setCanvasSize(12.5f, 8.25f);

@@ -129,7 +129,7 @@ TEST_F(History, NothingIsRecordedWhileAnyDisableIsInForce)
 // ---------------------------------------------------------------------------
 // Undo and redo
 
-TEST_F(History, UndoAndRedoOnEmptyListsDoNothingAndAnnounceNothing)
+TEST_F(History, UndoAndRedoAreAnnouncedOnTheUndoChannelAndOnEmptyListsDoNothing)
 {
     UndoChannelListener listener(services->bus());
     const QByteArray before = fingerprint();
@@ -140,12 +140,8 @@ TEST_F(History, UndoAndRedoOnEmptyListsDoNothingAndAnnounceNothing)
     EXPECT_EQ(fingerprint(), before);
     EXPECT_TRUE(listener.events.isEmpty());
     EXPECT_FALSE(doc->isModified());
-}
 
-TEST_F(History, UndoAndRedoAreAnnouncedOnTheUndoChannel)
-{
     frame(1).setAlpha(0.5f);
-    UndoChannelListener listener(services->bus());
     ASSERT_TRUE(history().Undo());
     ASSERT_TRUE(history().Redo());
     EXPECT_EQ(listener.events, QStringList({"Begin", "Term", "Begin", "Term"}));

@@ -184,31 +184,25 @@ TEST_F(NotificationBusTest, RegisteringTwiceDeliversOnceAndOneUnregisterRemovesI
 
 // --- Changing the listeners while they are being called --------------------
 
-TEST_F(NotificationBusTest, ListenerThatUnregistersItselfDuringDispatchLetsLaterOnesRun)
+TEST_F(NotificationBusTest, ListenersUnregisteredDuringDispatchAreSkippedAndLaterOnesStillRun)
 {
     RecordingListener later;
     m_listener.m_reaction = [&](const CNotifyMessage&) { m_bus.Unregister(&m_listener, Channel::Undo); };
     m_bus.Register(&m_listener, Channel::Undo);
     m_bus.Register(&later, Channel::Undo);
-
     m_bus.Broadcast(Channel::Undo, Event::Begin);
     m_bus.Broadcast(Channel::Undo, Event::Term);
-
     EXPECT_EQ(m_listener.events(), QStringList{"Begin"});
     EXPECT_EQ(later.events(), QStringList({"Begin", "Term"}));
-}
 
-TEST_F(NotificationBusTest, SlotEmptiedDuringDispatchIsSkipped)
-{
-    RecordingListener later;
-    m_listener.m_reaction = [&](const CNotifyMessage&) { m_bus.Unregister(&later, Channel::Undo); };
-    m_bus.Register(&m_listener, Channel::Undo);
-    m_bus.Register(&later, Channel::Undo);
-
-    m_bus.Broadcast(Channel::Undo, Event::Begin);
-
-    EXPECT_EQ(m_listener.count(), 1);
-    EXPECT_EQ(later.count(), 0);
+    // A slot emptied by an earlier listener of the same dispatch is skipped.
+    RecordingListener first, removed;
+    first.m_reaction = [&](const CNotifyMessage&) { m_bus.Unregister(&removed, Channel::Doc); };
+    m_bus.Register(&first, Channel::Doc);
+    m_bus.Register(&removed, Channel::Doc);
+    m_bus.Broadcast(Channel::Doc, Event::Begin);
+    EXPECT_EQ(first.count(), 1);
+    EXPECT_EQ(removed.count(), 0);
 }
 
 TEST_F(NotificationBusTest, ListenersRegisteredDuringDispatchDoNotUpsetIt)
@@ -288,35 +282,26 @@ TEST_F(NotificationBusTest, DueMessagesArriveInTheOrderTheyFellDueAndOthersKeepW
     EXPECT_EQ(m_listener.events(), QStringList({"Tip::First", "Tip::Second", "Tip::Late"}));
 }
 
-TEST_F(NotificationBusTest, LastListenerLeavingDiscardsTheChannelsDelayedMessages)
+TEST_F(NotificationBusTest, OnlyTheLastListenerLeavingDiscardsTheChannelsDelayedMessages)
 {
-    RecordingListener docListener;
+    RecordingListener docListener, leaving, staying;
     m_bus.Register(&m_listener, Channel::Tip);
     m_bus.Register(&docListener, Channel::Doc);
+    m_bus.Register(&leaving, Channel::MyPhotos);
+    m_bus.Register(&staying, Channel::MyPhotos);
     m_bus.Broadcast(Channel::Tip, "Tip::A", nullptr, false, 100);
     m_bus.Broadcast(Channel::Doc, Event::HasMods, nullptr, false, 100);
+    m_bus.Broadcast(Channel::MyPhotos, Event::RenderComplete, nullptr, false, 100);
 
     m_bus.Unregister(&m_listener, "TIP");
     m_bus.Register(&m_listener, Channel::Tip);
+    m_bus.Unregister(&leaving, Channel::MyPhotos);
     advanceTo(2000);
     m_bus.CheckDelayed();
 
     EXPECT_EQ(m_listener.count(), 0);
     EXPECT_EQ(docListener.events(), QStringList{"HasMods"}) << "other channels keep theirs";
-}
-
-TEST_F(NotificationBusTest, DelayedMessagesStayWhileTheChannelStillHasAListener)
-{
-    RecordingListener leaving;
-    m_bus.Register(&leaving, Channel::MyPhotos);
-    m_bus.Register(&m_listener, Channel::MyPhotos);
-    m_bus.Broadcast(Channel::MyPhotos, Event::RenderComplete, nullptr, false, 100);
-
-    m_bus.Unregister(&leaving, Channel::MyPhotos);
-    advanceTo(2000);
-    m_bus.CheckDelayed();
-
-    EXPECT_EQ(m_listener.events(), QStringList{"RenderComplete"});
+    EXPECT_EQ(staying.events(), QStringList{"RenderComplete"}) << "a channel with a listener keeps its own";
     EXPECT_EQ(leaving.count(), 0);
 }
 
@@ -368,49 +353,35 @@ TEST_F(NotificationBusTest, AsyncBroadcastFromAListenerIsDeliveredAfterTheCurren
     EXPECT_EQ(m_listener.events(), QStringList({"BeginPopulate", "NewPhoto", "EndPopulate"}));
 }
 
-TEST_F(NotificationBusTest, WithdrawRemovesQueuedMessagesOfOneEvent)
+TEST_F(NotificationBusTest, WithdrawRemovesQueuedAndDelayedMessagesOfOneEventOrAWholeChannel)
 {
-    RecordingListener dropperListener;
+    RecordingListener dropperListener, tipListener;
     m_bus.Register(&m_listener, Channel::MyPhotos);
     m_bus.Register(&dropperListener, Channel::Dropper);
+    m_bus.Register(&tipListener, Channel::Tip);
     m_bus.Broadcast(Channel::MyPhotos, Event::RenderComplete, nullptr, true);
     m_bus.Broadcast(Channel::MyPhotos, Event::SaveThumb, nullptr, true);
     m_bus.Broadcast(Channel::Dropper, Event::RenderComplete, nullptr, true);
-
-    m_bus.Withdraw("myphotos", Event::RenderComplete);
-    processPostedEvents();
-
-    EXPECT_EQ(m_listener.events(), QStringList{"SaveThumb"});
-    EXPECT_EQ(dropperListener.events(), QStringList{"RenderComplete"}) << "other channels untouched";
-}
-
-TEST_F(NotificationBusTest, WithdrawWithoutEventRemovesTheWholeChannel)
-{
-    RecordingListener dropperListener;
-    m_bus.Register(&m_listener, Channel::MyPhotos);
-    m_bus.Register(&dropperListener, Channel::Dropper);
-    m_bus.Broadcast(Channel::MyPhotos, Event::RenderComplete, nullptr, true);
-    m_bus.Broadcast(Channel::Dropper, Event::NewPhoto, nullptr, true);
-    m_bus.Broadcast(Channel::MyPhotos, Event::ImageError, nullptr, true);
-
-    m_bus.Withdraw(Channel::MyPhotos);
-    processPostedEvents();
-
-    EXPECT_EQ(m_listener.count(), 0);
-    EXPECT_EQ(dropperListener.events(), QStringList{"NewPhoto"});
-}
-
-TEST_F(NotificationBusTest, WithdrawAlsoDropsDelayedMessages)
-{
-    m_bus.Register(&m_listener, Channel::Tip);
     m_bus.Broadcast(Channel::Tip, "Tip::A", nullptr, false, 1000);
     m_bus.Broadcast(Channel::Tip, "Tip::B", nullptr, false, 1000);
 
+    m_bus.Withdraw("myphotos", Event::RenderComplete);
     m_bus.Withdraw(Channel::Tip, "tip::a");
+    processPostedEvents();
     advanceTo(5000);
     m_bus.CheckDelayed();
+    EXPECT_EQ(m_listener.events(), QStringList{"SaveThumb"});
+    EXPECT_EQ(dropperListener.events(), QStringList{"RenderComplete"}) << "other channels untouched";
+    EXPECT_EQ(tipListener.events(), QStringList{"Tip::B"});
 
-    EXPECT_EQ(m_listener.events(), QStringList{"Tip::B"});
+    // Without an event the whole channel's queue goes.
+    m_bus.Broadcast(Channel::MyPhotos, Event::RenderComplete, nullptr, true);
+    m_bus.Broadcast(Channel::Dropper, Event::NewPhoto, nullptr, true);
+    m_bus.Broadcast(Channel::MyPhotos, Event::ImageError, nullptr, true);
+    m_bus.Withdraw(Channel::MyPhotos);
+    processPostedEvents();
+    EXPECT_EQ(m_listener.events(), QStringList{"SaveThumb"});
+    EXPECT_EQ(dropperListener.events(), QStringList({"RenderComplete", "NewPhoto"}));
 }
 
 // --- Closing ----------------------------------------------------------------
