@@ -8,6 +8,7 @@
 //
 // Run: QT_QPA_PLATFORM=offscreen bench_view [--benchmark_filter=...]
 
+#include "benchphotos.h"
 #include "collagedoc.h"
 #include "collagerenderer.h"
 #include "collageview.h"
@@ -32,23 +33,6 @@ constexpr int kColumns = 10;
 constexpr int kPhotos = 20;
 constexpr QSize kViewPixels(1920, 1080);
 constexpr QSize kPhotoPixels(2000, 1500);
-
-QImage photoLikeImage(QSize size, quint32 seed)
-{
-    QImage image(size, QImage::Format_RGB32);
-    QPainter painter(&image);
-    QLinearGradient sky(0, 0, size.width(), size.height());
-    sky.setColorAt(0, QColor(40, 90, 180));
-    sky.setColorAt(1, QColor(230, 190, 120));
-    painter.fillRect(image.rect(), sky);
-    QRandomGenerator random(seed);
-    for (int i = 0; i < 40; ++i) {
-        painter.setBrush(QColor::fromHsv(int(random.bounded(360)), 180, 200));
-        painter.drawEllipse(QPointF(random.bounded(size.width()), random.bounded(size.height())),
-                            random.bounded(size.width() / 8) + 4.0, random.bounded(size.height() / 8) + 4.0);
-    }
-    return image;
-}
 
 // A view over 50 frames holding photos, fitted to a 1920 × 1080 window.
 struct Editor

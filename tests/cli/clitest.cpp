@@ -1,5 +1,6 @@
 // collage-cli run as a script would run it: a real process in a private
 // home, talking to the same collection files the editor uses.
+#include "clirun.h"
 #include "testhome.h"
 
 #include <QDir>
@@ -7,30 +8,15 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 
 #include <gtest/gtest.h>
 
 namespace {
 
-struct CliRun
-{
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
 class CollageCli : public ::testing::Test
 {
 protected:
-    CliRun run(const QStringList& args)
-    {
-        QProcess process;
-        process.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
-        process.start(COLLAGE_CLI_BINARY, args);
-        EXPECT_TRUE(process.waitForFinished(60000));
-        return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
-    }
+    CliRun run(const QStringList& args) { return runCli(args); }
 
     QString makePhotos(const QString& name, int count)
     {

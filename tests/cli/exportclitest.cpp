@@ -1,6 +1,7 @@
 // collage-cli make, export and dump as a script runs them: a real process
 // in a private home, the results decoded and looked at. Photos come from the
 // corpus made by shared/bench/corpus.sh when it is there, else from here.
+#include "clirun.h"
 #include "testhome.h"
 
 #include <QDir>
@@ -9,7 +10,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -28,23 +28,10 @@ constexpr int kCorpusPhotos = 5;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 
-struct CliRun
-{
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
 class ExportCli : public ::testing::Test
 {
 protected:
-    CliRun run(const QStringList& args)
-    {
-        QProcess process;
-        process.start(COLLAGE_CLI_BINARY, args);
-        EXPECT_TRUE(process.waitForFinished(120000));
-        return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
-    }
+    CliRun run(const QStringList& args) { return runCli(args); }
     QString path(const QString& name) const { return home.path() + '/' + name; }
 
     // Camera photos when the corpus is there, with one that does not

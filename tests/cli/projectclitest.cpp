@@ -1,5 +1,6 @@
 // collage-cli info and resave on projects made by collage-cli make, run as
 // real processes in a private home.
+#include "clirun.h"
 #include "testhome.h"
 
 #include <QFile>
@@ -7,7 +8,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -16,23 +16,10 @@ namespace {
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 
-struct CliRun
-{
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
 class ProjectCli : public ::testing::Test
 {
 protected:
-    CliRun run(const QStringList& args)
-    {
-        QProcess process;
-        process.start(COLLAGE_CLI_BINARY, args);
-        EXPECT_TRUE(process.waitForFinished(120000));
-        return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
-    }
+    CliRun run(const QStringList& args) { return runCli(args); }
     QString path(const QString& name) const { return home.path() + '/' + name; }
 
     // A project of three plain-colour photos.
