@@ -10,6 +10,7 @@
 
 #include "benchphotos.h"
 #include "collagedoc.h"
+#include "commandids.h"
 #include "collagerenderer.h"
 #include "collageview.h"
 #include "frameops.h"
@@ -63,7 +64,7 @@ struct Editor
         view = std::make_unique<CCollageView>(*doc, *services);
         view->resize(kViewPixels);
         view->show();
-        view->onCommand(CCollageView::ResetZoom);
+        view->onCommand(CommandId::ResetZoom);
         QImage window(kViewPixels, QImage::Format_ARGB32_Premultiplied);
         view->render(&window); // the working copies, made once as the thumbnail worker would
     }

@@ -8,7 +8,7 @@
 #include "propmanager.h"
 #include "services.h"
 #include "singleinstance.h"
-#include "ui/commandids.h"
+#include "commandids.h"
 #include "ui/mainframe.h"
 #include "ui/recentfiles.h"
 #include "ui/messagebox.h"

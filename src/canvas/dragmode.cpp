@@ -1,5 +1,6 @@
 #include "dragmode.h"
 
+#include "commandids.h"
 #include "framehandles.h"
 
 #include <array>
@@ -14,17 +15,17 @@ struct ModeRow
 };
 
 constexpr std::array<ModeRow, 11> kModes = {{
-    {DragMode::ResizeWithImage, 'S', ModeCommand::ResizeWithImage},
-    {DragMode::ResizeImage, 'I', ModeCommand::ResizeImage},
-    {DragMode::Move, 'P', ModeCommand::Move},
-    {DragMode::PanImage, 'O', ModeCommand::PanImage},
-    {DragMode::MoveFrameOnly, 'M', ModeCommand::MoveFrameOnly},
-    {DragMode::Crop, 'J', ModeCommand::Crop},
-    {DragMode::Rotate, 'R', ModeCommand::Rotate},
-    {DragMode::DrawFrame, 'F', ModeCommand::DrawFrame},
-    {DragMode::RubberBand, 'B', ModeCommand::RubberBand},
-    {DragMode::PanCanvas, 'W', ModeCommand::PanCanvas},
-    {DragMode::ZoomDrag, 'E', ModeCommand::ZoomDrag},
+    {DragMode::ResizeWithImage, 'S', CommandId::ModeResizeBoth},
+    {DragMode::ResizeImage, 'I', CommandId::ModeResizeImage},
+    {DragMode::Move, 'P', CommandId::ModeMove},
+    {DragMode::PanImage, 'O', CommandId::ModePanImage},
+    {DragMode::MoveFrameOnly, 'M', CommandId::ModeMoveFrameOnly},
+    {DragMode::Crop, 'J', CommandId::ModeCrop},
+    {DragMode::Rotate, 'R', CommandId::ModeRotate},
+    {DragMode::DrawFrame, 'F', CommandId::ModeDrawFrame},
+    {DragMode::RubberBand, 'B', CommandId::ModeRubberBand},
+    {DragMode::PanCanvas, 'W', CommandId::ModePanCanvas},
+    {DragMode::ZoomDrag, 'E', CommandId::ModeZoomDrag},
 }};
 
 } // namespace

@@ -24,21 +24,6 @@ inline constexpr int ImageTone = 15;
 inline constexpr int kDefault = Move;
 } // namespace DragMode
 
-// Command ids that select a mode.
-namespace ModeCommand {
-inline constexpr int Rotate = 144;
-inline constexpr int ResizeImage = 145;
-inline constexpr int ResizeWithImage = 146;
-inline constexpr int PanImage = 147;
-inline constexpr int ZoomDrag = 148;
-inline constexpr int PanCanvas = 149;
-inline constexpr int Move = 157;
-inline constexpr int MoveFrameOnly = 168;
-inline constexpr int Crop = 169;
-inline constexpr int RubberBand = 216;
-inline constexpr int DrawFrame = 261;
-} // namespace ModeCommand
-
 // The program's cursor resources, by number.
 namespace CursorId {
 inline constexpr int Default = 283;

@@ -12,6 +12,7 @@
 #include "photoimage.h"
 #include "photoitem.h"
 #include "picinfomanager.h"
+#include "projectjson.h"
 #include "prop.h"
 #include "propmanager.h"
 #include "quickcollage.h"
@@ -343,13 +344,6 @@ int exportProject(const QStringList& args, QTextStream& out, QTextStream& err)
 
 // ---------------------------------------------------------------------------
 // dump
-
-QJsonObject rectJson(const CCanvasRect& rect)
-{
-    return {{"x", double(rect.x)}, {"y", double(rect.y)}, {"width", double(rect.width)}, {"height", double(rect.height)}};
-}
-
-QString colourText(QRgb colour) { return QStringLiteral("#%1").arg(colour, 8, 16, QLatin1Char('0')).toUpper(); }
 
 int dump(const QStringList& args, QTextStream& out, QTextStream& err)
 {

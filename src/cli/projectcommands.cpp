@@ -8,6 +8,7 @@
 #include "picinfo.h"
 #include "picinfomanager.h"
 #include "printerchoice.h"
+#include "projectjson.h"
 #include "services.h"
 #include "undo.h"
 #include "undoitem.h"
@@ -41,13 +42,6 @@ struct Session
         return false;
     }
 };
-
-QJsonObject rectJson(const CCanvasRect& rect)
-{
-    return {{"x", double(rect.x)}, {"y", double(rect.y)}, {"width", double(rect.width)}, {"height", double(rect.height)}};
-}
-
-QString colourText(QRgb colour) { return QStringLiteral("#%1").arg(colour, 8, 16, QLatin1Char('0')).toUpper(); }
 
 QString dateText(const COleDate& date)
 {

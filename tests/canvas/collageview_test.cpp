@@ -7,6 +7,7 @@
 #include "canvasfixture.h"
 
 #include "collageview.h"
+#include "commandids.h"
 #include "dragmode.h"
 #include "framehandles.h"
 #include "snapper.h"
@@ -217,7 +218,7 @@ TEST_F(CollageViewTest, AClickOnThePageOrientationIconFlipsItAsOneStep)
 
 TEST_F(CollageViewTest, ANarrowBandInDrawFrameModeCreatesNoFrameAndAWideOneDoes)
 {
-    ASSERT_TRUE(view->onCommand(ModeCommand::DrawFrame));
+    ASSERT_TRUE(view->onCommand(CommandId::ModeDrawFrame));
     EXPECT_EQ(view->mode(), DragMode::DrawFrame);
     const QPointF start = pixelOf(QPointF(6, 4));
     drag(start, start + QPointF(4, 100));
@@ -225,7 +226,7 @@ TEST_F(CollageViewTest, ANarrowBandInDrawFrameModeCreatesNoFrameAndAWideOneDoes)
     EXPECT_EQ(steps(), 0u);
     EXPECT_EQ(view->mode(), DragMode::Move) << "the tool returns to moving after the band";
 
-    view->onCommand(ModeCommand::DrawFrame);
+    view->onCommand(CommandId::ModeDrawFrame);
     drag(start, start + QPointF(60, 40));
     ASSERT_EQ(frames().frameCount(), 1);
     EXPECT_EQ(steps(), 1u);
@@ -306,14 +307,14 @@ TEST_F(CollageViewTest, ZoomStopsAtItsLimitsAndAStepThatChangesNothingSendsNoHin
     HintCounter hints;
     doc->addObserver(&hints);
     for (int i = 0; i < 100; ++i)
-        view->onCommand(CCollageView::ZoomIn);
+        view->onCommand(CommandId::ZoomIn);
     EXPECT_FLOAT_EQ(view->coords().zoom(), CViewCoords::kMaxZoom);
-    EXPECT_FALSE(view->commandState(CCollageView::ZoomIn)->enabled);
+    EXPECT_FALSE(view->commandState(CommandId::ZoomIn)->enabled);
     const int atLimit = hints.counts[DocHint::ZoomChanged];
-    view->onCommand(CCollageView::ZoomIn);
+    view->onCommand(CommandId::ZoomIn);
     EXPECT_EQ(hints.counts[DocHint::ZoomChanged], atLimit);
     for (int i = 0; i < 200; ++i)
-        view->onCommand(CCollageView::ZoomOut);
+        view->onCommand(CommandId::ZoomOut);
     EXPECT_FLOAT_EQ(view->coords().zoom(), CViewCoords::kMinZoom);
     EXPECT_TRUE(view->isZoomPending());
     // The snapping reach follows the zoom: seven pixels.
@@ -335,7 +336,7 @@ TEST_F(CollageViewTest, TheWheelZoomsAroundThePointUnderTheCursor)
 
 TEST_F(CollageViewTest, ResetZoomFitsTheCanvasAndCentersIt)
 {
-    view->onCommand(CCollageView::ResetZoom);
+    view->onCommand(CommandId::ResetZoom);
     const QRectF canvas = view->coords().canvasToDevice(QRectF(0, 0, doc->canvasWidth(), doc->canvasHeight()));
     EXPECT_TRUE(QRectF(view->rect()).contains(canvas));
     EXPECT_NEAR(canvas.center().x(), 400.0 + 0.1 / view->coords().pixelWidth(), 1.0);
@@ -404,7 +405,7 @@ TEST_F(CollageViewTest, AZoomSettlesFourHundredMillisecondsAfterTheLastStep)
     QStringList tips;
     QObject::connect(view.get(), &CCollageView::infoTipRequested, [&](const QString& key) { tips << key; });
     for (int i = 0; i < 10; ++i)
-        view->onCommand(CCollageView::ZoomIn); // the canvas no longer fits the window
+        view->onCommand(CommandId::ZoomIn); // the canvas no longer fits the window
     EXPECT_TRUE(view->isZoomPending());
     QTest::qWait(CCollageView::kSettleTimerMs / 2);
     EXPECT_TRUE(view->isZoomPending());
@@ -440,13 +441,13 @@ TEST_F(CollageViewTest, NavigationKeysStepThroughTheFramesAndDeleteAsksForRemova
     QTest::keyClick(view.get(), Qt::Key_Home);
     EXPECT_TRUE(selection().IsSelected(&a));
     QTest::keyClick(view.get(), Qt::Key_Delete);
-    EXPECT_EQ(requested, QList<int>{CCollageView::RemoveSelected});
+    EXPECT_EQ(requested, QList<int>{CommandId::RemoveSelected});
 }
 
 TEST_F(CollageViewTest, PaintingShowsTheSurroundOutsideAndTheCanvasInside)
 {
     frames().setCanvasColour(0xFF20A040);
-    view->onCommand(CCollageView::ResetZoom);
+    view->onCommand(CommandId::ResetZoom);
     const QImage shot = view->grab().toImage();
     const QPointF inside = pixelOf(QPointF(5, 5));
     EXPECT_EQ(shot.pixel(inside.toPoint()), 0xFF20A040);

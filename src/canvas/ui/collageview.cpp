@@ -1,6 +1,7 @@
 #include "collageview.h"
 
 #include "collagerenderer.h"
+#include "commandids.h"
 #include "dragmode.h"
 #include "framehandles.h"
 #include "framehittest.h"
@@ -454,27 +455,27 @@ bool CCollageView::onCommand(int id)
         return true;
     }
     switch (id) {
-    case ZoomIn: zoomStep(true); return true;
-    case ZoomOut: zoomStep(false); return true;
-    case ResetZoom: resetZoom(); return true;
-    case CenterView: centerView(); return true;
-    case QualityVeryHigh: m_doc.setPreviewQuality(RenderQuality::Excellent, true); return true;
-    case QualityGood: m_doc.setPreviewQuality(RenderQuality::Good, true); return true;
-    case QualityFast: m_doc.setPreviewQuality(RenderQuality::Fast, true); return true;
-    case HighQualityImages: m_doc.setHighQualityImages(!m_doc.highQualityImages()); return true;
-    case MagneticFrames:
+    case CommandId::ZoomIn: zoomStep(true); return true;
+    case CommandId::ZoomOut: zoomStep(false); return true;
+    case CommandId::ResetZoom: resetZoom(); return true;
+    case CommandId::CenterView: centerView(); return true;
+    case CommandId::QualityVeryHigh: m_doc.setPreviewQuality(RenderQuality::Excellent, true); return true;
+    case CommandId::QualityGood: m_doc.setPreviewQuality(RenderQuality::Good, true); return true;
+    case CommandId::QualityFast: m_doc.setPreviewQuality(RenderQuality::Fast, true); return true;
+    case CommandId::HighQualityImages: m_doc.setHighQualityImages(!m_doc.highQualityImages()); return true;
+    case CommandId::MagneticFrames:
         m_snapper.settings().snapToFrames.set(!m_snapper.settings().snapToFrames.get());
         return true;
-    case SoundEffects: m_snapper.settings().snapSound.set(!m_snapper.settings().snapSound.get()); return true;
-    case SelectAll:
+    case CommandId::SoundEffects: m_snapper.settings().snapSound.set(!m_snapper.settings().snapSound.get()); return true;
+    case CommandId::SelectAll:
         setFocus();
         m_selection.SelectAll();
         return true;
-    case SelectNext: m_selection.SelectNext(); return true;
-    case SelectPrevious: m_selection.SelectPrevious(); return true;
-    case SelectFirst: m_selection.SelectFirst(); return true;
-    case SelectLast: m_selection.SelectLast(); return true;
-    case Cancel:
+    case CommandId::SelectNext: m_selection.SelectNext(); return true;
+    case CommandId::SelectPrevious: m_selection.SelectPrevious(); return true;
+    case CommandId::SelectFirst: m_selection.SelectFirst(); return true;
+    case CommandId::SelectLast: m_selection.SelectLast(); return true;
+    case CommandId::Cancel:
         m_services.bus().Broadcast(QString::fromLatin1(Channel::Application), QString::fromLatin1(Event::CancelMode));
         cancel();
         return true;
@@ -488,22 +489,22 @@ std::optional<CCommandState> CCollageView::commandState(int id) const
     if (mode >= 0)
         return CCommandState{true, m_mode == mode};
     switch (id) {
-    case ZoomIn: return CCommandState{m_coords.zoom() < CViewCoords::kMaxZoom, false};
-    case ZoomOut: return CCommandState{m_coords.zoom() > CViewCoords::kMinZoom, false};
-    case ResetZoom:
-    case CenterView:
-    case SelectAll:
-    case SelectFirst:
-    case SelectLast:
-    case SelectNext:
-    case SelectPrevious: return CCommandState{true, false};
-    case Cancel: return CCommandState{true, false};
-    case QualityVeryHigh: return CCommandState{true, m_doc.previewQuality() == RenderQuality::Excellent};
-    case QualityGood: return CCommandState{true, m_doc.previewQuality() == RenderQuality::Good};
-    case QualityFast: return CCommandState{true, m_doc.previewQuality() == RenderQuality::Fast};
-    case HighQualityImages: return CCommandState{true, m_doc.highQualityImages()};
-    case MagneticFrames: return CCommandState{true, m_snapper.settings().snapToFrames.get()};
-    case SoundEffects: return CCommandState{true, m_snapper.settings().snapSound.get()};
+    case CommandId::ZoomIn: return CCommandState{m_coords.zoom() < CViewCoords::kMaxZoom, false};
+    case CommandId::ZoomOut: return CCommandState{m_coords.zoom() > CViewCoords::kMinZoom, false};
+    case CommandId::ResetZoom:
+    case CommandId::CenterView:
+    case CommandId::SelectAll:
+    case CommandId::SelectFirst:
+    case CommandId::SelectLast:
+    case CommandId::SelectNext:
+    case CommandId::SelectPrevious: return CCommandState{true, false};
+    case CommandId::Cancel: return CCommandState{true, false};
+    case CommandId::QualityVeryHigh: return CCommandState{true, m_doc.previewQuality() == RenderQuality::Excellent};
+    case CommandId::QualityGood: return CCommandState{true, m_doc.previewQuality() == RenderQuality::Good};
+    case CommandId::QualityFast: return CCommandState{true, m_doc.previewQuality() == RenderQuality::Fast};
+    case CommandId::HighQualityImages: return CCommandState{true, m_doc.highQualityImages()};
+    case CommandId::MagneticFrames: return CCommandState{true, m_snapper.settings().snapToFrames.get()};
+    case CommandId::SoundEffects: return CCommandState{true, m_snapper.settings().snapSound.get()};
     default: return std::nullopt;
     }
 }

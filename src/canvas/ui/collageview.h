@@ -45,30 +45,6 @@ class CCollageView : public QWidget, public CCommandTarget, public CDocObserver,
     Q_OBJECT
 
 public:
-    // Commands the view handles besides the mode commands (see dragmode.h).
-    enum Command {
-        ZoomIn = 246,
-        ZoomOut = 247,
-        ResetZoom = 237,
-        CenterView = 199,
-        QualityVeryHigh = 448,
-        QualityGood = 449,
-        QualityFast = 450,
-        HighQualityImages = 432,
-        MagneticFrames = 251,
-        SoundEffects = 340,
-        SelectAll = 163,
-        SelectNext = 140,
-        SelectPrevious = 141,
-        SelectFirst = 142,
-        SelectLast = 143,
-        Cancel = 32797,
-        // Handed on through commandRequested().
-        RemoveSelected = 152,
-        SplitFrame = 203,
-        AdjustImage = 384,
-    };
-
     static constexpr int kSettleTimerMs = 400;
     // Arrow keys pan the canvas by this many pixels, or the fine amount with Shift.
     static constexpr int kArrowPanPixels = 15;

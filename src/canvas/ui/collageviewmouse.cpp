@@ -6,6 +6,8 @@
 #include "collageview.h"
 
 #include "collagerenderer.h"
+#include "commandids.h"
+#include "commandtable.h"
 #include "dragmode.h"
 #include "framecommands.h"
 #include "framedrag.h"
@@ -35,21 +37,19 @@ namespace {
 
 constexpr const char* kStatusBarKeys = "StatusBarKeys";
 
-// The frame commands the context menu offers for a selection.
+// The frame commands the context menu offers for a selection, with their
+// menu texts; 0 is a separator.
 struct MenuItem
 {
     int id;
-    const char* text;
     int minSelected; // shown when at least this many frames are selected
 };
 constexpr MenuItem kContextMenu[] = {
-    {203, "Split Frame...\tT", 1},        {204, "Merge Frames\tAlt+M", 2},
-    {250, "Swap Dimensions\tCtrl+Shift+D", 1}, {176, "Snap Upright\tCtrl+Up", 1},
-    {177, "Spin Right\t. (Period)", 1},   {178, "Spin Left\t, (Comma)", 1},
-    {206, "Snap Frame to Image\tCtrl+F", 1}, {207, "Snap Image to Frame\tCtrl+I", 1},
-    {248, "Duplicate Selected\tCtrl+D", 1}, {0, nullptr, 1},
-    {152, "Remove Selected\tDel", 1},      {0, nullptr, 0},
-    {163, "Select All\tCtrl+A", 0},
+    {CommandId::SplitFrame, 1},       {CommandId::MergeFrames, 2},      {CommandId::SwapDimensions, 1},
+    {CommandId::SnapUpright, 1},      {CommandId::SpinRight, 1},        {CommandId::SpinLeft, 1},
+    {CommandId::SnapFrameToImage, 1}, {CommandId::SnapImageToFrame, 1}, {CommandId::DuplicateSelected, 1},
+    {0, 1},                           {CommandId::RemoveSelected, 1},   {0, 0},
+    {CommandId::SelectAll, 0},
 };
 
 // The split drag asks nothing: its counts come from the drag.
@@ -480,8 +480,8 @@ void CCollageView::click()
             m_undo.Term();
         }
         break;
-    case FrameHandle::Split: emit commandRequested(SplitFrame); break;
-    case FrameHandle::ImageTone: emit commandRequested(AdjustImage); break;
+    case FrameHandle::Split: emit commandRequested(CommandId::SplitFrame); break;
+    case FrameHandle::ImageTone: emit commandRequested(CommandId::AdjustImage); break;
     default: m_selection.ResolveClick(m_effective); break;
     }
 }
@@ -559,7 +559,7 @@ void CCollageView::keyPressEvent(QKeyEvent* event)
         return;
     m_keysDown.insert(key);
     if (key == Qt::Key_Escape) {
-        onCommand(Cancel);
+        onCommand(CommandId::Cancel);
         return;
     }
     if (m_dragging || (m_modifiers & Qt::AltModifier))
@@ -580,7 +580,7 @@ void CCollageView::keyPressEvent(QKeyEvent* event)
     case Qt::Key_Minus: zoomStep(false); break;
     case Qt::Key_Shift:
     case Qt::Key_Control: break;
-    case Qt::Key_Delete: emit commandRequested(RemoveSelected); break;
+    case Qt::Key_Delete: emit commandRequested(CommandId::RemoveSelected); break;
     case Qt::Key_Home: m_selection.SelectFirst(); break;
     case Qt::Key_End: m_selection.SelectLast(); break;
     case Qt::Key_Tab: m_selection.SelectNext(); break;
@@ -638,14 +638,14 @@ void CCollageView::contextMenuEvent(QContextMenuEvent* event)
     for (const MenuItem& item : kContextMenu) {
         if (selected < item.minSelected)
             continue;
-        if (!item.text) {
+        if (item.id == 0) {
             separatorDue = !menu.isEmpty();
             continue;
         }
         if (separatorDue)
             menu.addSeparator();
         separatorDue = false;
-        QAction* action = menu.addAction(QString::fromLatin1(item.text));
+        QAction* action = menu.addAction(QString::fromLatin1(CommandTable::find(item.id)->text));
         action->setData(item.id);
     }
     if (QAction* chosen = menu.exec(event->globalPos())) {

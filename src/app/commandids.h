@@ -47,6 +47,9 @@ inline constexpr int ModeCrop = 169;
 inline constexpr int ModeRubberBand = 216;
 inline constexpr int ModeDrawFrame = 261;
 
+// --- Image tone (the view's brightness handle asks for it)
+inline constexpr int AdjustImage = 384;
+
 // --- View (the canvas view handles them)
 inline constexpr int ZoomIn = 246;
 inline constexpr int ZoomOut = 247;
