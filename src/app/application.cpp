@@ -9,10 +9,10 @@
 #include "services.h"
 #include "singleinstance.h"
 #include "commandids.h"
-#include "ui/mainframe.h"
-#include "ui/recentfiles.h"
-#include "ui/messagebox.h"
-#include "ui/progresswindow.h"
+#include "mainframe.h"
+#include "recentfiles.h"
+#include "messagebox.h"
+#include "progresswindow.h"
 
 #include <QApplication>
 #include <QDialog>

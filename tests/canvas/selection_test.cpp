@@ -4,7 +4,7 @@
 // Tab and its relatives, frames that are deleted or hidden under it, and
 // the legacy list of old projects.
 
-#include "../document/framefixture.h"
+#include "framefixture.h"
 
 #include "frameops.h"
 #include "selection.h"

@@ -5,7 +5,7 @@
 
 #include "photoimage.h"
 
-#include "../photos/photofiles.h"
+#include "photofiles.h"
 #include "messagecatalogue.h"
 #include "photolike.h"
 #include "myphotos.h"

@@ -3,7 +3,7 @@
 // in a temporary home (the document tests' fixture), dialogs answered by
 // the test, and a stand-in for the canvas view's command target.
 
-#include "../document/projectfiletestsupport.h"
+#include "projectfiletestsupport.h"
 
 #include "commandids.h"
 #include "documentdialogs.h"

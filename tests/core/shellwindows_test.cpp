@@ -1,7 +1,7 @@
 // The shell's windows driven as a user would: the progress window follows
 // a long operation and its Cancel button reaches the operation.
 #include "progress.h"
-#include "ui/progresswindow.h"
+#include "progresswindow.h"
 
 #include <QApplication>
 #include <QLabel>

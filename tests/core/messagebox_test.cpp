@@ -1,7 +1,7 @@
 // The mapping from catalogue style bits to a QMessageBox and from the button
 // pressed back to the codes callers test for. Checked without showing a box.
 
-#include "ui/messagebox.h"
+#include "messagebox.h"
 #include "messagecatalogue.h"
 
 #include <QAbstractButton>
