@@ -15,7 +15,6 @@
 #include "snapguides.h"
 #include "snapsound.h"
 #include "surfaces.h"
-#include "undo.h"
 
 #include <QPaintEvent>
 #include <QPainter>
@@ -23,6 +22,7 @@
 #include <QTimerEvent>
 
 #include <algorithm>
+#include <utility>
 #include <cmath>
 
 namespace {
@@ -44,6 +44,11 @@ CCollageView::CCollageView(CCollageDoc& doc, CServices& services, QWidget* paren
     , m_snapper(services.snapper())
     , m_renderer(services.renderer())
     , m_sound(new CSnapSound(this))
+    , m_frameTool(*this, m_undo, m_selection, m_frames, m_snapper, m_frameTargets)
+    , m_selectBandTool(CBandTool::Purpose::Select, *this, m_undo, m_selection, m_frames)
+    , m_drawFrameTool(CBandTool::Purpose::DrawFrame, *this, m_undo, m_selection, m_frames)
+    , m_panTool(CViewDragTool::Kind::Pan, *this)
+    , m_zoomTool(CViewDragTool::Kind::Zoom, *this)
 {
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
@@ -72,8 +77,7 @@ CCollageView::~CCollageView()
     m_renderer.setDecorator({});
     m_renderer.clearDragged();
     m_selection.setMarkListener({});
-    if (m_dragging)
-        m_undo.DiscardPending();
+    // A drag under way leaves nothing: its session discards the pending step.
     m_snapper.End();
     m_frameTargets.release();
     m_gridTargets.release();
@@ -271,8 +275,7 @@ void CCollageView::decorate(QPainter& painter, const CPicInfo& frame)
     CHandleLayout layout;
     layout.pixelSize = m_coords.pixelSize();
     layout.selected = m_selection.IsSelected(&frame);
-    const auto split = m_splitPreview.find(frame.id());
-    drawFrameDecorations(painter, frame, layout, split != m_splitPreview.end() ? split->second : QSize());
+    drawFrameDecorations(painter, frame, layout, m_frameTool.splitPreview(frame.id()));
 }
 
 // ---------------------------------------------------------------------------
@@ -298,7 +301,7 @@ void CCollageView::onDocumentUpdate(int hint, qintptr argument)
     case DocHint::CenterView: centerView(); break;
     case DocHint::ResetView:
         if (m_dragging)
-            endDrag(true);
+            std::exchange(m_activeTool, nullptr)->cancel();
         m_pressed = false;
         m_hovered = nullptr;
         m_handle = FrameHandle::None;
@@ -433,6 +436,17 @@ void CCollageView::panByPixels(const QPointF& pixels)
 {
     m_nudge = true;
     setOrigin(m_coords.pannedOrigin(pixels));
+    update();
+}
+
+void CCollageView::zoomByPixels(int pixels)
+{
+    m_nudge = true;
+    startZoomPending();
+    if (m_coords.zoomByDrag(pixels)) {
+        zoomChangedTo();
+        setOrigin(m_coords.origin());
+    }
     update();
 }
 

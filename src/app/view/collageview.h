@@ -4,9 +4,11 @@
 // kept in step with the document's canvas position), a back buffer into
 // which the canvas is rendered through the collage renderer and which is
 // re-rendered only where something changed, the grey surround and the
-// rulers, and the mouse tools: hover and handles, drags applied to every
-// selected frame as one undo step, the rubber band, drawing new frames,
-// panning and zooming, the keyboard and the context menu.
+// rulers, and the mouse: the pointer pipeline (fine-tune and snapping),
+// hover with its handles, cursor and tool keys, the keyboard and the context
+// menu. What a press, the moves and the release do is the mouse tools'
+// (canvas/): the view picks the tool for each press and forwards to it,
+// and is the tools' host.
 //
 // The main window owns it as its central widget and offers it every
 // command first (CCommandTarget). Commands it does not carry out itself
@@ -14,12 +16,16 @@
 // commands of its context menu) it hands on through commandRequested().
 // The document and the services outlive it. User-interface thread only.
 
+#include "bandtool.h"
+#include "canvastoolhost.h"
 #include "collagedoc.h"
 #include "commandtarget.h"
+#include "framedragtool.h"
 #include "frametargets.h"
 #include "gridtargets.h"
 #include "picinfomanager.h"
 #include "viewcoords.h"
+#include "viewdragtool.h"
 
 #include <QBasicTimer>
 #include <QImage>
@@ -29,7 +35,6 @@
 
 #include <functional>
 #include <memory>
-#include <unordered_map>
 
 class CCollageRenderer;
 class CRubberBand;
@@ -40,7 +45,11 @@ class CSnapper;
 class CSurface;
 class CUndo;
 
-class CCollageView : public QWidget, public CCommandTarget, public CDocObserver, public CFrameObserver
+class CCollageView : public QWidget,
+                     public CCommandTarget,
+                     public CDocObserver,
+                     public CFrameObserver,
+                     private CCanvasToolHost
 {
     Q_OBJECT
 
@@ -51,26 +60,20 @@ public:
     static constexpr int kFineArrowPanPixels = 5;
     // Shift divides the pointer's movement during a drag by this (not when rotating).
     static constexpr float kFineTuneDivisor = 10.0f;
-    // A band smaller than this in either direction draws no frame.
-    static constexpr int kMinNewFramePixels = 5;
-    // Four split divisions per canvas unit dragged.
-    static constexpr float kSplitsPerUnit = 4.0f;
     static constexpr QRgb kOuterLineColour = 0xFFB0B0B0;
     static constexpr QRgb kSurroundColour = 0xFF808080;
     // Grid lines are light enough to leave the photos readable beneath them.
     static constexpr QRgb kGridLineColour = 0x60FFFFFF;
     static constexpr const char* kWheelReversedSetting = "WheelRev";
     static constexpr const char* kPanZoomTip = "Tip::PanZoomInfo";
-    static constexpr const char* kMoveLockFrameTip = "Tip::MoveLockFrame";
-    static constexpr const char* kSplitterTip = "Tip::Splitter";
 
     CCollageView(CCollageDoc& doc, CServices& services, QWidget* parent = nullptr);
     ~CCollageView() override;
 
-    const CViewCoords& coords() const { return m_coords; }
-    int mode() const { return m_mode; }
+    const CViewCoords& coords() const override { return m_coords; }
+    int mode() const override { return m_mode; }
     bool isAutoMode() const { return m_autoMode; }
-    int handle() const { return m_handle; }
+    int handle() const override { return m_handle; }
     bool isDragging() const { return m_dragging; }
     bool isZoomPending() const { return m_zoomPending; }
     // The effective mouse position (fine-tuned and snapped), canvas units.
@@ -83,7 +86,10 @@ public:
     // The page-orientation click (handle 19) turns each selected printer
     // page with this, all inside one undo group. Printing supplies it; with
     // none the click does nothing.
-    void setPageOrientationFlipper(std::function<bool(CPicInfo&)> flip) { m_flipOrientation = std::move(flip); }
+    void setPageOrientationFlipper(std::function<bool(CPicInfo&)> flip)
+    {
+        m_frameTool.setPageOrientationFlipper(std::move(flip));
+    }
 
     // What the back buffer holds and how much was rendered into it, for
     // tests and benchmarks.
@@ -149,7 +155,6 @@ private:
     void resetZoom();
     void centerView();
     void showPanZoomTipIfClipped();
-    void panByPixels(const QPointF& pixels);
     void rebuildFrameState();
 
     // --- Mouse tools
@@ -158,21 +163,30 @@ private:
     bool ctrlHeld() const { return m_modifiers & Qt::ControlModifier; }
     bool altHeld() const { return m_modifiers & Qt::AltModifier; }
     void updatePosition(const QPointF& pixel);
+    CToolPointer pointer() const { return {m_effective, m_pixel, m_modifiers}; }
     void hover();
     void updateCursor();
     void leftPress(const QPointF& pixel);
-    void beginDrag();
-    void dragTo();
-    void applyDrag(CPicInfo& frame, const QPointF& delta);
-    void endDrag(bool cancelled);
-    void cancel();
+    CCanvasTool& toolForPress(const CPicInfo* frameUnderPointer);
     void leftRelease(const QPointF& pixel);
-    void click();
-    void startRubberBand(const QPoint& pixel);
-    void stretchRubberBand(const QPoint& pixel);
-    void finishRubberBand();
-    bool lockedDragRefused();
+    void cancel();
+    void returnToDefaultMode();
     void refreshGuides();
+
+    // --- CCanvasToolHost
+    void dragStarted() override;
+    void dragFinished() override;
+    void showInfoTip(const QString& key) override { emit infoTipRequested(key); }
+    void showStatusMessage(const QString& catalogueKey) override;
+    void requestCommand(int id) override { emit commandRequested(id); }
+    void setFramesDragged(const std::vector<CPicInfo*>& frames, bool dragged) override;
+    void repaintFrame(const CPicInfo& frame) override { invalidateCanvasArea(frameArea(frame)); }
+    int maxSplitCount() const override;
+    void splitSelectedFrames(const QSize& columnsAndRows) override;
+    void panByPixels(const QPointF& pixels) override;
+    void zoomByPixels(int pixels) override;
+    void showBand(const QRect& band) override;
+    void hideBand() override;
 
     CCollageDoc& m_doc;
     CServices& m_services;
@@ -204,20 +218,19 @@ private:
     QSet<int> m_keysDown;
     Qt::KeyboardModifiers m_modifiers;
     bool m_pressed = false;
-    bool m_dragging = false;
+    bool m_dragging = false; // a tool's drag holds the pointer
     bool m_nudge = false;
-    QPointF m_dragStart, m_dragLast;
-    bool m_moved = false;
     QPointF m_raw, m_fineTuned, m_effective;
-    QPointF m_pixel, m_lastPixel;
-    bool m_altAtStart = false;
+    QPointF m_pixel;
     CPicInfo* m_hovered = nullptr;
-    CPicInfo* m_frameAtStart = nullptr;
-    QPointF m_rotationCentre;
-    float m_startAngle = 0.0f;
     CRubberBand* m_band = nullptr;
-    std::vector<const CPicInfo*> m_bandBase; // selected when the band started
-    std::unordered_map<quint32, QSize> m_splitPreview;
     QRectF m_guideArea; // canvas units the snap guides were last drawn over
-    std::function<bool(CPicInfo&)> m_flipOrientation;
+
+    // --- The mouse tools; the one that took the press has the gesture
+    CFrameDragTool m_frameTool;
+    CBandTool m_selectBandTool;
+    CBandTool m_drawFrameTool;
+    CViewDragTool m_panTool;
+    CViewDragTool m_zoomTool;
+    CCanvasTool* m_activeTool = nullptr;
 };

@@ -1,7 +1,6 @@
-// The mouse tools of the canvas view: the position pipeline (fine-tune and
-// snapping), hover and handles, drags applied to every selected frame as
-// one pending undo step, the rubber band and new frames, the wheel, the
-// keys and the context menu.
+// The mouse of the canvas view: the position pipeline (fine-tune and
+// snapping), hover and handles, handing each press to its tool and being
+// the tools' host, the wheel, the keys and the context menu.
 
 #include "collageview.h"
 
@@ -10,10 +9,8 @@
 #include "commandtable.h"
 #include "dragmode.h"
 #include "framecommands.h"
-#include "framedrag.h"
 #include "framehandles.h"
 #include "framehittest.h"
-#include "frameops.h"
 #include "messagecatalogue.h"
 #include "propmanager.h"
 #include "rubberband.h"
@@ -23,7 +20,6 @@
 #include "snapguides.h"
 #include "snapper.h"
 #include "snapsound.h"
-#include "undo.h"
 
 #include <QContextMenuEvent>
 #include <QKeyEvent>
@@ -34,8 +30,6 @@
 #include <cmath>
 
 namespace {
-
-constexpr const char* kStatusBarKeys = "StatusBarKeys";
 
 // The frame commands the context menu offers for a selection, with their
 // menu texts; 0 is a separator.
@@ -207,109 +201,33 @@ void CCollageView::leftPress(const QPointF& pixel)
         m_mode = DragMode::ZoomDrag;
         m_handle = FrameHandle::None;
     }
-    if (m_mode == DragMode::PanCanvas || m_mode == DragMode::ZoomDrag) {
-        m_lastPixel = pixel;
-        m_nudge = true;
-    } else {
-        CPicInfo* frame = frameAtPoint(m_frames, m_effective);
-        if (m_mode == DragMode::DrawFrame || m_mode == DragMode::RubberBand || !frame) {
-            startRubberBand(pixel.toPoint());
-            return;
-        }
-        const unsigned flags = (shiftHeld() ? unsigned(CSelection::ClickShift) : 0u) | (ctrlHeld() ? unsigned(CSelection::ClickCtrl) : 0u);
-        // Shift on a frame already selected keeps the selection as it is.
-        if (!(shiftHeld() && m_selection.IsSelected(frame)))
-            m_selection.SelectAtPoint(flags, m_effective);
-        emit statusMessage(m_services.catalogue().text(QString::fromLatin1(kStatusBarKeys)));
-    }
-    m_dragStart = m_dragLast = m_effective;
-    m_moved = false;
-    beginDrag();
+    m_activeTool = &toolForPress(frameAtPoint(m_frames, m_effective));
+    m_activeTool->pressed(pointer());
 }
 
-void CCollageView::beginDrag()
+CCanvasTool& CCollageView::toolForPress(const CPicInfo* frameUnderPointer)
 {
-    m_dragging = true;
-    m_undo.StartPending();
-    m_frameAtStart = live(m_hovered);
-    if (!m_nudge) {
-        for (CPicInfo* frame : m_selection.frames()) {
-            frame->takeSnapshot();
-            m_renderer.setDragged(*frame, true);
-        }
+    switch (m_mode) {
+    case DragMode::PanCanvas: return m_panTool;
+    case DragMode::ZoomDrag: return m_zoomTool;
+    case DragMode::DrawFrame: return m_drawFrameTool;
+    case DragMode::RubberBand: return m_selectBandTool;
+    default: return frameUnderPointer ? static_cast<CCanvasTool&>(m_frameTool) : m_selectBandTool;
     }
-    if (modeSnaps(m_mode)) {
-        m_frameTargets.rebuild(m_frames, m_snapper);
-        for (const CPicInfo* frame : m_selection.frames())
-            m_frameTargets.setFrameEnabled(frame->id(), false);
-        m_snapper.Begin(handleEdges(m_handle), m_effective, m_selection.BoundingBox());
-    }
-    if (m_mode == DragMode::Rotate && m_frameAtStart) {
-        m_rotationCentre = m_frameAtStart->frameRect().toRectF().center();
-        m_startAngle = FrameDrag::angleAround(m_rotationCentre, m_effective);
-    }
-    m_altAtStart = altHeld();
-    grabMouse();
 }
 
 void CCollageView::mouseMoveEvent(QMouseEvent* event)
 {
     m_modifiers = event->modifiers();
     updatePosition(event->position());
-    if (m_band) {
-        stretchRubberBand(event->position().toPoint());
+    if (m_activeTool) {
+        m_activeTool->moved(pointer());
+        refreshGuides();
         return;
     }
-    if (!m_dragging) {
-        hover();
-        update(QRect(0, 0, width(), CRulers::bandPixels(m_coords))); // the ruler markers
-        update(QRect(0, 0, CRulers::bandPixels(m_coords), height()));
-        return;
-    }
-    dragTo();
-}
-
-void CCollageView::dragTo()
-{
-    const QPointF delta = m_effective - m_dragStart;
-    if (delta.x() != 0.0 || delta.y() != 0.0)
-        m_moved = true;
-    if (m_mode == DragMode::ZoomDrag) {
-        startZoomPending();
-        if (m_coords.zoomByDrag(int(std::lround(m_pixel.x() - m_lastPixel.x())))) {
-            zoomChangedTo();
-            setOrigin(m_coords.origin());
-        }
-        m_lastPixel = m_pixel;
-        update();
-        return;
-    }
-    if (m_mode == DragMode::PanCanvas) {
-        panByPixels(m_pixel - m_lastPixel);
-        m_lastPixel = m_pixel;
-        return;
-    }
-    if (m_selection.IsEmpty() || !m_moved || m_effective == m_dragLast)
-        return;
-    if (lockedDragRefused())
-        return;
-    m_dragLast = m_effective;
-
-    // The drag is applied afresh from the snapshots at every move, so the
-    // pending step must hold the changes from the start of the drag to now
-    // (a move may change what the first one did not): the step of the
-    // previous move is taken back first.
-    m_frames.holdRedraw();
-    if (m_undo.isPending() && !m_undo.acceptsRecords() && m_undo.isRecording()) {
-        m_undo.DiscardPending();
-        m_undo.StartPending();
-    }
-    m_undo.Begin();
-    for (CPicInfo* frame : std::vector<CPicInfo*>(m_selection.frames()))
-        applyDrag(*frame, delta);
-    m_undo.Term();
-    m_frames.releaseRedraw();
-    refreshGuides();
+    hover();
+    update(QRect(0, 0, width(), CRulers::bandPixels(m_coords))); // the ruler markers
+    update(QRect(0, 0, CRulers::bandPixels(m_coords), height()));
 }
 
 void CCollageView::refreshGuides()
@@ -326,115 +244,6 @@ void CCollageView::refreshGuides()
     }
 }
 
-void CCollageView::applyDrag(CPicInfo& frame, const QPointF& delta)
-{
-    switch (m_mode) {
-    case DragMode::ResizeWithImage: FrameDrag::resize(frame, delta, resizeEdges(m_handle), true); break;
-    case DragMode::Crop: FrameDrag::resize(frame, delta, resizeEdges(m_handle), false); break;
-    case DragMode::ResizeImage: FrameDrag::resizeImage(frame, delta, handleEdges(m_handle)); break;
-    case DragMode::Move: FrameDrag::move(frame, delta, false); break;
-    case DragMode::MoveFrameOnly: FrameDrag::move(frame, delta, true); break;
-    case DragMode::PanImage: FrameDrag::panImage(frame, delta, m_handle); break;
-    case DragMode::Rotate:
-        FrameDrag::rotate(frame, m_startAngle - FrameDrag::angleAround(m_rotationCentre, m_effective));
-        break;
-    case DragMode::Split: {
-        emit infoTipRequested(QString::fromLatin1(kSplitterTip));
-        const QSize counts(std::clamp(int(std::fabs(kSplitsPerUnit * delta.x())), 1, CFrameCommands::kMaxSplitCount),
-                           std::clamp(int(std::fabs(kSplitsPerUnit * delta.y())), 1, CFrameCommands::kMaxSplitCount));
-        if (m_splitPreview[frame.id()] != counts) {
-            m_splitPreview[frame.id()] = counts;
-            invalidateCanvasArea(frameArea(frame));
-        }
-        break;
-    }
-    case DragMode::ImageTone: FrameDrag::tone(frame, delta, m_altAtStart); break;
-    default: break;
-    }
-}
-
-bool CCollageView::lockedDragRefused()
-{
-    const int h = m_handle;
-    const bool lockedHandle = (h >= FrameHandle::FrameTopLeft && h <= FrameHandle::FrameRight) ||
-                              h == FrameHandle::Rotate || h == FrameHandle::None;
-    m_frameAtStart = live(m_frameAtStart);
-    if (!m_frames.framesLocked() || !m_frameAtStart || !isPhotoFrame(m_frameAtStart) || !lockedHandle)
-        return false;
-    if (m_mode == DragMode::PanImage || m_mode == DragMode::ImageTone || m_mode == DragMode::ResizeImage)
-        return false;
-    // A locked canvas keeps its frames. (Picking the image up and carrying it
-    // to the photo organiser needs the organiser.)
-    if (!m_frameAtStart->photo())
-        emit infoTipRequested(QString::fromLatin1(kMoveLockFrameTip));
-    endDrag(true);
-    return true;
-}
-
-void CCollageView::endDrag(bool cancelled)
-{
-    releaseMouse();
-    if (m_nudge) {
-        markDirty();
-        update();
-    }
-    m_dragging = false;
-    m_nudge = false;
-    m_snapper.End();
-    refreshGuides();
-    m_frameTargets.enableAll();
-    const int mode = m_mode;
-    const std::unordered_map<quint32, QSize> split = std::exchange(m_splitPreview, {});
-    if (!cancelled && m_moved)
-        m_undo.CommitPending();
-    else
-        m_undo.DiscardPending();
-    m_frameAtStart = nullptr;
-    if (m_band)
-        return;
-    if (m_zoomPending)
-        settleZoom();
-    if (mode == DragMode::ZoomDrag)
-        return;
-    m_frames.holdRedraw();
-    for (CPicInfo* frame : m_selection.frames()) {
-        m_renderer.setDragged(*frame, false);
-        frame->markInvalid(CPicInfo::kInvalidAttributes); // rebuilt at full quality
-        invalidateCanvasArea(frameArea(*frame));
-    }
-    m_renderer.clearDragged();
-    m_frames.releaseRedraw();
-
-    bool splitting = false;
-    CSplitCounts counts;
-    for (const auto& [id, size] : split) {
-        splitting = splitting || size.width() > 1 || size.height() > 1;
-        counts = {size.width(), size.height()};
-    }
-    if (!cancelled && splitting && mode == DragMode::Split) {
-        CNoQuestions none;
-        CFrameCommands(m_doc, none).split(counts);
-    }
-}
-
-void CCollageView::cancel()
-{
-    m_pressed = false;
-    m_keysDown.clear();
-    m_selection.ForgetPendingClick();
-    if (m_band) {
-        delete m_band;
-        m_band = nullptr;
-    }
-    if (m_dragging)
-        endDrag(true);
-    else
-        m_selection.Clear();
-    m_mode = DragMode::kDefault;
-    m_modeKey = 'P';
-    m_autoMode = true;
-    updateCursor();
-}
 
 void CCollageView::mouseReleaseEvent(QMouseEvent* event)
 {
@@ -448,90 +257,105 @@ void CCollageView::leftRelease(const QPointF& pixel)
     if (!m_pressed)
         return;
     m_pressed = false;
+    // The release lands where the pointer is: snapping ended with the drag.
     m_snapper.End();
     updatePosition(pixel);
-    const bool wasBand = m_band != nullptr;
-    const bool wasDragging = m_dragging;
-    if (m_dragging)
-        endDrag(false);
-    if (wasBand) {
-        finishRubberBand();
-    } else if (wasDragging && !m_moved && m_mode != DragMode::PanCanvas && m_mode != DragMode::ZoomDrag) {
-        click();
+    if (CCanvasTool* tool = std::exchange(m_activeTool, nullptr)) {
+        tool->released(pointer());
+        if (tool == &m_selectBandTool || tool == &m_drawFrameTool)
+            returnToDefaultMode();
     }
-    if (m_mode == DragMode::PanCanvas && m_modeKey == 'W' && !isHeld('W')) {
-        m_mode = DragMode::kDefault;
-        m_modeKey = 'P';
-        m_autoMode = true;
-    }
+    if (m_mode == DragMode::PanCanvas && m_modeKey == 'W' && !isHeld('W'))
+        returnToDefaultMode();
     hover();
 }
 
-void CCollageView::click()
+void CCollageView::cancel()
 {
-    if (shiftHeld() || ctrlHeld())
-        return;
-    switch (m_handle) {
-    case FrameHandle::PageOrientation:
-        if (m_flipOrientation) {
-            m_undo.Begin();
-            for (CPicInfo* frame : std::vector<CPicInfo*>(m_selection.frames()))
-                m_flipOrientation(*frame);
-            m_undo.Term();
-        }
-        break;
-    case FrameHandle::Split: emit commandRequested(CommandId::SplitFrame); break;
-    case FrameHandle::ImageTone: emit commandRequested(CommandId::AdjustImage); break;
-    default: m_selection.ResolveClick(m_effective); break;
-    }
-}
-
-// ---------------------------------------------------------------------------
-// Rubber band and new frames
-
-void CCollageView::startRubberBand(const QPoint& pixel)
-{
-    if (!shiftHeld() && !ctrlHeld())
+    m_pressed = false;
+    m_keysDown.clear();
+    m_selection.ForgetPendingClick();
+    const bool dragging = m_dragging;
+    if (CCanvasTool* tool = std::exchange(m_activeTool, nullptr))
+        tool->cancel();
+    if (!dragging)
         m_selection.Clear();
-    m_bandBase.assign(m_selection.frames().begin(), m_selection.frames().end());
-    m_band = new CRubberBand(pixel, this);
+    returnToDefaultMode();
+    updateCursor();
 }
 
-void CCollageView::stretchRubberBand(const QPoint& pixel)
+void CCollageView::returnToDefaultMode()
 {
-    m_band->stretchTo(pixel);
-    if (m_mode == DragMode::DrawFrame)
-        return;
-    const QRectF band = m_coords.deviceToCanvas(QRectF(m_band->band()));
-    for (const auto& owned : m_frames.frames()) {
-        CPicInfo* frame = owned.get();
-        if (!isFrameSelectable(m_frames, *frame))
-            continue;
-        const bool inBase = std::find(m_bandBase.begin(), m_bandBase.end(), frame) != m_bandBase.end();
-        const bool inside = frameLiesInRect(*frame, band);
-        const bool wanted = ctrlHeld() ? inBase != inside : inBase || inside;
-        if (wanted && !m_selection.IsSelected(frame))
-            m_selection.Add(frame, CSelection::AddExtend | CSelection::AddRubberBand);
-        else if (!wanted && m_selection.IsSelected(frame))
-            m_selection.Remove(frame);
-    }
-}
-
-void CCollageView::finishRubberBand()
-{
-    const QRect band = m_band->band();
-    delete m_band;
-    m_band = nullptr;
-    m_bandBase.clear();
-    if (m_mode == DragMode::DrawFrame && band.width() >= kMinNewFramePixels && band.height() >= kMinNewFramePixels) {
-        const QRectF rect = m_coords.deviceToCanvas(QRectF(band));
-        m_undo.Begin();
-        CFrameOps(m_frames).createFrame({float(rect.x()), float(rect.y()), float(rect.width()), float(rect.height())});
-        m_undo.Term();
-    }
     m_mode = DragMode::kDefault;
     m_modeKey = 'P';
     m_autoMode = true;
+}
+
+// ---------------------------------------------------------------------------
+// The tools' host
+
+void CCollageView::dragStarted()
+{
+    m_dragging = true;
+    grabMouse();
+}
+
+void CCollageView::dragFinished()
+{
+    releaseMouse();
+    if (m_nudge) {
+        markDirty();
+        update();
+    }
+    m_dragging = false;
+    m_nudge = false;
+    m_activeTool = nullptr; // later moves hover again, even with the button down
+    refreshGuides();
+    if (m_zoomPending)
+        settleZoom();
+}
+
+void CCollageView::showStatusMessage(const QString& catalogueKey)
+{
+    emit statusMessage(m_services.catalogue().text(catalogueKey));
+}
+
+void CCollageView::setFramesDragged(const std::vector<CPicInfo*>& frames, bool dragged)
+{
+    if (dragged) {
+        for (const CPicInfo* frame : frames)
+            m_renderer.setDragged(*frame, true);
+        return;
+    }
+    m_frames.holdRedraw();
+    for (CPicInfo* frame : frames) {
+        m_renderer.setDragged(*frame, false);
+        frame->markInvalid(CPicInfo::kInvalidAttributes); // rebuilt at full quality
+        invalidateCanvasArea(frameArea(*frame));
+    }
+    m_renderer.clearDragged();
+    m_frames.releaseRedraw();
+}
+
+int CCollageView::maxSplitCount() const { return CFrameCommands::kMaxSplitCount; }
+
+void CCollageView::splitSelectedFrames(const QSize& columnsAndRows)
+{
+    CNoQuestions none;
+    CFrameCommands(m_doc, none).split({columnsAndRows.width(), columnsAndRows.height()});
+}
+
+void CCollageView::showBand(const QRect& band)
+{
+    if (!m_band)
+        m_band = new CRubberBand(this);
+    m_band->setBand(band);
+}
+
+void CCollageView::hideBand()
+{
+    delete m_band;
+    m_band = nullptr;
 }
 
 // ---------------------------------------------------------------------------

@@ -2,25 +2,11 @@
 
 #include <QPainter>
 
-#include <algorithm>
-#include <cstdlib>
-
-CRubberBand::CRubberBand(const QPoint& anchor, QWidget* parent)
+CRubberBand::CRubberBand(QWidget* parent)
     : QWidget(parent)
-    , m_anchor(anchor)
-    , m_band(anchor, anchor)
 {
     setAttribute(Qt::WA_TransparentForMouseEvents);
-    setGeometry(m_band);
     show();
-}
-
-void CRubberBand::stretchTo(const QPoint& point)
-{
-    // Corner to corner: a band from x to x + 4 is four pixels wide.
-    m_band = QRect(QPoint(std::min(m_anchor.x(), point.x()), std::min(m_anchor.y(), point.y())),
-                   QSize(std::abs(point.x() - m_anchor.x()), std::abs(point.y() - m_anchor.y())));
-    setGeometry(m_band);
 }
 
 void CRubberBand::paintEvent(QPaintEvent*)
