@@ -43,7 +43,8 @@ void CFrameDragTool::pressed(const CToolPointer& pointer)
     CPicInfo* frame = frameAtPoint(m_frames, pointer.position);
     // Shift on a frame already selected keeps the selection as it is.
     if (!(shift && m_selection.IsSelected(frame))) {
-        const unsigned flags = (shift ? unsigned(CSelection::ClickShift) : 0u) | (ctrl ? unsigned(CSelection::ClickCtrl) : 0u);
+        const unsigned flags = (shift ? unsigned(CSelection::ClickShift) : 0u) |
+                               (ctrl ? unsigned(CSelection::ClickCtrl) : 0u);
         m_selection.SelectAtPoint(flags, pointer.position);
     }
     m_host.showStatusMessage(QString::fromLatin1(kStatusBarKeys));

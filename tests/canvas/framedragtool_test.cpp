@@ -1,0 +1,151 @@
+// The frame drag tool on a recording host instead of the view: a press
+// selects and takes the pointer, the release commits one step and gives it
+// back; a click on a handle asks for that handle's command; a split drag
+// previews its divisions and splits on release only; an image-less frame on
+// a locked canvas says why it stays.
+
+#include "canvasfixture.h"
+
+#include "canvastoolhost.h"
+#include "commandids.h"
+#include "dragmode.h"
+#include "framedragtool.h"
+#include "framehandles.h"
+#include "frametargets.h"
+#include "snapper.h"
+#include "viewcoords.h"
+
+namespace {
+
+class RecordingHost : public CCanvasToolHost
+{
+public:
+    int mode() const override { return toolMode; }
+    int handle() const override { return toolHandle; }
+    const CViewCoords& coords() const override { return viewCoords; }
+    void dragStarted() override { dragging = true; }
+    void dragFinished() override { dragging = false; }
+    void showInfoTip(const QString& key) override { tips << key; }
+    void showStatusMessage(const QString&) override {}
+    void requestCommand(int id) override { commands << id; }
+    void setFramesDragged(const std::vector<CPicInfo*>&, bool) override {}
+    void repaintFrame(const CPicInfo&) override {}
+    int maxSplitCount() const override { return 9; }
+    void splitSelectedFrames(const QSize& counts) override { splits << counts; }
+    void panByPixels(const QPointF&) override {}
+    void zoomByPixels(int) override {}
+    void showBand(const QRect&) override {}
+    void hideBand() override {}
+
+    int toolMode = DragMode::Move;
+    int toolHandle = FrameHandle::None;
+    CViewCoords viewCoords;
+    bool dragging = false;
+    QStringList tips;
+    QList<int> commands;
+    QList<QSize> splits;
+};
+
+class FrameDragToolTest : public CanvasFixture
+{
+protected:
+    void SetUp() override
+    {
+        CanvasFixture::SetUp();
+        tool = std::make_unique<CFrameDragTool>(host, undo(), selection(), frames(), services->snapper(), targets);
+    }
+    void TearDown() override
+    {
+        tool.reset();
+        targets.release();
+        CanvasFixture::TearDown();
+    }
+
+    static CToolPointer at(const QPointF& point) { return {point, QPointF(), Qt::NoModifier}; }
+
+    RecordingHost host;
+    CFrameSnapTargets targets;
+    std::unique_ptr<CFrameDragTool> tool;
+};
+
+TEST_F(FrameDragToolTest, APressSelectsAndHoldsThePointerAndTheReleaseCommitsOneStep)
+{
+    CPicInfo& f = frame(QRectF(1, 1, 2, 2));
+    tool->pressed(at({2, 2}));
+    EXPECT_TRUE(selection().IsSelected(&f));
+    EXPECT_TRUE(host.dragging);
+    tool->moved(at({2.5, 2}));
+    tool->moved(at({3, 2.25}));
+    tool->released(at({3, 2.25}));
+    EXPECT_FALSE(host.dragging);
+    EXPECT_FALSE(services->snapper().isActive());
+    EXPECT_FLOAT_EQ(f.frameRect().x, 2.0f);
+    EXPECT_FLOAT_EQ(f.frameRect().y, 1.25f);
+    ASSERT_EQ(steps(), 1u);
+    ASSERT_TRUE(undo().Undo());
+    EXPECT_FLOAT_EQ(f.frameRect().x, 1.0f);
+    EXPECT_FLOAT_EQ(f.frameRect().y, 1.0f);
+}
+
+struct HandleClick
+{
+    int handle;
+    int command;
+};
+
+class AClickOnAHandle : public FrameDragToolTest, public ::testing::WithParamInterface<HandleClick>
+{
+};
+
+TEST_P(AClickOnAHandle, AsksForItsCommandAndChangesNothing)
+{
+    CPicInfo& f = frame(QRectF(1, 1, 2, 2), true);
+    const CCanvasRect rect = f.frameRect();
+    host.toolHandle = GetParam().handle;
+    tool->pressed(at({2, 2}));
+    tool->released(at({2, 2}));
+    EXPECT_EQ(host.commands, QList<int>{GetParam().command});
+    EXPECT_EQ(f.frameRect(), rect);
+    EXPECT_EQ(steps(), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(FrameDragTool, AClickOnAHandle,
+                         ::testing::Values(HandleClick{FrameHandle::Split, CommandId::SplitFrame},
+                                           HandleClick{FrameHandle::ImageTone, CommandId::AdjustImage}));
+
+TEST_F(FrameDragToolTest, ASplitDragPreviewsItsDivisionsAndSplitsOnlyOnRelease)
+{
+    CPicInfo& f = frame(QRectF(1, 1, 2, 2), true);
+    host.toolMode = DragMode::Split;
+    host.toolHandle = FrameHandle::Split;
+    // Four divisions per unit: 0.6 across is two columns, 0.3 down one row.
+    tool->pressed(at({2, 2}));
+    tool->moved(at({2.6, 2.3}));
+    EXPECT_EQ(tool->splitPreview(f.id()), QSize(2, 1));
+    EXPECT_TRUE(host.tips.contains(CFrameDragTool::kSplitterTip));
+    tool->cancel();
+    EXPECT_TRUE(host.splits.isEmpty()) << "Escape splits nothing";
+    EXPECT_EQ(tool->splitPreview(f.id()), QSize());
+
+    tool->pressed(at({2, 2}));
+    tool->moved(at({2.6, 2.8}));
+    tool->released(at({2.6, 2.8}));
+    EXPECT_EQ(host.splits, QList<QSize>{QSize(2, 3)});
+}
+
+TEST_F(FrameDragToolTest, AnImagelessFrameOnALockedCanvasSaysWhyItStaysAndEndsTheDrag)
+{
+    CPicInfo& f = frame(QRectF(1, 1, 2, 2));
+    frames().setFramesLocked(true);
+    undo().Clear();
+    tool->pressed(at({2, 2}));
+    tool->moved(at({3, 3}));
+    EXPECT_FALSE(host.dragging);
+    EXPECT_TRUE(host.tips.contains(CFrameDragTool::kMoveLockFrameTip));
+    EXPECT_FLOAT_EQ(f.frameRect().x, 1.0f);
+    tool->released(at({3, 3}));
+    EXPECT_EQ(steps(), 0u);
+    EXPECT_FALSE(undo().isPending());
+}
+
+} // namespace
