@@ -1,42 +1,29 @@
 #include "exportcommands.h"
 
-#include "collagedoc.h"
-#include "collagerenderer.h"
-#include "datapaths.h"
+#include "clisupport.h"
 #include "exportsize.h"
 #include "frameops.h"
 #include "imageexport.h"
 #include "imagetypes.h"
 #include "messagecatalogue.h"
 #include "myphotos.h"
-#include "photoimage.h"
 #include "photoitem.h"
 #include "picinfomanager.h"
 #include "projectjson.h"
-#include "prop.h"
-#include "propmanager.h"
 #include "quickcollage.h"
-#include "services.h"
 #include "ziraradaru.h"
 
 #include <QCollator>
 #include <QDir>
 #include <QFileInfo>
-#include <QJsonArray>
 #include <QJsonDocument>
-#include <QJsonObject>
 #include <QTextStream>
 
 #include <cmath>
 #include <cstdlib>
 #include <optional>
-#include <set>
 
 namespace {
-
-constexpr int kExitOk = 0;
-constexpr int kExitFailed = 1;
-constexpr int kExitUsage = 2;
 
 // The size of the frames a made collage starts from, before the layout
 // moves them into their cells.
@@ -50,69 +37,6 @@ const char* const kMakeUsage =
 const char* const kExportUsage =
     "usage: collage-cli export PROJECT OUT [--width N | --height N | --dpi N] [--quality Q] [--transparent]\n";
 const char* const kDumpUsage = "usage: collage-cli dump PROJECT\n";
-
-// A document over a fresh set of the user's services, the way the editor
-// holds one.
-struct Session
-{
-    CServices services{DataPaths::settingsFile()};
-    CCollageDoc doc{services.docServices()};
-};
-
-CanvasUnit canvasUnit(const CPropManager& settings)
-{
-    const std::optional<CPropValue> unit = settings.getValue(QStringLiteral("BaseSystemUnit"));
-    return canvasUnitFromPageUnit(unit ? unit->toInt() : PageUnit::Inch);
-}
-
-// Named options ("--out VALUE", "--transparent") apart from the plain words.
-struct Arguments
-{
-    QStringList words;
-    QHash<QString, QString> values;
-    QSet<QString> flags;
-    QString problem;
-};
-
-Arguments parseArguments(const QStringList& args, const QSet<QString>& withValue, const QSet<QString>& flags)
-{
-    Arguments parsed;
-    for (int i = 0; i < args.size(); ++i) {
-        const QString& word = args[i];
-        if (!word.startsWith(QLatin1String("--"))) {
-            parsed.words << word;
-        } else if (withValue.contains(word)) {
-            if (i + 1 >= args.size()) {
-                parsed.problem = word + " needs a value";
-                break;
-            }
-            parsed.values.insert(word, args[++i]);
-        } else if (flags.contains(word)) {
-            parsed.flags.insert(word);
-        } else {
-            parsed.problem = "unknown option " + word;
-            break;
-        }
-    }
-    return parsed;
-}
-
-std::optional<int> positiveNumber(const QString& text)
-{
-    bool ok = false;
-    const int value = text.toInt(&ok);
-    return ok && value > 0 ? std::optional<int>(value) : std::nullopt;
-}
-
-// The document's messages go to standard error when no window shows them.
-int openProject(Session& session, const QString& path, QTextStream& err)
-{
-    if (session.doc.openDocument(path) != CCollageDoc::OpenResult::Opened) {
-        err << "collage-cli: cannot open the project " << path << "\n";
-        return kExitFailed;
-    }
-    return kExitOk;
-}
 
 // ---------------------------------------------------------------------------
 // make
@@ -145,7 +69,7 @@ int exportProject(const QStringList& args, QTextStream& out, QTextStream& err);
 
 int make(const QStringList& args, QTextStream& out, QTextStream& err)
 {
-    const Arguments parsed = parseArguments(args, {"--out", "--canvas", "--seed", "--export"}, {"--jumble"});
+    const CliArguments parsed = parseCliArguments(args, {"--out", "--canvas", "--seed", "--export"}, {"--jumble"});
     if (!parsed.problem.isEmpty() || parsed.words.isEmpty() || !parsed.values.contains("--out")) {
         err << (parsed.problem.isEmpty() ? QString() : "collage-cli: " + parsed.problem + "\n") << kMakeUsage;
         return kExitUsage;
@@ -179,7 +103,7 @@ int make(const QStringList& args, QTextStream& out, QTextStream& err)
         target += QLatin1String(CCollageDoc::kExtension);
 
     const QStringList files = photoFiles(parsed.words, err);
-    Session session;
+    CliSession session;
     CMyPhotos& photos = session.services.photos();
     std::vector<CPhotoItem*> chosen;
     for (const QString& file : files) {
@@ -242,8 +166,8 @@ int make(const QStringList& args, QTextStream& out, QTextStream& err)
 
 int exportProject(const QStringList& args, QTextStream& out, QTextStream& err)
 {
-    const Arguments parsed =
-        parseArguments(args, {"--width", "--height", "--dpi", "--quality"}, {"--transparent"});
+    const CliArguments parsed =
+        parseCliArguments(args, {"--width", "--height", "--dpi", "--quality"}, {"--transparent"});
     const int sizeOptions = int(parsed.values.contains("--width")) + int(parsed.values.contains("--height"))
         + int(parsed.values.contains("--dpi"));
     if (!parsed.problem.isEmpty() || parsed.words.size() != 2 || sizeOptions > 1) {
@@ -292,15 +216,10 @@ int exportProject(const QStringList& args, QTextStream& out, QTextStream& err)
         return kExitUsage;
     }
 
-    Session session;
-    if (const int opened = openProject(session, parsed.words[0], err); opened != kExitOk)
-        return opened;
-    const CCollageDoc& doc = session.doc;
-    CExportCanvas canvas;
-    canvas.width = doc.canvasWidth();
-    canvas.height = doc.canvasHeight();
-    canvas.unit = canvasUnit(session.services.settings());
-    canvas.colour = session.services.frames().canvasColour();
+    CliSession session;
+    if (!session.open(parsed.words[0], err))
+        return kExitFailed;
+    const CExportCanvas canvas = session.doc.exportCanvas();
 
     CExportSize size(canvas.width, canvas.height, canvas.unit);
     if (sizeName == "--width")
@@ -351,65 +270,10 @@ int dump(const QStringList& args, QTextStream& out, QTextStream& err)
         err << kDumpUsage;
         return kExitUsage;
     }
-    Session session;
-    if (const int opened = openProject(session, args[0], err); opened != kExitOk)
-        return opened;
-    const CCollageDoc& doc = session.doc;
-    const CPicInfoManager& frames = session.services.frames();
-
-    QJsonArray frameList;
-    std::set<CPhotoItem*> used;
-    for (const auto& frame : frames.frames()) {
-        const CPicInfoAttr& attr = frame->attributes();
-        QJsonObject entry{
-            {"id", double(frame->id())},
-            {"rect", rectJson(frame->frameRect())},
-            {"rotation", double(frame->rotation())},
-            {"shown", frame->isShown()},
-            {"flags", double(frame->flags())},
-            {"planes", double(frame->planes())},
-            {"image", rectJson(frame->imageRect())},
-            {"alpha", double(attr.alpha())},
-            {"brightness", double(attr.brightness())},
-            {"contrast", double(attr.contrast())},
-            {"gamma", double(attr.gamma())},
-            {"description", attr.description()},
-            {"link", attr.link()},
-            {"photo", frame->recordedPhotoPath()},
-        };
-        frameList.append(entry);
-        if (frame->photo())
-            used.insert(frame->photo());
-    }
-    QJsonArray photoList;
-    for (CPhotoItem* photo : used) {
-        session.services.photos().CheckFile(*photo);
-        photoList.append(QJsonObject{{"path", photo->path()},
-                                     {"width", double(photo->pixelWidth())},
-                                     {"height", double(photo->pixelHeight())},
-                                     {"quarterTurns", photo->quarterTurns()},
-                                     {"state", photo->stateText()}});
-    }
-    const QJsonObject project{
-        {"path", doc.path()},
-        {"version", doc.fileVersion()},
-        {"template", doc.isTemplate()},
-        {"description", doc.description()},
-        {"canvas",
-         QJsonObject{{"width", double(doc.canvasWidth())},
-                     {"height", double(doc.canvasHeight())},
-                     {"unit", canvasUnit(session.services.settings()) == CanvasUnit::Centimetre ? "cm" : "inch"},
-                     {"colour", colourText(frames.canvasColour())}}},
-        {"border",
-         QJsonObject{{"enabled", frames.border().enabled},
-                     {"width", double(frames.border().width)},
-                     {"colour", colourText(frames.border().colour)}}},
-        {"shadow", frames.shadow().enabled},
-        {"visiblePlanes", double(frames.visiblePlanes())},
-        {"frames", frameList},
-        {"photos", photoList},
-    };
-    out << QJsonDocument(project).toJson(QJsonDocument::Indented);
+    CliSession session;
+    if (!session.open(args[0], err))
+        return kExitFailed;
+    out << QJsonDocument(projectSummaryJson(projectJson(session))).toJson(QJsonDocument::Indented);
     return kExitOk;
 }
 
