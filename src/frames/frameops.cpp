@@ -13,12 +13,6 @@ namespace {
 
 QString latin1(const char* text) { return QString::fromLatin1(text); }
 
-int normalisedTurns(int quarterTurns)
-{
-    const int turns = quarterTurns % CPhotoItem::kQuarterTurnsPerTurn;
-    return turns < 0 ? turns + CPhotoItem::kQuarterTurnsPerTurn : turns;
-}
-
 // A stored stacking index as a list position; anything beyond int is "on top".
 int storedIndex(quint32 index) { return int(std::min<quint32>(index, quint32(std::numeric_limits<int>::max()))); }
 
@@ -191,7 +185,7 @@ bool CFrameOps::fitImageIntoFrame(CPicInfo& frame) { return frame.fitImageIntoFr
 bool CFrameOps::spinImage(CPhotoItem& photo, int quarterTurns)
 {
     CMyPhotos* photos = m_frames.photoCollection();
-    if (!photos || normalisedTurns(quarterTurns) == normalisedTurns(photo.quarterTurns()))
+    if (!photos || CPhotoItem::normalisedTurns(quarterTurns) == CPhotoItem::normalisedTurns(photo.quarterTurns()))
         return false;
     CUndoRecord record(m_frames.undo(), latin1(kSpinImage), latin1(kSpinImageName));
     if (CArchive* ar = record.payload()) {

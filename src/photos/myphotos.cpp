@@ -73,15 +73,9 @@ QDateTime creationTimeOf(const QFileInfo& file)
     return birth.isValid() ? birth : file.lastModified();
 }
 
-int normalisedTurns(int quarterTurns)
-{
-    const int turns = quarterTurns % CPhotoItem::kQuarterTurnsPerTurn;
-    return turns < 0 ? turns + CPhotoItem::kQuarterTurnsPerTurn : turns;
-}
-
 QImage turnedImage(const QImage& image, int clockwiseQuarterTurns)
 {
-    const int turns = normalisedTurns(clockwiseQuarterTurns);
+    const int turns = CPhotoItem::normalisedTurns(clockwiseQuarterTurns);
     if (image.isNull() || turns == 0)
         return image;
     return image.transformed(QTransform().rotate(turns * kQuarterTurnDegrees));
@@ -457,7 +451,7 @@ bool CMyPhotos::ReadPhotoDate(CPhotoItem& photo, const QFileInfo& file)
     const CPhotoMetadata meta = PhotoMetadata::read(photo.path());
     photo.setFlag(CPhotoItem::kFlagInvalid, !meta.decodes);
     if (meta.decodes) {
-        const bool turnedSideways = normalisedTurns(photo.m_quarterTurns) % 2 != 0;
+        const bool turnedSideways = CPhotoItem::normalisedTurns(photo.m_quarterTurns) % 2 != 0;
         const QSize size = turnedSideways ? meta.pixelSize.transposed() : meta.pixelSize;
         photo.m_pixelWidth = float(size.width());
         photo.m_pixelHeight = float(size.height());
@@ -544,7 +538,7 @@ int CMyPhotos::SetQuarterTurns(CPhotoItem& photo, int quarterTurns)
 {
     Load();
     const int previous = photo.m_quarterTurns;
-    const int wanted = normalisedTurns(quarterTurns);
+    const int wanted = CPhotoItem::normalisedTurns(quarterTurns);
     if (wanted == previous)
         return previous;
     markDirty();
@@ -553,11 +547,11 @@ int CMyPhotos::SetQuarterTurns(CPhotoItem& photo, int quarterTurns)
     for (int poll = 0; poll < kRenderWaitPolls && photo.isBeingRendered(); ++poll)
         QThread::msleep(kRenderWaitPollMs);
 
-    const int delta = wanted - normalisedTurns(previous);
+    const int delta = wanted - CPhotoItem::normalisedTurns(previous);
     {
         QMutexLocker lock(&m_mutex);
         if (m_thumbs && photo.m_thumbnailSlot != 0)
-            m_thumbs->turnThumb(photo.m_thumbnailSlot, normalisedTurns(previous), wanted);
+            m_thumbs->turnThumb(photo.m_thumbnailSlot, CPhotoItem::normalisedTurns(previous), wanted);
         photo.m_thumbnail = turnedImage(photo.m_thumbnail, delta);
     }
     photo.releaseImages();
