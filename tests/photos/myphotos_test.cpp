@@ -998,6 +998,34 @@ TEST_F(RefreshTest, AddsTheImagesOfTheSearchFoldersAndRemembersTheChoice)
     EXPECT_EQ(photos->refreshSearchFolders(), QStringList{pictures()});
 }
 
+// The scan alone, without a collection.
+TEST_F(RefreshTest, TheScanHandsOnImagesFolderByFolderInNameOrderAndStopsWhenTold)
+{
+    writeJpeg(pictures("b.jpg"));
+    writeJpeg(pictures("a/z.jpg"));
+    writeJpeg(pictures("c/y.jpg"));
+    writeBytes(pictures("a/notes.txt"), "text");
+    ASSERT_TRUE(QFile::link(pictures(), pictures("a/loop")));
+    QStringList examined;
+    const auto examine = [&](const QFileInfo& image) { examined << image.filePath(); };
+
+    CRefreshRequest request;
+    CRefreshCounters counters;
+    EXPECT_TRUE(scanFolders({pictures()}, request, counters, examine));
+    // A folder's own files before those of its subfolders; the link back up is not followed.
+    EXPECT_EQ(examined, QStringList({pictures("b.jpg"), pictures("a/z.jpg"), pictures("c/y.jpg")}));
+    EXPECT_EQ(counters.filesSeen, 4);
+    EXPECT_EQ(counters.imagesFound, 3);
+
+    std::atomic<bool> stop = false;
+    request.stop = &stop;
+    request.onEntry = [&](const CRefreshCounters&, const QString& path) { stop = path == pictures("a/z.jpg"); };
+    examined.clear();
+    CRefreshCounters stopped;
+    EXPECT_FALSE(scanFolders({pictures()}, request, stopped, examine));
+    EXPECT_EQ(examined, QStringList{pictures("b.jpg")});
+}
+
 TEST_F(RefreshTest, OffersThePicturesFolderBeforeTheFirstRefresh)
 {
     auto photos = open();
