@@ -1,7 +1,5 @@
 // collage-cli: the editor's core without a window, for scripts and tests.
-#include "exportcommands.h"
-#include "photoscommands.h"
-#include "projectcommands.h"
+#include "commands.h"
 
 #include <QGuiApplication>
 #include <QTextStream>

@@ -1,4 +1,4 @@
-#include "photoscommands.h"
+#include "commands.h"
 
 #include "clisupport.h"
 #include "datapaths.h"
