@@ -11,7 +11,7 @@
 //
 // Run: bench_imaging [--benchmark_filter=...]
 
-#include "benchphotos.h"
+#include "photolike.h"
 #include "coloradjust.h"
 #include "messagecatalogue.h"
 #include "myphotos.h"
@@ -67,7 +67,7 @@ private:
             return;
         }
         const QString path = m_dir.filePath("IMG_4000x3000.jpg");
-        photoLikeImage(QSize(4000, 3000), 1, true).save(path, "JPEG", 90);
+        photoLikePicture(QSize(4000, 3000), 1, true).save(path, "JPEG", 90);
         m_paths.append(path);
         m_origin = QStringLiteral("one generated 4000x3000 JPEG");
     }
@@ -79,7 +79,7 @@ private:
 
 void BM_ColourAdjustWorkingCopy(benchmark::State& state)
 {
-    const QImage copy = photoLikeImage(QSize(kWorkingCopySide, kWorkingCopySide), 2, true)
+    const QImage copy = photoLikePicture(QSize(kWorkingCopySide, kWorkingCopySide), 2, true)
                             .convertToFormat(QImage::Format_ARGB32_Premultiplied);
     CColourAdjustment adjustment;
     adjustment.brightness = 0.1f;
@@ -95,7 +95,7 @@ BENCHMARK(BM_ColourAdjustWorkingCopy)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosec
 
 void BM_ColourAdjustTransparentSource(benchmark::State& state)
 {
-    QImage copy = photoLikeImage(QSize(kWorkingCopySide, kWorkingCopySide), 3, true).convertToFormat(QImage::Format_ARGB32);
+    QImage copy = photoLikePicture(QSize(kWorkingCopySide, kWorkingCopySide), 3, true).convertToFormat(QImage::Format_ARGB32);
     for (int y = 0; y < copy.height(); ++y)
         for (int x = 0; x < copy.width(); ++x)
             copy.setPixel(x, y, (copy.pixel(x, y) & 0x00FFFFFF) | (quint32((x + y) & 0xFF) << 24));

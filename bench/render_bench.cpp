@@ -14,7 +14,7 @@
 //
 // Run: bench_render [--benchmark_filter=...]; single core: taskset -c 0 bench_render
 
-#include "benchphotos.h"
+#include "photolike.h"
 #include "collagerenderer.h"
 #include "frameops.h"
 #include "imageexport.h"
@@ -83,7 +83,7 @@ private:
         m_photos.clear();
         for (int i = 0; i < kPosterPhotos; ++i) {
             m_photos << m_dir.filePath(QString("IMG_%1.jpg").arg(i));
-            photoLikeImage(QSize(4000, 3000), quint32(i + 1)).save(m_photos.last(), "JPEG", 90);
+            photoLikePicture(QSize(4000, 3000), quint32(i + 1)).save(m_photos.last(), "JPEG", 90);
         }
         m_origin = "20 generated 4000x3000 JPEGs";
     }

@@ -8,7 +8,7 @@
 //
 // Run: QT_QPA_PLATFORM=offscreen bench_view [--benchmark_filter=...]
 
-#include "benchphotos.h"
+#include "photolike.h"
 #include "collagedoc.h"
 #include "commandids.h"
 #include "collagerenderer.h"
@@ -49,7 +49,7 @@ struct Editor
         QStringList photos;
         for (int i = 0; i < kPhotos; ++i) {
             photos << dir.filePath(QString("IMG_%1.jpg").arg(i));
-            photoLikeImage(kPhotoPixels, quint32(i + 1)).save(photos.last(), "JPEG", 90);
+            photoLikePicture(kPhotoPixels, quint32(i + 1)).save(photos.last(), "JPEG", 90);
         }
         const int rows = (kFrames + kColumns - 1) / kColumns;
         const float cellWidth = doc->canvasWidth() / kColumns;

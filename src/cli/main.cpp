@@ -1,7 +1,5 @@
 // collage-cli: the editor's core without a window, for scripts and tests.
-#include "exportcommands.h"
-#include "photoscommands.h"
-#include "projectcommands.h"
+#include "commands.h"
 
 #include <QGuiApplication>
 #include <QTextStream>
@@ -25,9 +23,9 @@ constexpr const char* kUsage =
     "  export PROJECT OUT [--width N | --height N | --dpi N] [--quality Q] [--transparent]\n"
     "                             the canvas as an image file of OUT's type (dpi 100 unless\n"
     "                             a size is given; --transparent for PNG)\n"
-    "  dump PROJECT               the project as JSON: canvas, frames and photos\n"
-    "  info PROJECT               the whole project as JSON: document, canvas, frames, dropper,\n"
-    "                             undo and redo steps, macros, printer\n"
+    "  info PROJECT               the whole project as JSON: document, canvas, frames, photos,\n"
+    "                             dropper, undo and redo steps, macros, printer\n"
+    "  dump PROJECT               part of info's JSON: document, canvas, frames and photos\n"
     "  resave IN OUT              reads a project and writes it in the current version\n"
     "  --help                     show this text\n";
 

@@ -1,19 +1,16 @@
 #pragma once
-// The JSON forms collage-cli prints canvas rectangles and colours in.
-
-#include "picinfoattr.h"
+// The project as collage-cli prints it: one JSON writer for "info", which
+// prints all of it, and "dump", which prints a part.
 
 #include <QJsonObject>
-#include <QString>
-#include <QColor>
 
-inline QJsonObject rectJson(const CCanvasRect& rect)
-{
-    return {{"x", double(rect.x)}, {"y", double(rect.y)}, {"width", double(rect.width)}, {"height", double(rect.height)}};
-}
+struct CliSession;
 
-// "#AARRGGBB".
-inline QString colourText(QRgb colour)
-{
-    return QStringLiteral("#%1").arg(colour, 8, 16, QLatin1Char('0')).toUpper();
-}
+// The whole open project: document, canvas, frames, the photos they show
+// (their files checked first), dropper, undo and redo steps, macros and
+// printer choice.
+QJsonObject projectJson(CliSession& session);
+
+// The part of projectJson() "dump" prints: the document, the canvas with
+// its border and shadow, the frames and their photos.
+QJsonObject projectSummaryJson(const QJsonObject& project);

@@ -3,6 +3,7 @@
 #include "collagerenderer.h"
 #include "documentsettings.h"
 #include "frameops.h"
+#include "imageexport.h"
 #include "macromanager.h"
 #include "messagecatalogue.h"
 #include "myphotos.h"
@@ -26,6 +27,7 @@ namespace {
 constexpr const char* kTipPrefix = "tip::";
 constexpr const char* kUntitled = "Untitled";
 constexpr const char* kUnexpectedFormat = "Unexpected file format.";
+constexpr const char* kUnitSetting = "BaseSystemUnit";
 
 // Delays of the info-tips shown after a document opens, in milliseconds.
 constexpr int kTipNewProjDelay = 1000;
@@ -88,6 +90,17 @@ void CCollageDoc::setCanvasPos(float left, float top, bool tellViews)
     m_canvasTop = top;
     if (tellViews)
         updateAllViews(DocHint::OriginChanged);
+}
+
+CExportCanvas CCollageDoc::exportCanvas() const
+{
+    const std::optional<CPropValue> unit = m_services.settings.getValue(QString::fromLatin1(kUnitSetting));
+    CExportCanvas canvas;
+    canvas.width = m_canvasWidth;
+    canvas.height = m_canvasHeight;
+    canvas.unit = canvasUnitFromPageUnit(unit ? unit->toInt() : PageUnit::Inch);
+    canvas.colour = m_services.frames.canvasColour();
+    return canvas;
 }
 
 QString CCollageDoc::title() const

@@ -29,6 +29,7 @@ class CPropManager;
 class CMacroManager;
 class CPhotoImage;
 class CCollageRenderer;
+struct CExportCanvas;
 
 // The numbered hints the document sends its views.
 namespace DocHint {
@@ -127,6 +128,9 @@ public:
     void setCanvasSize(float width, float height, bool tellViews = true);
     // Records nothing: edits that move the canvas record their own action.
     void setCanvasPos(float left, float top, bool tellViews = true);
+    // The canvas as an export draws it: its size, the user's unit of
+    // measure and the canvas colour.
+    CExportCanvas exportCanvas() const;
 
     // --- Description, dates, flags
     const QString& description() const { return m_description; }

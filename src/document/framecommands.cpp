@@ -2,6 +2,7 @@
 
 #include "collagedoc.h"
 #include "framehittest.h"
+#include "framelocklift.h"
 #include "frameops.h"
 #include "messagecatalogue.h"
 #include "picinfomanager.h"
@@ -21,34 +22,6 @@ constexpr const char* kMergeWarning = "MergeWarning";
 // Frames thinner than this in either direction are left out of the
 // collage's bounds.
 constexpr float kMinFrameExtent = std::numeric_limits<float>::epsilon();
-
-// Split, merge and duplicate change frames whatever the document-wide lock:
-// the lock is lifted for the command and put back at its end. Both changes
-// are recorded in the command's group, so that its undo and redo run with
-// the frames unlocked as the command did. An unlocked document records
-// nothing here.
-class LockLift
-{
-public:
-    explicit LockLift(CPicInfoManager& frames)
-        : m_frames(frames)
-        , m_wasLocked(frames.framesLocked())
-    {
-        if (m_wasLocked)
-            m_frames.setFramesLocked(false);
-    }
-    ~LockLift()
-    {
-        if (m_wasLocked)
-            m_frames.setFramesLocked(true);
-    }
-    LockLift(const LockLift&) = delete;
-    LockLift& operator=(const LockLift&) = delete;
-
-private:
-    CPicInfoManager& m_frames;
-    bool m_wasLocked;
-};
 
 CCanvasRect toCanvasRect(const QRectF& rect)
 {
@@ -166,7 +139,7 @@ bool CFrameCommands::split(CSplitCounts counts)
         return false;
 
     return run([&] {
-        LockLift lift(m_frames);
+        CFrameLockLift lift(m_frames);
         for (CPicInfo* frame : frames)
             splitFrame(*frame, columns, rows);
         return true;
@@ -224,7 +197,7 @@ bool CFrameCommands::merge()
         return false;
 
     return run([&] {
-        LockLift lift(m_frames);
+        CFrameLockLift lift(m_frames);
         CFrameOps ops(m_frames);
         for (size_t i = 1; i < frames.size(); ++i)
             ops.deleteFrame(*frames[i]);
@@ -323,7 +296,7 @@ bool CFrameCommands::duplicate(const CViewCoords& view)
     const float offset = kDuplicateOffsetPixels * view.pixelWidth();
 
     return run([&] {
-        LockLift lift(m_frames);
+        CFrameLockLift lift(m_frames);
         bool changed = false;
         for (CPicInfo* source : sources) {
             CCanvasRect rect = source->frameRect();
@@ -364,7 +337,7 @@ bool CFrameCommands::resizeCanvasToFit()
     return run([&] {
         // Moving the whole collage does not change its arrangement, which is
         // what the lock protects; a locked collage moves like any other.
-        LockLift lift(m_frames);
+        CFrameLockLift lift(m_frames);
         bool changed = false;
         // Moving frames leaves the stacking list as it is.
         for (const auto& frame : m_frames.frames()) {

@@ -1,5 +1,6 @@
 #include "frameops.h"
 
+#include "frameundorecords.h"
 #include "myphotos.h"
 #include "photoitem.h"
 #include "undo.h"
@@ -12,12 +13,6 @@
 namespace {
 
 QString latin1(const char* text) { return QString::fromLatin1(text); }
-
-int normalisedTurns(int quarterTurns)
-{
-    const int turns = quarterTurns % CPhotoItem::kQuarterTurnsPerTurn;
-    return turns < 0 ? turns + CPhotoItem::kQuarterTurnsPerTurn : turns;
-}
 
 // A stored stacking index as a list position; anything beyond int is "on top".
 int storedIndex(quint32 index) { return int(std::min<quint32>(index, quint32(std::numeric_limits<int>::max()))); }
@@ -34,40 +29,42 @@ CFrameRecordContext snapshotContext(bool framesLocked, CMyPhotos* photos)
     return context;
 }
 
-// The photo-frame changes, by action key. Each replay reads the frame id and
-// the old value(s) in the order the frame's record hook wrote them.
-struct FrameReplay
+// The records of the operations here. Each transfers its fields in their
+// stored order, which writes the record to a storing archive and reads it
+// from a loading one.
+
+// "CreateFrame": the frame a replay deletes.
+struct CreatedFrameRecord
 {
-    FrameChange change;
-    enum class Payload { Byte, Float, TwoFloats, String, ByteAndIndex } payload;
+    quint32 id = 0;
+    void transfer(CArchive& ar) { FrameUndoRecords::transfer(ar, id); }
 };
 
-const FrameReplay* frameReplayOf(const QString& kind)
+// "DeleteFrame" starts with this; the frame's record follows, then its
+// gamma, which the record lacks (histories of older programs end before it).
+struct DeletedFrameHead
 {
-    static const FrameReplay kReplays[] = {
-        {FrameChange::DrawBorder, FrameReplay::Payload::Byte},
-        {FrameChange::DrawShadow, FrameReplay::Payload::Byte},
-        {FrameChange::ImageAlpha, FrameReplay::Payload::Float},
-        {FrameChange::ImageBrightness, FrameReplay::Payload::Float},
-        {FrameChange::ImageContrast, FrameReplay::Payload::Float},
-        {FrameChange::ImageGamma, FrameReplay::Payload::Float},
-        {FrameChange::ImageRotate, FrameReplay::Payload::Float},
-        {FrameChange::ImageIntoFrame, FrameReplay::Payload::String},
-        {FrameChange::RemoveImage, FrameReplay::Payload::String},
-        {FrameChange::NewDesc, FrameReplay::Payload::String},
-        {FrameChange::NewLink, FrameReplay::Payload::String},
-        {FrameChange::ShowFrame, FrameReplay::Payload::ByteAndIndex},
-        {FrameChange::FramePos, FrameReplay::Payload::TwoFloats},
-        {FrameChange::FrameSize, FrameReplay::Payload::TwoFloats},
-        {FrameChange::ImagePos, FrameReplay::Payload::TwoFloats},
-        {FrameChange::ImageSize, FrameReplay::Payload::TwoFloats},
-    };
-    for (const FrameReplay& replay : kReplays) {
-        if (kind == QLatin1String(actionKey(replay.change)))
-            return &replay;
-    }
-    return nullptr;
-}
+    quint32 id = 0;
+    quint32 index = 0;
+    quint32 planes = 0;
+    void transfer(CArchive& ar) { FrameUndoRecords::transfer(ar, id, index, planes); }
+};
+
+// "ImageZOrderChange": the frame and its stacking index before the move.
+struct RestackRecord
+{
+    quint32 id = 0;
+    quint32 index = 0;
+    void transfer(CArchive& ar) { FrameUndoRecords::transfer(ar, id, index); }
+};
+
+// "SpinImage": the photo file and the quarter turns it had.
+struct SpinRecord
+{
+    QString path;
+    qint32 quarterTurns = 0;
+    void transfer(CArchive& ar) { FrameUndoRecords::transfer(ar, path, quarterTurns); }
+};
 
 } // namespace
 
@@ -100,7 +97,7 @@ CPicInfo* CFrameOps::createFrame(const CCanvasRect& rect, quint32 planeNumber, b
     CUndo* undo = m_frames.undo();
     CUndoRecord record(undo, latin1(kCreateFrame), latin1(kCreateFrameName));
     if (CArchive* ar = record.payload())
-        ar->writeU32(*id);
+        CreatedFrameRecord{*id}.transfer(*ar);
     {
         // Undoing the creation deletes the frame whole: nothing set up here
         // needs a record of its own.
@@ -126,12 +123,10 @@ bool CFrameOps::deleteFrame(CPicInfo& frame)
 
     CUndoRecord record(m_frames.undo(), latin1(kDeleteFrame), latin1(kDeleteFrameName));
     if (CArchive* ar = record.payload()) {
-        ar->writeU32(taken->id());
-        ar->writeU32(quint32(index));
-        ar->writeU32(taken->planes());
+        DeletedFrameHead{taken->id(), quint32(index), taken->planes()}.transfer(*ar);
         m_frames.serializeFrameRecord(*ar, *taken);
-        // The frame record leaves gamma out; the restored frame needs it.
-        ar->writeF32(taken->attributes().gamma());
+        float gamma = taken->attributes().gamma();
+        FrameUndoRecords::transfer(*ar, gamma);
     }
     m_frames.announceRemoved(*taken);
     taken.reset();
@@ -166,10 +161,8 @@ bool CFrameOps::restack(CPicInfo& frame, int index, const char* displayName)
         return false;
 
     CUndoRecord record(m_frames.undo(), latin1(kZOrderChange), latin1(displayName));
-    if (CArchive* ar = record.payload()) {
-        ar->writeU32(frame.id());
-        ar->writeU32(quint32(from));
-    }
+    if (CArchive* ar = record.payload())
+        RestackRecord{frame.id(), quint32(from)}.transfer(*ar);
     // Taking the frame out forgets where the view remembers it; it is not
     // going away, so it is remembered again.
     using Remembered = CPicInfoManager::Remembered;
@@ -191,13 +184,11 @@ bool CFrameOps::fitImageIntoFrame(CPicInfo& frame) { return frame.fitImageIntoFr
 bool CFrameOps::spinImage(CPhotoItem& photo, int quarterTurns)
 {
     CMyPhotos* photos = m_frames.photoCollection();
-    if (!photos || normalisedTurns(quarterTurns) == normalisedTurns(photo.quarterTurns()))
+    if (!photos || CPhotoItem::normalisedTurns(quarterTurns) == CPhotoItem::normalisedTurns(photo.quarterTurns()))
         return false;
     CUndoRecord record(m_frames.undo(), latin1(kSpinImage), latin1(kSpinImageName));
-    if (CArchive* ar = record.payload()) {
-        ar->writeString(photo.path());
-        ar->writeI32(photo.quarterTurns());
-    }
+    if (CArchive* ar = record.payload())
+        SpinRecord{photo.path(), photo.quarterTurns()}.transfer(*ar);
     photos->SetQuarterTurns(photo, quarterTurns);
     record.commit();
     return true;
@@ -209,11 +200,12 @@ bool CFrameOps::spinImage(CPhotoItem& photo, int quarterTurns)
 bool CFrameOps::replay(const CUndoItem& item, CArchive& payload)
 {
     const QString& kind = item.kind();
-    if (frameReplayOf(kind))
-        return replayFrame(kind, payload);
+    if (FrameUndoRecords::replayFrameChange(kind, payload, m_frames))
+        return true;
     if (kind == QLatin1String(kCreateFrame)) {
-        const quint32 id = payload.readU32();
-        if (CPicInfo* frame = m_frames.findFrame(id))
+        CreatedFrameRecord created;
+        created.transfer(payload);
+        if (CPicInfo* frame = m_frames.findFrame(created.id))
             deleteFrame(*frame);
         return true;
     }
@@ -222,117 +214,47 @@ bool CFrameOps::replay(const CUndoItem& item, CArchive& payload)
         return true;
     }
     if (kind == QLatin1String(kZOrderChange)) {
-        const quint32 id = payload.readU32();
-        const quint32 index = payload.readU32();
-        if (CPicInfo* frame = m_frames.findFrame(id))
-            changePosition(*frame, storedIndex(index));
+        RestackRecord restacked;
+        restacked.transfer(payload);
+        if (CPicInfo* frame = m_frames.findFrame(restacked.id))
+            changePosition(*frame, storedIndex(restacked.index));
         return true;
     }
     if (kind == QLatin1String(kSpinImage)) {
-        const QString path = payload.readString();
-        const qint32 turns = payload.readI32();
+        SpinRecord spun;
+        spun.transfer(payload);
         CMyPhotos* photos = m_frames.photoCollection();
-        if (CPhotoItem* photo = photos ? photos->FindPhoto(path) : nullptr)
-            spinImage(*photo, turns);
+        if (CPhotoItem* photo = photos ? photos->FindPhoto(spun.path) : nullptr)
+            spinImage(*photo, spun.quarterTurns);
         return true;
     }
     if (kind == QLatin1String(kLockFrame))
         return true; // older histories record it; there is nothing to restore
-    return replayCollection(kind, payload);
-}
-
-bool CFrameOps::replayFrame(const QString& kind, CArchive& payload)
-{
-    const FrameReplay& replay = *frameReplayOf(kind);
-    const quint32 id = payload.readU32();
-    bool flag = false;
-    float a = 0.0f;
-    float b = 0.0f;
-    QString text;
-    switch (replay.payload) {
-    case FrameReplay::Payload::Byte: flag = payload.readBool(); break;
-    case FrameReplay::Payload::Float: a = payload.readF32(); break;
-    case FrameReplay::Payload::TwoFloats:
-        a = payload.readF32();
-        b = payload.readF32();
-        break;
-    case FrameReplay::Payload::String: text = payload.readString(); break;
-    case FrameReplay::Payload::ByteAndIndex:
-        flag = payload.readBool();
-        payload.readU32(); // where the frame stood; showing it again does not move it
-        break;
-    }
-
-    CPicInfo* frame = m_frames.findFrame(id);
-    if (!frame)
-        return true;
-    switch (replay.change) {
-    case FrameChange::DrawBorder: frame->setDrawBorder(flag); break;
-    case FrameChange::DrawShadow: frame->setDrawShadow(flag); break;
-    case FrameChange::ImageAlpha: frame->setAlpha(a); break;
-    case FrameChange::ImageBrightness: frame->setBrightness(a); break;
-    case FrameChange::ImageContrast: frame->setContrast(a); break;
-    case FrameChange::ImageGamma: frame->setGamma(a); break;
-    case FrameChange::ImageRotate: frame->setRotation(a); break;
-    case FrameChange::ImageIntoFrame:
-    case FrameChange::RemoveImage: frame->restorePhoto(text, replay.change); break;
-    case FrameChange::NewDesc: frame->setDescription(text); break;
-    case FrameChange::NewLink: frame->setLink(text); break;
-    case FrameChange::ShowFrame: frame->setShown(flag); break;
-    case FrameChange::FramePos: frame->setFramePos(a, b); break;
-    case FrameChange::FrameSize: frame->setFrameSize(a, b); break;
-    case FrameChange::ImagePos: frame->setImagePos(a, b); break;
-    case FrameChange::ImageSize: frame->setImageSize(a, b); break;
-    }
-    return true;
-}
-
-bool CFrameOps::replayCollection(const QString& kind, CArchive& payload)
-{
-    auto is = [&kind](CollectionChange change) { return kind == QLatin1String(actionKey(change)); };
-    if (is(CollectionChange::LockFrames)) {
-        m_frames.setFramesLocked(payload.readBool());
-    } else if (is(CollectionChange::ShowPlane)) {
-        m_frames.setVisiblePlanes(kShowPlaneReplayMask, payload.readU32() & kShowPlaneReplayMask);
-    } else if (is(CollectionChange::CanvasColor)) {
-        m_frames.setCanvasColour(payload.readU32());
-    } else if (is(CollectionChange::CanvasColorToPrinter)) {
-        m_frames.setPrintCanvasColour(payload.readBool());
-    } else if (is(CollectionChange::HasBorder)) {
-        m_frames.setBorderEnabled(payload.readBool());
-    } else if (is(CollectionChange::HasShadow)) {
-        m_frames.setShadowEnabled(payload.readBool());
-    } else if (is(CollectionChange::BorderWidth)) {
-        m_frames.setBorderWidth(payload.readF32());
-    } else if (is(CollectionChange::BorderColor)) {
-        m_frames.setBorderColour(payload.readU32());
-    } else {
-        return false;
-    }
-    return true;
+    return FrameUndoRecords::replayCollectionChange(kind, payload, m_frames);
 }
 
 void CFrameOps::replayDeleteFrame(CArchive& payload)
 {
-    const quint32 id = payload.readU32();
-    const quint32 index = payload.readU32();
-    const quint32 planes = payload.readU32();
+    DeletedFrameHead head;
+    head.transfer(payload);
     auto restored = std::make_unique<CPicInfo>();
     restored->serializeRecord(payload, snapshotContext(m_frames.framesLocked(), m_frames.photoCollection()));
-    // Histories of older programs end with the record.
-    if (payload.remaining() >= qint64(sizeof(float)))
-        restored->setGamma(payload.readF32());
+    if (payload.remaining() >= qint64(sizeof(float))) {
+        float gamma = 0.0f;
+        FrameUndoRecords::transfer(payload, gamma);
+        restored->setGamma(gamma);
+    }
 
-    if (m_frames.findFrame(id))
+    if (m_frames.findFrame(head.id))
         return; // the id is taken: the frame is not coming back twice
-    restored->setId(id);
-    restored->setPlanes(planes);
+    restored->setId(head.id);
+    restored->setPlanes(head.planes);
     restored->applyLock(m_frames.framesLocked());
 
     CUndoRecord record(m_frames.undo(), latin1(kCreateFrame), latin1(kCreateFrameName));
     if (CArchive* ar = record.payload())
-        ar->writeU32(id);
-    m_frames.insertFrame(storedIndex(index), std::move(restored));
+        CreatedFrameRecord{head.id}.transfer(*ar);
+    m_frames.insertFrame(storedIndex(head.index), std::move(restored));
     record.commit();
 }
 
@@ -346,9 +268,8 @@ void CFrameOps::upgradeSnapshots(CUndo& history)
         QByteArray upgraded;
         try {
             CArchive& in = leaf.openSnapshotReader();
-            const quint32 id = in.readU32();
-            const quint32 index = in.readU32();
-            const quint32 planes = in.readU32();
+            DeletedFrameHead head;
+            head.transfer(in);
             // Without a photo collection the path is kept as it was read.
             CPicInfo frame;
             frame.serializeRecord(in, snapshotContext(false, nullptr));
@@ -358,9 +279,7 @@ void CFrameOps::upgradeSnapshots(CUndo& history)
             buffer.open(QIODevice::WriteOnly);
             CArchive out(&buffer, CArchive::Mode::Store);
             out.setDocumentVersion(CUndoItem::kCurrentSnapshotVersion);
-            out.writeU32(id);
-            out.writeU32(index);
-            out.writeU32(planes);
+            head.transfer(out);
             frame.serializeRecord(out, snapshotContext(false, nullptr));
             out.writeRaw(rest.constData(), rest.size());
             out.flush();

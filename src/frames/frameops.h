@@ -89,8 +89,6 @@ public:
 
 private:
     bool restack(CPicInfo& frame, int index, const char* displayName);
-    bool replayFrame(const QString& kind, CArchive& payload);
-    bool replayCollection(const QString& kind, CArchive& payload);
     void replayDeleteFrame(CArchive& payload);
 
     CPicInfoManager& m_frames;

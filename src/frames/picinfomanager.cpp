@@ -1,5 +1,6 @@
 #include "picinfomanager.h"
 
+#include "frameundorecords.h"
 #include "propmanager.h"
 #include "undo.h"
 
@@ -431,17 +432,7 @@ void CPicInfoManager::aboutToChange(CollectionChange change)
     CArchive* ar = record.payload();
     if (!ar)
         return;
-    // Document-wide values carry no frame id.
-    switch (change) {
-    case CollectionChange::LockFrames: ar->writeBool(m_framesLocked); break;
-    case CollectionChange::ShowPlane: ar->writeU32(m_visiblePlanes); break;
-    case CollectionChange::CanvasColor: ar->writeU32(m_canvasColour); break;
-    case CollectionChange::CanvasColorToPrinter: ar->writeBool(m_printCanvasColour); break;
-    case CollectionChange::HasBorder: ar->writeBool(m_border.enabled); break;
-    case CollectionChange::HasShadow: ar->writeBool(m_shadow.enabled); break;
-    case CollectionChange::BorderWidth: ar->writeF32(m_border.width); break;
-    case CollectionChange::BorderColor: ar->writeU32(m_border.colour); break;
-    }
+    FrameUndoRecords::writeCollectionChange(*ar, *this, change);
     record.commit();
 }
 
@@ -451,41 +442,7 @@ void CPicInfoManager::frameAboutToChange(CPicInfo& frame, FrameChange change)
     CArchive* ar = record.payload();
     if (!ar)
         return;
-    const CPicInfoAttr& attr = frame.attributes();
-    ar->writeU32(frame.id());
-    switch (change) {
-    case FrameChange::DrawBorder: ar->writeBool(frame.drawsBorder()); break;
-    case FrameChange::DrawShadow: ar->writeBool(frame.drawsShadow()); break;
-    case FrameChange::ImageAlpha: ar->writeF32(attr.alpha()); break;
-    case FrameChange::ImageBrightness: ar->writeF32(attr.brightness()); break;
-    case FrameChange::ImageContrast: ar->writeF32(attr.contrast()); break;
-    case FrameChange::ImageGamma: ar->writeF32(attr.gamma()); break;
-    case FrameChange::ImageRotate: ar->writeF32(frame.rotation()); break;
-    case FrameChange::ImageIntoFrame:
-    case FrameChange::RemoveImage: ar->writeString(frame.recordedPhotoPath()); break;
-    case FrameChange::NewDesc: ar->writeString(attr.description()); break;
-    case FrameChange::NewLink: ar->writeString(attr.link()); break;
-    case FrameChange::ShowFrame:
-        ar->writeBool(frame.isShown());
-        ar->writeU32(quint32(std::max(indexOf(&frame), 0)));
-        break;
-    case FrameChange::FramePos:
-        ar->writeF32(frame.frameRect().x);
-        ar->writeF32(frame.frameRect().y);
-        break;
-    case FrameChange::FrameSize:
-        ar->writeF32(frame.frameRect().width);
-        ar->writeF32(frame.frameRect().height);
-        break;
-    case FrameChange::ImagePos:
-        ar->writeF32(attr.imageRect().x);
-        ar->writeF32(attr.imageRect().y);
-        break;
-    case FrameChange::ImageSize:
-        ar->writeF32(attr.imageRect().width);
-        ar->writeF32(attr.imageRect().height);
-        break;
-    }
+    FrameUndoRecords::writeFrameChange(*ar, frame, change);
     record.commit();
 }
 

@@ -19,7 +19,6 @@ constexpr int kQuarterTurnDegrees = 90;
 // own default would refuse photos above about 64 megapixels. Anything
 // larger is refused like a damaged file.
 constexpr int kWholeDecodeLimitMiB = 1024;
-constexpr int kTurnsPerCircle = 4;
 const QByteArray kJpegFormat = QByteArrayLiteral("jpeg");
 
 // A read-only file that notices when its reader asks for bytes beyond the
@@ -61,12 +60,6 @@ private:
     bool m_watching = false;
     bool m_ranOut = false;
 };
-
-int normalisedTurns(int quarterTurns)
-{
-    const int turns = quarterTurns % kTurnsPerCircle;
-    return turns < 0 ? turns + kTurnsPerCircle : turns;
-}
 
 QImage turnedBy(const QImage& image, int quarterTurns)
 {
@@ -152,10 +145,10 @@ std::optional<CDecodedPhoto> decode(const QString& path, QSize fitInside)
 
 void RotateQuarterTurns(QImage* image, QRectF* rect, int from, int to)
 {
-    const int turns = (to - from) % kTurnsPerCircle;
+    const int turns = (to - from) % CPhotoItem::kQuarterTurnsPerTurn;
     if (turns == 0)
         return;
-    const int clockwise = normalisedTurns(turns);
+    const int clockwise = CPhotoItem::normalisedTurns(turns);
     if (image && !image->isNull()) {
         // Exact right angles: Qt moves the pixels without resampling.
         *image = image->transformed(QTransform().rotate(clockwise * kQuarterTurnDegrees));
@@ -211,7 +204,7 @@ QImage CPhotoImage::loadUpright(CPhotoItem& photo, QSize fitInside)
         photo.recordUndecodable();
         return m_photos.invalidPlaceholder(); // shared until written to, so the caller's own
     }
-    const bool sideways = normalisedTurns(photo.quarterTurns()) % 2 != 0;
+    const bool sideways = CPhotoItem::normalisedTurns(photo.quarterTurns()) % 2 != 0;
     const QSize turnedSize = sideways ? decoded->fullSize.transposed() : decoded->fullSize;
     photo.recordDecoded(decoded->hasTransparency, float(turnedSize.width()), float(turnedSize.height()));
     return decoded->image;

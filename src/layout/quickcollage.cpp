@@ -1,8 +1,8 @@
 #include "quickcollage.h"
 
 #include "collagedoc.h"
+#include "framelocklift.h"
 #include "frameops.h"
-#include "locklift.h"
 #include "messagecatalogue.h"
 #include "photoimage.h"
 #include "photoitem.h"
@@ -112,7 +112,7 @@ CQuickCollage::Result CQuickCollage::run(quint32 seed, const CLayoutEngine::Cloc
     services.selection.Clear();
     // Leaving the dropper tool mode belongs here, with the dropper step.
     {
-        CLayoutLockLift lift(frames);
+        CFrameLockLift lift(frames);
         for (const CLayoutPlacement& placement : engine.Assign()) {
             CPicInfo& frame = *inputs[std::size_t(placement.photo)];
             frame.setFramePos(placement.cell.x, placement.cell.y);

@@ -1,8 +1,8 @@
 #include "ziraradaru.h"
 
 #include "collagedoc.h"
+#include "framelocklift.h"
 #include "frameops.h"
-#include "locklift.h"
 #include "picinfomanager.h"
 #include "undo.h"
 
@@ -27,7 +27,7 @@ bool CZiraRadaru::run()
     frames.holdRedraw();
     {
         // A layout leaves the frames locked; the enlargement moves them all the same.
-        CLayoutLockLift lift(frames);
+        CFrameLockLift lift(frames);
         CFrameOps operations(frames);
         const bool enlarge = !frames.isJumbled();
         for (CPicInfo* frame : collected) {

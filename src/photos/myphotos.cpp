@@ -39,32 +39,12 @@ constexpr int kQuarterTurnDegrees = 90;
 const QString kSearchDirSetting = QStringLiteral("RefreshSearchDir");
 const QString kNoHiddenSetting = QStringLiteral("RefreshNoHidden");
 const QString kLastUpdateSetting = QStringLiteral("LastPhotoUpdate");
-constexpr QChar kFolderSeparator = u';';
 
-const QString kRefreshDone = QStringLiteral("RefreshDone");
-const QString kRefreshDirNotFound = QStringLiteral("RefreshDirNotFound");
 const QString kPhotosLock = QStringLiteral("PhotosLock");
 const QString kSureDelDB = QStringLiteral("SureDelDB");
 const QString kDBNotThere = QStringLiteral("DBNotThere");
-const QString kPhotoPosSelection = QStringLiteral("PhotoPosSelection");
-const QString kPhotoPosNoName = QStringLiteral("PhotoPosNoName");
-const QString kPhotoPosExists = QStringLiteral("PhotoPosExists");
-const QString kPhotoPosRemoveNoName = QStringLiteral("PhotoPosRemoveNoName");
-const QString kWrongPhotoPosName = QStringLiteral("WrongPhotoPosName");
-const QString kPhotoPosRename = QStringLiteral("PhotoPosRename");
 
 double oleDays(const QDateTime& dateTime) { return COleDate::fromDateTime(dateTime).days; }
-
-// The path as the collection keys it: absolute and without "." or ".."
-// steps or doubled separators, letter case untouched.
-QString keyFor(const QString& path)
-{
-    if (path.isEmpty())
-        return path;
-    if (QDir::isAbsolutePath(path))
-        return QDir::cleanPath(path);
-    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
-}
 
 // The file's creation time where the file system records one.
 QDateTime creationTimeOf(const QFileInfo& file)
@@ -73,15 +53,9 @@ QDateTime creationTimeOf(const QFileInfo& file)
     return birth.isValid() ? birth : file.lastModified();
 }
 
-int normalisedTurns(int quarterTurns)
-{
-    const int turns = quarterTurns % CPhotoItem::kQuarterTurnsPerTurn;
-    return turns < 0 ? turns + CPhotoItem::kQuarterTurnsPerTurn : turns;
-}
-
 QImage turnedImage(const QImage& image, int clockwiseQuarterTurns)
 {
-    const int turns = normalisedTurns(clockwiseQuarterTurns);
+    const int turns = CPhotoItem::normalisedTurns(clockwiseQuarterTurns);
     if (image.isNull() || turns == 0)
         return image;
     return image.transformed(QTransform().rotate(turns * kQuarterTurnDegrees));
@@ -131,6 +105,7 @@ CMyPhotos::CMyPhotos(CPropManager& settings, CMessageCatalogue& catalogue, CNoti
                  true)
     , m_lastPhotoUpdate(settings, kLastUpdateSetting, QStringLiteral("Time of the last photo collection refresh"),
                         QString())
+    , m_moments([this] { markDirty(); })
     , m_waitingPlaceholder(filledImage(kWaitingPlaceholderColour))
     , m_invalidPlaceholder(filledImage(kInvalidPlaceholderColour))
 {
@@ -150,9 +125,13 @@ QString CMyPhotos::collectionPath() const { return m_folder + '/' + DataPaths::k
 
 QString CMyPhotos::momentsPath() const { return m_folder + '/' + DataPaths::kMomentsFile; }
 
-QStringList CMyPhotos::refreshSearchFolders() const
+QString CMyPhotos::keyFor(const QString& path)
 {
-    return m_searchDirs.get().split(kFolderSeparator, Qt::SkipEmptyParts);
+    if (path.isEmpty())
+        return path;
+    if (QDir::isAbsolutePath(path))
+        return QDir::cleanPath(path);
+    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
 }
 
 // ---------------------------------------------------------------------------
@@ -335,32 +314,7 @@ void CMyPhotos::compactOrder()
         m_order[i]->m_orderIndex = qsizetype(i);
 }
 
-void CMyPhotos::serializeMoments(CArchive& ar)
-{
-    if (ar.isStoring()) {
-        ar.writeCount(quint32(m_moments.size()));
-        for (const auto& [name, moment] : m_moments) {
-            ar.writeString(name);
-            ar.writeObject(moment.get());
-        }
-        return;
-    }
-    MomentMap moments;
-    readMomentMap(ar, moments);
-    m_moments = std::move(moments);
-}
-
-void CMyPhotos::readMomentMap(CArchive& ar, MomentMap& moments)
-{
-    const quint32 count = ar.readCount();
-    ar.checkCount(count, kMinMapEntryBytes);
-    for (quint32 i = 0; i < count; ++i) {
-        QString name = ar.readString();
-        std::unique_ptr<CPhotoPos> moment = ar.readObject<CPhotoPos>();
-        if (moment)
-            moments[std::move(name)] = std::move(moment);
-    }
-}
+void CMyPhotos::serializeMoments(CArchive& ar) { m_moments.serialize(ar); }
 
 // ---------------------------------------------------------------------------
 // Photos
@@ -426,7 +380,7 @@ bool CMyPhotos::CheckFile(CPhotoItem& photo)
     }
     if (photo.setFlag(CPhotoItem::kFlagMissing, false))
         markDirty();
-    if (photo.m_lastWriteTime != oleDays(file.lastModified())) {
+    if (changedSinceRead(photo, file)) {
         // What was rendered from an earlier state of the file no longer
         // shows it; a photo never read before has nothing to forget.
         if (photo.m_lastWriteTime != 0.0)
@@ -457,7 +411,7 @@ bool CMyPhotos::ReadPhotoDate(CPhotoItem& photo, const QFileInfo& file)
     const CPhotoMetadata meta = PhotoMetadata::read(photo.path());
     photo.setFlag(CPhotoItem::kFlagInvalid, !meta.decodes);
     if (meta.decodes) {
-        const bool turnedSideways = normalisedTurns(photo.m_quarterTurns) % 2 != 0;
+        const bool turnedSideways = CPhotoItem::normalisedTurns(photo.m_quarterTurns) % 2 != 0;
         const QSize size = turnedSideways ? meta.pixelSize.transposed() : meta.pixelSize;
         photo.m_pixelWidth = float(size.width());
         photo.m_pixelHeight = float(size.height());
@@ -469,6 +423,11 @@ bool CMyPhotos::ReadPhotoDate(CPhotoItem& photo, const QFileInfo& file)
         setPhotoDate(photo, file.lastModified(), false);
     markDirty();
     return meta.metadataDate.has_value();
+}
+
+bool CMyPhotos::changedSinceRead(const CPhotoItem& photo, const QFileInfo& file)
+{
+    return photo.m_lastWriteTime != oleDays(file.lastModified());
 }
 
 void CMyPhotos::setPhotoDate(CPhotoItem& photo, const QDateTime& date, bool fromMetadata)
@@ -544,7 +503,7 @@ int CMyPhotos::SetQuarterTurns(CPhotoItem& photo, int quarterTurns)
 {
     Load();
     const int previous = photo.m_quarterTurns;
-    const int wanted = normalisedTurns(quarterTurns);
+    const int wanted = CPhotoItem::normalisedTurns(quarterTurns);
     if (wanted == previous)
         return previous;
     markDirty();
@@ -553,11 +512,11 @@ int CMyPhotos::SetQuarterTurns(CPhotoItem& photo, int quarterTurns)
     for (int poll = 0; poll < kRenderWaitPolls && photo.isBeingRendered(); ++poll)
         QThread::msleep(kRenderWaitPollMs);
 
-    const int delta = wanted - normalisedTurns(previous);
+    const int delta = wanted - CPhotoItem::normalisedTurns(previous);
     {
         QMutexLocker lock(&m_mutex);
         if (m_thumbs && photo.m_thumbnailSlot != 0)
-            m_thumbs->turnThumb(photo.m_thumbnailSlot, normalisedTurns(previous), wanted);
+            m_thumbs->turnThumb(photo.m_thumbnailSlot, CPhotoItem::normalisedTurns(previous), wanted);
         photo.m_thumbnail = turnedImage(photo.m_thumbnail, delta);
     }
     photo.releaseImages();
@@ -685,191 +644,31 @@ QString CMyPhotos::AddMoment(const QString& name, const QStringList& photos, con
                              bool replaceExisting)
 {
     Load();
-    if (photos.isEmpty())
-        return kPhotoPosSelection;
-    const QString key = name.trimmed();
-    if (key.isEmpty())
-        return kPhotoPosNoName;
-    auto& moment = m_moments[key];
-    if (moment && !replaceExisting)
-        return kPhotoPosExists;
-    moment = std::make_unique<CPhotoPos>(key, date, photos);
-    markDirty();
-    return {};
+    return m_moments.add(name, photos, date, replaceExisting);
 }
 
 QString CMyPhotos::RemoveMoment(const QString& name)
 {
     Load();
-    const QString key = name.trimmed();
-    if (key.isEmpty())
-        return kPhotoPosRemoveNoName;
-    if (m_moments.erase(key) == 0)
-        return kWrongPhotoPosName;
-    markDirty();
-    return {};
+    return m_moments.remove(name);
 }
 
 QString CMyPhotos::RenameMoment(const QString& oldName, const QString& newName, bool replaceExisting)
 {
     Load();
-    const QString oldKey = oldName.trimmed();
-    const QString newKey = newName.trimmed();
-    if (oldKey.isEmpty())
-        return kPhotoPosRename;
-    const auto it = m_moments.find(oldKey);
-    if (it == m_moments.end())
-        return kWrongPhotoPosName;
-    if (newKey.isEmpty())
-        return kPhotoPosNoName;
-    if (newKey == oldKey)
-        return {};
-    if (m_moments.count(newKey) != 0 && !replaceExisting)
-        return kPhotoPosExists;
-    std::unique_ptr<CPhotoPos> moment = std::move(it->second);
-    m_moments.erase(it);
-    moment->setName(newKey);
-    m_moments[newKey] = std::move(moment);
-    markDirty();
-    return {};
+    return m_moments.rename(oldName, newName, replaceExisting);
 }
 
 const CPhotoPos* CMyPhotos::FindMoment(const QString& name)
 {
     Load();
-    const auto it = m_moments.find(name.trimmed());
-    return it == m_moments.end() ? nullptr : it->second.get();
+    return m_moments.find(name);
 }
 
 QStringList CMyPhotos::MomentNames()
 {
     Load();
-    QStringList names;
-    for (const auto& [name, moment] : m_moments)
-        names.append(name);
-    return names;
-}
-
-// ---------------------------------------------------------------------------
-// Refresh from the search folders
-
-CRefreshResult CMyPhotos::Refresh(const CRefreshRequest& request)
-{
-    Load();
-    CRefreshResult result;
-    QStringList folders;
-    for (const QString& folder : request.folders) {
-        for (const QString& part : folder.split(kFolderSeparator, Qt::SkipEmptyParts))
-            folders.append(part.trimmed());
-    }
-    folders.removeAll(QString());
-    if (folders.isEmpty()) {
-        result.outcome = CRefreshResult::Outcome::FolderNotFound;
-        result.messageKey = kRefreshDirNotFound;
-        return result;
-    }
-    for (const QString& folder : folders) {
-        if (!QFileInfo(folder).isDir()) {
-            result.outcome = CRefreshResult::Outcome::FolderNotFound;
-            result.messageKey = kRefreshDirNotFound;
-            result.missingFolder = folder;
-            return result;
-        }
-    }
-    m_searchDirs.set(folders.join(kFolderSeparator));
-    m_noHidden.set(request.skipHidden);
-
-    for (auto& [key, photo] : m_photos)
-        photo->setFlag(CPhotoItem::kFlagSeen, false);
-
-    CRefreshCounters& counters = result.counters;
-    const auto stopped = [&] { return request.stop && request.stop->load(std::memory_order_acquire); };
-    const auto visit = [&](const QString& path) {
-        if (request.onEntry)
-            request.onEntry(counters, path);
-        return !stopped();
-    };
-
-    const QDir::Filters filters = QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System
-        | (request.skipHidden ? QDir::Filters() : QDir::Hidden);
-    std::vector<QString> pending(folders.rbegin(), folders.rend());
-    while (!pending.empty()) {
-        const QString folder = pending.back();
-        pending.pop_back();
-        const QFileInfoList entries = QDir(folder).entryInfoList(filters, QDir::Name);
-        std::vector<QString> subfolders;
-        for (const QFileInfo& entry : entries) {
-            if (!visit(entry.filePath())) {
-                result.outcome = CRefreshResult::Outcome::Stopped;
-                return result;
-            }
-            // Linked folders are not followed: a link to a parent would never end.
-            if (entry.isDir()) {
-                if (!entry.isSymLink())
-                    subfolders.push_back(entry.filePath());
-                continue;
-            }
-            if (!entry.isFile())
-                continue;
-            ++counters.filesSeen;
-            if (ImageTypes::isImage(entry.fileName())) {
-                ++counters.imagesFound;
-                refreshFile(entry, counters);
-            }
-        }
-        // Depth first, in name order.
-        pending.insert(pending.end(), subfolders.rbegin(), subfolders.rend());
-    }
-
-    // Photos the scan did not find whose files have gone become hidden. By
-    // path, not pointer: whatever runs in onEntry may change the collection.
-    QStringList unseen;
-    for (const auto& [key, photo] : m_photos) {
-        if (!photo->hasFlag(CPhotoItem::kFlagSeen))
-            unseen.append(key);
-    }
-    unseen.sort();
-    for (const QString& path : unseen) {
-        if (!visit(path)) {
-            result.outcome = CRefreshResult::Outcome::Stopped;
-            return result;
-        }
-        const auto it = m_photos.find(path);
-        if (it == m_photos.end() || QFileInfo::exists(path))
-            continue;
-        if (it->second->setFlag(CPhotoItem::kFlagMissing, true))
-            markDirty();
-        if (RemovePhoto(path, false))
-            ++counters.photosRemoved;
-    }
-
-    m_lastPhotoUpdate.set(QDateTime::currentDateTime().toString(Qt::ISODate));
-    result.outcome = CRefreshResult::Outcome::Completed;
-    result.messageKey = kRefreshDone;
-    return result;
-}
-
-void CMyPhotos::refreshFile(const QFileInfo& file, CRefreshCounters& counters)
-{
-    const QString key = keyFor(file.filePath());
-    CPhotoItem* photo = nullptr;
-    if (const auto it = m_photos.find(key); it != m_photos.end()) {
-        photo = it->second.get();
-        if (photo->setFlag(CPhotoItem::kFlagMissing, false))
-            markDirty();
-        photo->setFlag(CPhotoItem::kFlagSeen, true);
-        // Unchanged files are not opened: that keeps a refresh of a large
-        // collection quick.
-        if (photo->m_lastWriteTime == oleDays(file.lastModified()))
-            return;
-        forgetRenderings(*photo);
-        photo->m_quarterTurns = 0;
-    } else {
-        photo = AddPhoto(key);
-        photo->setFlag(CPhotoItem::kFlagSeen, true);
-    }
-    if (!ReadPhotoInfo(*photo, file))
-        RemovePhoto(key, false);
+    return m_moments.names();
 }
 
 // ---------------------------------------------------------------------------

@@ -13,7 +13,8 @@
 #include "archive.h"
 #include "notificationbus.h"
 #include "photoitem.h"
-#include "photopos.h"
+#include "photomoments.h"
+#include "photorefresh.h"
 #include "propbinding.h"
 
 #include <QDate>
@@ -23,9 +24,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <atomic>
-#include <functional>
-#include <map>
 #include <memory>
 #include <unordered_map>
 #include <vector>
@@ -58,39 +56,6 @@ public:
     // Turns the thumbnail stored in `slot` from `fromTurns` to `toTurns`
     // clockwise quarter turns and stores it back.
     virtual void turnThumb(quint32 slot, int fromTurns, int toTurns) = 0;
-};
-
-// Counters of a refresh, as its dialog shows them.
-struct CRefreshCounters
-{
-    int filesSeen = 0;
-    int imagesFound = 0;
-    int photosRemoved = 0;
-};
-
-struct CRefreshRequest
-{
-    // The search folders; each must exist.
-    QStringList folders;
-    // Skip hidden files and folders.
-    bool skipHidden = true;
-    // Called before every entry of the scan and every photo of the walk,
-    // with the entry's path: the dialog updates its counters here and lets
-    // pending input through, so its Stop button works.
-    std::function<void(const CRefreshCounters&, const QString& path)> onEntry;
-    // Looked at before every entry; once set, the refresh stops there.
-    const std::atomic<bool>* stop = nullptr;
-};
-
-struct CRefreshResult
-{
-    enum class Outcome { Completed, Stopped, FolderNotFound };
-    Outcome outcome = Outcome::Completed;
-    // The catalogue message to show: "RefreshDone", "RefreshDirNotFound", or
-    // empty for a stopped refresh.
-    QString messageKey;
-    QString missingFolder;
-    CRefreshCounters counters;
 };
 
 class CMyPhotos : public CSerializable, public CNotifyListener
@@ -183,11 +148,7 @@ public:
     // delete. Announces "RemoveDB" on "MyPhotos".
     RemoveDbResult RemoveDatabase();
 
-    // Photo Moments. Each returns an empty key on success, else the
-    // catalogue key that tells the user why not ("PhotoPosSelection",
-    // "PhotoPosNoName", "PhotoPosExists", "PhotoPosRemoveNoName",
-    // "WrongPhotoPosName", "PhotoPosRename"). "PhotoPosExists" is a
-    // question: on Yes, call again with `replaceExisting`.
+    // Photo Moments: see CPhotoMoments for what each returns.
     QString AddMoment(const QString& name, const QStringList& photos, const COleDate& date,
                       bool replaceExisting = false);
     QString RemoveMoment(const QString& name);
@@ -229,7 +190,6 @@ public:
 private:
     friend class CPhotoItem;
     using PhotoMap = std::unordered_map<QString, std::unique_ptr<CPhotoItem>>;
-    using MomentMap = std::map<QString, std::unique_ptr<CPhotoPos>>;
 
     void photoUseChanged(CPhotoItem& photo, bool inUse);
     void markDirty() { m_dirty = true; }
@@ -240,7 +200,6 @@ private:
     void readPhotoMap(CArchive& ar, PhotoMap& photos, std::vector<CPhotoItem*>& order);
     void writePhotoMap(CArchive& ar);
     void compactOrder();
-    void readMomentMap(CArchive& ar, MomentMap& moments);
 
     void adopt(CPhotoItem& photo, const QString& path);
     // Takes the photo out of the map; one still in use is kept alive apart.
@@ -249,7 +208,14 @@ private:
     void dropHiddenPhotos();
     void forgetRenderings(CPhotoItem& photo);
     void setPhotoDate(CPhotoItem& photo, const QDateTime& date, bool fromMetadata);
-    void refreshFile(const QFileInfo& file, CRefreshCounters& counters);
+    // Whether the file's last-write time differs from the one last read.
+    static bool changedSinceRead(const CPhotoItem& photo, const QFileInfo& file);
+    // A refresh's examination of an image file the scan found: adds it, or
+    // re-reads it when it changed.
+    void refreshFile(const QFileInfo& file);
+    // The path as the collection keys it: absolute and without "." or ".."
+    // steps or doubled separators, letter case untouched.
+    static QString keyFor(const QString& path);
 
     CMessageCatalogue& m_catalogue;
     CNotificationBus& m_bus;
@@ -268,7 +234,7 @@ private:
     // gives back the same bytes, whichever program wrote it. Removed photos
     // leave null holes until the next write.
     std::vector<CPhotoItem*> m_order;
-    MomentMap m_moments;
+    CPhotoMoments m_moments;
     // Photos that left the collection while frames still held them.
     std::vector<std::unique_ptr<CPhotoItem>> m_released;
     std::vector<CPhotoItem*> m_byDate;

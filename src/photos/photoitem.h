@@ -66,6 +66,12 @@ public:
     static constexpr int kRecordSize = 8 + 8 + CSystemTime::kRecordSize + 8 + 4 + 4 + 4 + 4 + 4 + 2;
 
     static constexpr int kQuarterTurnsPerTurn = 4;
+    // Any count of clockwise quarter turns as 0 to 3.
+    static constexpr int normalisedTurns(int quarterTurns)
+    {
+        const int turns = quarterTurns % kQuarterTurnsPerTurn;
+        return turns < 0 ? turns + kQuarterTurnsPerTurn : turns;
+    }
 
     CPhotoItem() = default;
     ~CPhotoItem() override;

@@ -129,6 +129,17 @@ protected:
     QString collectionFile() const { return DataPaths::photoDatabaseFolder() + "/Collection.DAT"; }
     QString momentsFile() const { return DataPaths::photoDatabaseFolder() + "/Moments.DAT"; }
 
+    // A good "Collection.DAT" of two photos, for the tests that damage it.
+    void saveCollectionOfTwoPhotos()
+    {
+        writeJpeg(pictures("a.jpg"));
+        writeJpeg(pictures("b.jpg"));
+        auto photos = open();
+        photos->FindPhoto(pictures("a.jpg"), true);
+        photos->FindPhoto(pictures("b.jpg"), true);
+        ASSERT_EQ(photos->Save(), CMyPhotos::SaveResult::Saved);
+    }
+
     // The catalogue's box sees the text, not the key; the keys this
     // collection shows are told apart by their texts.
     QString keyOfText(const QString& text)
@@ -727,14 +738,7 @@ class DamagedCollectionFile : public MyPhotosTest, public ::testing::WithParamIn
 
 TEST_P(DamagedCollectionFile, StartsEmptyAndTheNextSaveWritesAGoodFile)
 {
-    writeJpeg(pictures("a.jpg"));
-    writeJpeg(pictures("b.jpg"));
-    {
-        auto photos = open();
-        photos->FindPhoto(pictures("a.jpg"), true);
-        photos->FindPhoto(pictures("b.jpg"), true);
-        ASSERT_EQ(photos->Save(), CMyPhotos::SaveResult::Saved);
-    }
+    ASSERT_NO_FATAL_FAILURE(saveCollectionOfTwoPhotos());
     QByteArray file = readBytes(collectionFile());
     const qsizetype photosLengthAt = 50 + 16 + 4; // after the "Photos" name and version
     const quint32 photosLength = qFromLittleEndian<quint32>(file.constData() + photosLengthAt);
@@ -780,14 +784,7 @@ INSTANTIATE_TEST_SUITE_P(Damages, DamagedCollectionFile,
 
 TEST_F(MyPhotosTest, LoadsNoPrefixOfAGoodFileAndSurvivesEveryFlippedByte)
 {
-    writeJpeg(pictures("a.jpg"));
-    writeJpeg(pictures("b.jpg"));
-    {
-        auto photos = open();
-        photos->FindPhoto(pictures("a.jpg"), true);
-        photos->FindPhoto(pictures("b.jpg"), true);
-        ASSERT_EQ(photos->Save(), CMyPhotos::SaveResult::Saved);
-    }
+    ASSERT_NO_FATAL_FAILURE(saveCollectionOfTwoPhotos());
     const QByteArray good = readBytes(collectionFile());
     for (qsizetype length = 0; length < good.size(); ++length) {
         writeBytes(collectionFile(), good.left(length));
@@ -996,6 +993,34 @@ TEST_F(RefreshTest, AddsTheImagesOfTheSearchFoldersAndRemembersTheChoice)
     EXPECT_EQ(photos->photoCount(), 4);
     EXPECT_FALSE(settings.getValue("RefreshNoHidden")->toBool());
     EXPECT_EQ(photos->refreshSearchFolders(), QStringList{pictures()});
+}
+
+// The scan alone, without a collection.
+TEST_F(RefreshTest, TheScanHandsOnImagesFolderByFolderInNameOrderAndStopsWhenTold)
+{
+    writeJpeg(pictures("b.jpg"));
+    writeJpeg(pictures("a/z.jpg"));
+    writeJpeg(pictures("c/y.jpg"));
+    writeBytes(pictures("a/notes.txt"), "text");
+    ASSERT_TRUE(QFile::link(pictures(), pictures("a/loop")));
+    QStringList examined;
+    const auto examine = [&](const QFileInfo& image) { examined << image.filePath(); };
+
+    CRefreshRequest request;
+    CRefreshCounters counters;
+    EXPECT_TRUE(scanFolders({pictures()}, request, counters, examine));
+    // A folder's own files before those of its subfolders; the link back up is not followed.
+    EXPECT_EQ(examined, QStringList({pictures("b.jpg"), pictures("a/z.jpg"), pictures("c/y.jpg")}));
+    EXPECT_EQ(counters.filesSeen, 4);
+    EXPECT_EQ(counters.imagesFound, 3);
+
+    std::atomic<bool> stop = false;
+    request.stop = &stop;
+    request.onEntry = [&](const CRefreshCounters&, const QString& path) { stop = path == pictures("a/z.jpg"); };
+    examined.clear();
+    CRefreshCounters stopped;
+    EXPECT_FALSE(scanFolders({pictures()}, request, stopped, examine));
+    EXPECT_EQ(examined, QStringList{pictures("b.jpg")});
 }
 
 TEST_F(RefreshTest, OffersThePicturesFolderBeforeTheFirstRefresh)

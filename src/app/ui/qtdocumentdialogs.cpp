@@ -3,14 +3,11 @@
 #include "collagedoc.h"
 #include "exportdialog.h"
 #include "imagetypes.h"
-#include "picinfomanager.h"
 #include "projectpicker.h"
-#include "propmanager.h"
 #include "newcollagedialog.h"
 #include "gridsettingsdialog.h"
 #include "services.h"
 #include "splitframedialog.h"
-#include "surfaces.h"
 
 #include <QFileDialog>
 #include <QFileInfo>
@@ -19,7 +16,6 @@
 namespace {
 
 constexpr const char* kPicturesCaption = "Add Pictures";
-constexpr const char* kBaseSystemUnitSetting = "BaseSystemUnit";
 
 } // namespace
 
@@ -120,13 +116,7 @@ QStringList CQtDocumentDialogs::askPictures()
 
 void CQtDocumentDialogs::showExport()
 {
-    CExportCanvas canvas;
-    canvas.width = m_doc.canvasWidth();
-    canvas.height = m_doc.canvasHeight();
-    const std::optional<CPropValue> unit = m_services.settings().getValue(QString::fromLatin1(kBaseSystemUnitSetting));
-    canvas.unit = canvasUnitFromPageUnit(unit ? unit->toInt() : PageUnit::Inch);
-    canvas.colour = m_services.frames().canvasColour();
-    CExportDialog dialog(m_services.renderer(), canvas, m_services.settings(), m_services.catalogue(),
+    CExportDialog dialog(m_services.renderer(), m_doc.exportCanvas(), m_services.settings(), m_services.catalogue(),
                          &m_services.progress(), m_parent);
     dialog.exec();
 }

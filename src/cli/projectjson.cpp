@@ -1,47 +1,38 @@
-#include "projectcommands.h"
+#include "projectjson.h"
 
-#include "collagedoc.h"
-#include "datapaths.h"
+#include "clisupport.h"
+#include "imageexport.h"
 #include "macro.h"
 #include "macromanager.h"
+#include "myphotos.h"
+#include "photoitem.h"
 #include "picdropper.h"
 #include "picinfo.h"
 #include "picinfomanager.h"
 #include "printerchoice.h"
-#include "projectjson.h"
-#include "services.h"
 #include "undo.h"
 #include "undoitem.h"
 
 #include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QTextStream>
+
+#include <algorithm>
+#include <vector>
 
 namespace {
 
-constexpr int kExitOk = 0;
-constexpr int kExitFailed = 1;
-constexpr int kExitUsage = 2;
+constexpr const char* kSummaryKeys[] = {"path",   "version", "flags",         "description", "canvas",
+                                        "border", "shadow",  "visiblePlanes", "frames",      "photos"};
 
-const char* const kInfoUsage = "usage: collage-cli info PROJECT\n";
-const char* const kResaveUsage = "usage: collage-cli resave IN OUT\n";
-
-// The document over the user's own services, as the editor holds it; its
-// messages reach standard error through the headless catalogue.
-struct Session
+QJsonObject rectJson(const CCanvasRect& rect)
 {
-    CServices services{DataPaths::settingsFile()};
-    CCollageDoc doc{services.docServices()};
+    return {{"x", double(rect.x)}, {"y", double(rect.y)}, {"width", double(rect.width)}, {"height", double(rect.height)}};
+}
 
-    bool open(const QString& path, QTextStream& err)
-    {
-        if (doc.openDocument(path) == CCollageDoc::OpenResult::Opened)
-            return true;
-        err << "collage-cli: cannot open the project " << path << "\n";
-        return false;
-    }
-};
+// "#AARRGGBB".
+QString colourText(QRgb colour)
+{
+    return QStringLiteral("#%1").arg(colour, 8, 16, QLatin1Char('0')).toUpper();
+}
 
 QString dateText(const COleDate& date)
 {
@@ -76,6 +67,28 @@ QJsonObject frameJson(const CPicInfo& frame)
     return entry;
 }
 
+// The photos the frames show, in the order of the frames that first show
+// them, each with its file checked now.
+QJsonArray photosJson(const CPicInfoManager& frames, CMyPhotos& collection)
+{
+    std::vector<CPhotoItem*> used;
+    for (const auto& frame : frames.frames()) {
+        CPhotoItem* photo = frame->photo();
+        if (photo && std::find(used.begin(), used.end(), photo) == used.end())
+            used.push_back(photo);
+    }
+    QJsonArray list;
+    for (CPhotoItem* photo : used) {
+        collection.CheckFile(*photo);
+        list.append(QJsonObject{{"path", photo->path()},
+                                {"width", double(photo->pixelWidth())},
+                                {"height", double(photo->pixelHeight())},
+                                {"quarterTurns", photo->quarterTurns()},
+                                {"state", photo->stateText()}});
+    }
+    return list;
+}
+
 // A step with the steps grouped under it, so the group structure shows.
 QJsonObject stepJson(const CUndoItem& step)
 {
@@ -100,7 +113,9 @@ QJsonArray stepsJson(const CUndo::StepList& steps)
     return list;
 }
 
-QJsonObject projectJson(const Session& session)
+} // namespace
+
+QJsonObject projectJson(CliSession& session)
 {
     const CCollageDoc& doc = session.doc;
     const CServices& services = session.services;
@@ -139,6 +154,7 @@ QJsonObject projectJson(const Session& session)
                      {"top", double(doc.canvasTop())},
                      {"width", double(doc.canvasWidth())},
                      {"height", double(doc.canvasHeight())},
+                     {"unit", doc.exportCanvas().unit == CanvasUnit::Centimetre ? "cm" : "inch"},
                      {"colour", colourText(frames.canvasColour())}}},
         {"border",
          QJsonObject{{"enabled", frames.border().enabled},
@@ -148,6 +164,7 @@ QJsonObject projectJson(const Session& session)
         {"visiblePlanes", double(frames.visiblePlanes())},
         {"preview", QJsonObject{{"width", frames.preview().width()}, {"height", frames.preview().height()}}},
         {"frames", frameList},
+        {"photos", photosJson(frames, services.photos())},
         {"dropper", dropper},
         {"undo", stepsJson(undo.undoList())},
         {"redo", stepsJson(undo.redoList())},
@@ -158,34 +175,10 @@ QJsonObject projectJson(const Session& session)
     };
 }
 
-} // namespace
-
-int runInfoCommand(const QStringList& args, QTextStream& out, QTextStream& err)
+QJsonObject projectSummaryJson(const QJsonObject& project)
 {
-    if (args.size() != 1 || args[0].startsWith(QLatin1String("--"))) {
-        err << kInfoUsage;
-        return kExitUsage;
-    }
-    Session session;
-    if (!session.open(args[0], err))
-        return kExitFailed;
-    out << QJsonDocument(projectJson(session)).toJson(QJsonDocument::Indented);
-    return kExitOk;
-}
-
-int runResaveCommand(const QStringList& args, QTextStream& out, QTextStream& err)
-{
-    if (args.size() != 2 || args[0].startsWith(QLatin1String("--")) || args[1].startsWith(QLatin1String("--"))) {
-        err << kResaveUsage;
-        return kExitUsage;
-    }
-    Session session;
-    if (!session.open(args[0], err))
-        return kExitFailed;
-    if (session.doc.saveDocument(args[1]) != CCollageDoc::SaveResult::Saved) {
-        err << "collage-cli: cannot write " << args[1] << "\n";
-        return kExitFailed;
-    }
-    out << args[1] << "\n";
-    return kExitOk;
+    QJsonObject summary;
+    for (const char* key : kSummaryKeys)
+        summary.insert(QLatin1String(key), project.value(QLatin1String(key)));
+    return summary;
 }

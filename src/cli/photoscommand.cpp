@@ -1,5 +1,6 @@
-#include "photoscommands.h"
+#include "commands.h"
 
+#include "clisupport.h"
 #include "datapaths.h"
 #include "messagecatalogue.h"
 #include "myphotos.h"
@@ -14,10 +15,6 @@
 #include <QTextStream>
 
 namespace {
-
-constexpr int kExitOk = 0;
-constexpr int kExitFailed = 1;
-constexpr int kExitUsage = 2;
 
 // Refresh progress goes to standard error every so many entries, so a long
 // scan shows it is alive without flooding the terminal.
