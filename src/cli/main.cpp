@@ -2,6 +2,7 @@
 #include "exportcommands.h"
 #include "photoscommands.h"
 #include "projectcommands.h"
+#include "updatecommands.h"
 
 #include <QGuiApplication>
 #include <QTextStream>
@@ -29,6 +30,10 @@ constexpr const char* kUsage =
     "  info PROJECT               the whole project as JSON: document, canvas, frames, dropper,\n"
     "                             undo and redo steps, macros, printer\n"
     "  resave IN OUT              reads a project and writes it in the current version\n"
+    "  update check [--server URL]\n"
+    "                             asks the update service for a newer build; JSON\n"
+    "  update download --server URL --to FILE\n"
+    "                             asks the update service and downloads the patch to FILE\n"
     "  --help                     show this text\n";
 
 } // namespace
@@ -57,6 +62,8 @@ int main(int argc, char** argv)
         return runResaveCommand(args.mid(1), out, err);
     if (args[0] == "dump")
         return runDumpCommand(args.mid(1), out, err);
+    if (args[0] == "update")
+        return runUpdateCommand(args.mid(1), out, err);
     err << "collage-cli: unknown command \"" << args[0] << "\"\n" << kUsage;
     return 2;
 }

@@ -16,6 +16,22 @@ void initialiseCurlOnce()
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
+// The options every request of the patch's server gets: HTTP only, the
+// redirects a download site uses, and the time limits.
+void setCommonOptions(CURL* curl, const QByteArray& address)
+{
+    curl_easy_setopt(curl, CURLOPT_URL, address.constData());
+    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(curl, CURLOPT_MAXREDIRS, kMaxRedirects);
+    curl_easy_setopt(curl, CURLOPT_FAILONERROR, 1L);
+    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, long(CPatchDownload::kConnectTimeoutMs));
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, long(CPatchDownload::kStallTimeoutSeconds));
+    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+}
+
 } // namespace
 
 bool CPatchDownload::begin()
@@ -81,16 +97,7 @@ CPatchDownload::Result CPatchDownload::download(const QString& url, const QStrin
     m_file = &file;
     char error[CURL_ERROR_SIZE] = {};
     const QByteArray address = url.toUtf8();
-    curl_easy_setopt(curl, CURLOPT_URL, address.constData());
-    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(curl, CURLOPT_MAXREDIRS, kMaxRedirects);
-    curl_easy_setopt(curl, CURLOPT_FAILONERROR, 1L);
-    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, long(kConnectTimeoutMs));
-    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, long(kStallTimeoutSeconds));
-    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    setCommonOptions(curl, address);
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, error);
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &CPatchDownload::onData);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, this);
@@ -129,4 +136,19 @@ CPatchDownload::Result CPatchDownload::download(const QString& url, const QStrin
         return Result::Failed;
     }
     return Result::Done;
+}
+
+qint64 CPatchDownload::announcedSize(const QString& url)
+{
+    initialiseCurlOnce();
+    CURL* curl = curl_easy_init();
+    if (curl == nullptr)
+        return -1;
+    setCommonOptions(curl, url.toUtf8());
+    curl_easy_setopt(curl, CURLOPT_NOBODY, 1L);
+    curl_off_t length = -1;
+    if (curl_easy_perform(curl) == CURLE_OK)
+        curl_easy_getinfo(curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+    curl_easy_cleanup(curl);
+    return length;
 }

@@ -33,6 +33,10 @@ public:
     void setProgress(ProgressFn progress) { m_progress = std::move(progress); }
 
     Result download(const QString& url, const QString& targetFile);
+
+    // The size the server announces for `url` without sending it (a HEAD
+    // request); -1 when it announces none or cannot be asked.
+    static qint64 announcedSize(const QString& url);
     void stop() { m_stop = true; }
 
     // Why the last download failed, for logs and the command line.

@@ -208,6 +208,15 @@ class Handler(BaseHTTPRequestHandler):
         return outcome["status"], payload
 
     # --- Downloads
+    def do_HEAD(self):
+        self.record_request()
+        parts = self.path.split("/")
+        try:
+            size = os.path.getsize(state_path("files", parts[3]))
+        except (IndexError, OSError):
+            return self.send(404, b"", [("Content-Length", "0")])
+        self.send(200, b"", [("Content-Length", str(size))])
+
     def do_GET(self):
         self.record_request()
         parts = self.path.split("/")
