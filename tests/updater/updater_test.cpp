@@ -57,6 +57,7 @@ const QByteArray kPatcher = "#!/bin/sh\n"
 
 struct PatcherCase
 {
+    const char* name;
     const char* commandLine;
     const char* patcherName;
     QByteArray expectedArguments; // one "[argument]" a line
@@ -88,10 +89,12 @@ TEST_P(PatcherRuns, ThePatcherRunsWithItsParametersAndTheBackupGoes)
 
 INSTANTIATE_TEST_SUITE_P(
     Updater, PatcherRuns,
-    ::testing::Values(PatcherCase{"Temp.DAT;patch.exe;patch.exe;-silent", "patch.exe", "[-silent]\n"},
-                      PatcherCase{"Temp.DAT;patch.exe;patch.exe", "patch.exe", ""},
-                      PatcherCase{"Temp.DAT;my \"patch\" v2;my \"patch\" v2;-o \"two words\" say\\\"hi\\\"",
-                                  "my \"patch\" v2", "[-o]\n[two words]\n[say\"hi\"]\n"}));
+    ::testing::Values(PatcherCase{"with_a_parameter", "Temp.DAT;patch.exe;patch.exe;-silent", "patch.exe", "[-silent]\n"},
+                      PatcherCase{"without_the_third_semicolon", "Temp.DAT;patch.exe;patch.exe", "patch.exe", ""},
+                      PatcherCase{"names_with_blanks_and_quotes",
+                                  "Temp.DAT;my \"patch\" v2;my \"patch\" v2;-o \"two words\" say\\\"hi\\\"",
+                                  "my \"patch\" v2", "[-o]\n[two words]\n[say\"hi\"]\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Updater, ACommandLineSplitIntoSeveralArgumentsIsJoinedAgain)
 {
@@ -138,7 +141,8 @@ INSTANTIATE_TEST_SUITE_P(
                       QString("Temp.DAT;patch.exe;") + QString(260, 'p'),
                       // Names outside the program folder, or over the backup.
                       QString("Temp.DAT;patch.exe;../collage;"), QString("../Temp.DAT;p;collage;"),
-                      QString("Temp.DAT;p;$$AppTemp$$;"), QString("collage;p;patch.exe;")));
+                      QString("Temp.DAT;p;$$AppTemp$$;"), QString("collage;p;patch.exe;")),
+    [](const auto& info) { return "line_" + std::to_string(info.index); });
 
 TEST(Updater, ThePatcherCommandLineMayBeExactlyTwoHundredFiftyNineCharacters)
 {
