@@ -3,6 +3,7 @@
 #include "collagedoc.h"
 #include "collageview.h"
 #include "datapaths.h"
+#include "documentsettings.h"
 #include "messagecatalogue.h"
 #include "notificationbus.h"
 #include "propmanager.h"
@@ -13,6 +14,9 @@
 #include "recentfiles.h"
 #include "messagebox.h"
 #include "progresswindow.h"
+#include "soapclient.h"
+#include "startupupdatecheck.h"
+#include "updatecommandtarget.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -32,6 +36,7 @@ constexpr const char* kMaker = "Tessary";
 constexpr const char* kProgramName = "Ombravelle";
 constexpr const char* kResetArgument = "/reset";
 constexpr const char* kQuitAfterVariable = "OMBRAVELLE_QUIT_AFTER_MS";
+constexpr const char* kNoUpdateCheckVariable = "OMBRAVELLE_NO_UPDATE_CHECK";
 
 // The unattended quit keeps firing: a message box shown before the event
 // loop runs swallows the first quit, the next tick catches the loop itself.
@@ -177,6 +182,19 @@ int CCollageApp::run(int argc, char** argv)
                              frame.openProject(handedProject);
                          frame.bringToFront();
                      });
+    // The update dialog closes the editor without asking about unsaved
+    // changes: the user has agreed to lose them before the download.
+    const CUpdateEnvironment updates{&services.settings(), services.settingsFile(), &services.catalogue(),
+                                     &CSoapClient::shared(), QCoreApplication::applicationDirPath(),
+                                     [&doc] { return doc.isModified(); },
+                                     [&doc, &frame] {
+                                         doc.setModified(false);
+                                         frame.close();
+                                     },
+                                     &frame};
+    CUpdateCommandTarget updateCommands(updates);
+    frame.addCommandTarget(&updateCommands);
+
     frame.showPlaced();
     doc.releaseUpdates();
     doc.updateAllViews(DocHint::SelectionGeometry);
@@ -184,11 +202,19 @@ int CCollageApp::run(int argc, char** argv)
     doc.updateAllViews(DocHint::ReleaseFrameObjects, 1);
     doc.setModified(false);
 
-    // Without a project to open, the user chooses how to start, once the
-    // window stands.
-    if (project.isEmpty())
-        QTimer::singleShot(0, &frame, [&frame] { frame.runCommand(CommandId::New); });
+    // Once the window stands: the update check of this start, then, without
+    // a project to open, the user chooses how to start.
+    const int timesRun = services.settings().getValue(kTimesRunSetting).value_or(CPropValue()).toInt();
+    QTimer::singleShot(0, &frame, [&frame, &updates, timesRun, openNew = project.isEmpty()] {
+        if (!qEnvironmentVariableIsSet(kNoUpdateCheckVariable)
+            && runStartupUpdateCheck(updates, timesRun, QDate::currentDate(), isOnLine()))
+            return;
+        if (openNew)
+            frame.runCommand(CommandId::New);
+    });
 
     services.settings().save(services.settingsFile());
-    return app.exec();
+    const int exitCode = app.exec();
+    frame.removeCommandTarget(&updateCommands);
+    return exitCode;
 }

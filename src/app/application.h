@@ -11,6 +11,9 @@
 //   OMBRAVELLE_QUIT_AFTER_MS=N  quit by itself N ms after start (any open
 //                               message box is dismissed), so the program
 //                               can run unattended.
+//   OMBRAVELLE_NO_UPDATE_CHECK  set: no update check at start-up, so an
+//                               unattended run neither asks nor goes out.
+//   Tessary_server=URL          the update service's endpoint.
 // A running instance prints one line "handover: <arguments>" on standard
 // output for every command line handed over to it.
 

@@ -1,5 +1,6 @@
 // collage-cli: the editor's core without a window, for scripts and tests.
 #include "commands.h"
+#include "updatecommands.h"
 
 #include <QGuiApplication>
 #include <QTextStream>
@@ -27,6 +28,10 @@ constexpr const char* kUsage =
     "                             dropper, undo and redo steps, macros, printer\n"
     "  dump PROJECT               part of info's JSON: document, canvas, frames and photos\n"
     "  resave IN OUT              reads a project and writes it in the current version\n"
+    "  update check [--server URL]\n"
+    "                             asks the update service for a newer build; JSON\n"
+    "  update download --server URL --to FILE\n"
+    "                             asks the update service and downloads the patch to FILE\n"
     "  --help                     show this text\n";
 
 } // namespace
@@ -55,6 +60,8 @@ int main(int argc, char** argv)
         return runResaveCommand(args.mid(1), out, err);
     if (args[0] == "dump")
         return runDumpCommand(args.mid(1), out, err);
+    if (args[0] == "update")
+        return runUpdateCommand(args.mid(1), out, err);
     err << "collage-cli: unknown command \"" << args[0] << "\"\n" << kUsage;
     return 2;
 }

@@ -96,5 +96,6 @@ inline constexpr int QuickTour = 349;
 inline constexpr int ZadeDudaziz = 386;
 // Next to the layout it scatters; no other window sends it by number.
 inline constexpr int ZiraRadaru = 387;
+inline constexpr int CheckForUpdates = 389;
 
 } // namespace CommandId

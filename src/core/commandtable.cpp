@@ -85,6 +85,7 @@ QList<CCommandSpec> buildCommands()
         // Help
         {ResetInfoTips, "Reset All Info-Tips", ""},
         {QuickTour, "Open Quick Tour", ""},
+        {CheckForUpdates, "Check for &Updates...", ""},
     };
     for (int i = 0; i < RecentFileCount; ++i)
         table.append({RecentFileFirst + i, "", ""});

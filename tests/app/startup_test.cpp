@@ -102,6 +102,7 @@ protected:
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("QT_QPA_PLATFORM", "offscreen");
+        environment.insert("OMBRAVELLE_NO_UPDATE_CHECK", "1");
         if (quitAfterMs > 0)
             environment.insert("OMBRAVELLE_QUIT_AFTER_MS", QString::number(quitAfterMs));
         else

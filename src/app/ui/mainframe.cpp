@@ -358,7 +358,7 @@ void CMainFrame::createMenus()
     addItems(canvasMenu, {ZadeDudaziz, ZiraRadaru, 0, ResizeCanvasToFit});
 
     QMenu* help = menuBar()->addMenu(tr("&Help"));
-    addItems(help, {QuickTour, ResetInfoTips});
+    addItems(help, {QuickTour, ResetInfoTips, CheckForUpdates});
 
     // Every menu asks its items' states as it opens.
     for (QMenu* menu : findChildren<QMenu*>())
