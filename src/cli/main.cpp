@@ -2,6 +2,7 @@
 #include "exportcommands.h"
 #include "photoscommands.h"
 #include "projectcommands.h"
+#include "sharecommands.h"
 
 #include <QGuiApplication>
 #include <QTextStream>
@@ -45,6 +46,8 @@ int main(int argc, char** argv)
         out << kUsage;
         return args.isEmpty() ? 2 : 0;
     }
+    if (const std::optional<int> shared = runShareCommand(args, out, err))
+        return *shared;
     if (args[0] == "photos")
         return runPhotosCommand(args.mid(1), out, err);
     if (args[0] == "make")
