@@ -106,6 +106,12 @@ bool openProject(Session& session, const QString& path, QTextStream& err)
     return true;
 }
 
+void warnOfDroppedLinks(const CCollageShare& share, CMessageCatalogue& catalogue, QTextStream& err)
+{
+    if (share.droppedLinks() > 0)
+        err << catalogue.text(QStringLiteral("SMTPLinkDropped")) << "\n";
+}
+
 // The catalogue's words for a result; bad input is a usage error.
 int report(const CShareResult& result, CMessageCatalogue& catalogue, QTextStream& err)
 {
@@ -174,6 +180,7 @@ int mail(const QStringList& args, QTextStream& out, QTextStream& err)
     CCollageShare share(session.doc);
     request.subject = parsed.has("--subject") ? parsed.value("--subject") : share.settings().subject.get();
     request.message = parsed.has("--message") ? parsed.value("--message") : share.settings().message.get();
+    warnOfDroppedLinks(share, session.services.catalogue(), err);
     const CShareResult result = share.send(request);
     if (!result.success)
         return report(result, session.services.catalogue(), err);
@@ -205,6 +212,7 @@ int publish(const QStringList& args, QTextStream& out, QTextStream& err)
         err << "collage-cli: replacing what was published there before\n";
         return MsgButton::Yes;
     });
+    warnOfDroppedLinks(share, session.services.catalogue(), err);
     CShareResult result;
     if (parsed.has("--folder")) {
         result = share.publishToFolder(
@@ -241,6 +249,7 @@ int preview(const QStringList& args, QTextStream& out, QTextStream& err)
     if (!openProject(session, parsed.words[0], err))
         return kExitFailed;
     CCollageShare share(session.doc);
+    warnOfDroppedLinks(share, session.services.catalogue(), err);
     const CShareResult result = share.preview(parsed.has("--originals"), parsed.value("--message"));
     if (!result.success)
         return report(result, session.services.catalogue(), err);

@@ -114,6 +114,16 @@ bool CCollageShare::isPageName(const QString& name)
         && !name.contains(QLatin1Char('\\'));
 }
 
+int CCollageShare::droppedLinks() const
+{
+    int dropped = 0;
+    for (const CPicInfo* frame : ShareImages::photoFrames(m_doc.services().frames)) {
+        const QString& link = frame->attributes().link();
+        dropped += !link.trimmed().isEmpty() && !PageLinks::isAllowed(link) ? 1 : 0;
+    }
+    return dropped;
+}
+
 bool CCollageShare::emptyWorkingFolder()
 {
     if (!m_work.isValid())

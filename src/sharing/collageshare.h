@@ -124,6 +124,9 @@ public:
     static QString webAddress(const QUrl& server, const QStringList& folders, const QString& pageName);
     // A page name ends in ".htm" or ".html" and names no folder.
     static bool isPageName(const QString& name);
+    // How many photo frames carry a link the pages leave out (not a web,
+    // mail or FTP address): the caller says so with "SMTPLinkDropped".
+    int droppedLinks() const;
 
 private:
     bool prepare(PageMode mode, bool includeOriginals, const QString& message, const QString& sender,

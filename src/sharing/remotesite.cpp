@@ -2,6 +2,7 @@
 
 #include "progress.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <curl/curl.h>
@@ -45,6 +46,17 @@ int uploadProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t up
         return 0;
     progress->setPosition(int(uploaded / 1024));
     return progress->step(0) ? 0 : 1;
+}
+
+// SSH host keys as ssh's "accept-new": a host seen before must show the
+// key it showed then; a new one is remembered in ~/.ssh/known_hosts.
+int checkHostKey(CURL*, const curl_khkey*, const curl_khkey*, enum curl_khmatch match, void*)
+{
+    switch (match) {
+    case CURLKHMATCH_OK: return CURLKHSTAT_FINE;
+    case CURLKHMATCH_MISSING: return CURLKHSTAT_FINE_ADD_TO_FILE;
+    default: return CURLKHSTAT_REJECT;
+    }
 }
 
 QString encodedSegment(const QString& segment)
@@ -110,6 +122,13 @@ void CRemoteSite::prepare()
     const QByteArray password = m_password.toUtf8();
     curl_easy_setopt(curl, CURLOPT_USERNAME, user.isEmpty() ? "anonymous" : user.constData());
     curl_easy_setopt(curl, CURLOPT_PASSWORD, password.constData());
+    if (isSftp()) {
+        const QByteArray knownHosts = QDir::home().filePath(QStringLiteral(".ssh/known_hosts")).toUtf8();
+        QDir::home().mkpath(QStringLiteral(".ssh"));
+        curl_easy_setopt(curl, CURLOPT_SSH_KNOWNHOSTS, knownHosts.constData());
+        curl_easy_setopt(curl, CURLOPT_SSH_KEYFUNCTION, checkHostKey);
+        curl_easy_setopt(curl, CURLOPT_SSH_AUTH_TYPES, long(CURLSSH_AUTH_PASSWORD | CURLSSH_AUTH_KEYBOARD));
+    }
     if (m_handle->quote) {
         curl_slist_free_all(m_handle->quote);
         m_handle->quote = nullptr;

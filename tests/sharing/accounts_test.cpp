@@ -1,6 +1,8 @@
 // Mail accounts from Thunderbird profiles, the recipient check-list and
 // vCard import.
 #include "mailaccounts.h"
+#include "passwords.h"
+#include "propmanager.h"
 #include "recipientlist.h"
 
 #include <QDir>
@@ -122,4 +124,16 @@ TEST(RecipientList, ImportsThePeopleOfVCardsThatHaveAnAddress)
     CRecipientList list;
     EXPECT_EQ(list.importVCards(vcf), 2);
     EXPECT_EQ(list.importVCards("BEGIN:VCARD\r\nFN:No Mail\r\nEND:VCARD\r\n"), 0);
+}
+
+TEST(Passwords, WithoutAKeyringThePasswordStaysInTheSettings)
+{
+    const QByteArray bus = qgetenv("DBUS_SESSION_BUS_ADDRESS");
+    qunsetenv("DBUS_SESSION_BUS_ADDRESS");
+    CPropManager settings;
+    EXPECT_FALSE(Passwords::keyringAvailable());
+    EXPECT_FALSE(Passwords::save(settings, Passwords::kSmtpSetting, "smtp", "ann@mail.example.com", "s3cret"));
+    EXPECT_EQ(Passwords::load(settings, Passwords::kSmtpSetting, "smtp", "ann@mail.example.com"), "s3cret");
+    if (!bus.isEmpty())
+        qputenv("DBUS_SESSION_BUS_ADDRESS", bus);
 }

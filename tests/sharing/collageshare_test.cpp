@@ -39,12 +39,26 @@ QByteArray fileBytes(const QString& path)
 class CollageShareMail : public ShareFixture
 {
 protected:
+    // A temporary-files folder of its own, so that what other tests leave in
+    // the shared one for a moment does not count.
     void SetUp() override
     {
+        m_oldTemp = qgetenv("TMPDIR");
+        QDir().mkpath(home.path() + "/tmp");
+        qputenv("TMPDIR", QFile::encodeName(home.path() + "/tmp"));
         ShareFixture::SetUp();
         ASSERT_TRUE(server.start({"--reject", "nobody@example.com"}));
     }
+    void TearDown() override
+    {
+        ShareFixture::TearDown();
+        if (m_oldTemp.isEmpty())
+            qunsetenv("TMPDIR");
+        else
+            qputenv("TMPDIR", m_oldTemp);
+    }
     MailServer server;
+    QByteArray m_oldTemp;
 };
 
 TEST_F(CollageShareMail, TheReceivedPageIsTheGeneratedPageAndTheImagesAreTheFilesWritten)
@@ -191,6 +205,16 @@ TEST_F(CollageSharePublish, PublishingTwiceAsksOnceAndReplacesTheFiles)
     EXPECT_TRUE(third.messageKey.isEmpty());
 }
 
+TEST_F(CollageSharePublish, LinksThatAreNoWebAddressesAreCountedAndLeftOut)
+{
+    EXPECT_EQ(share->droppedLinks(), 0);
+    services->frames().frameAt(0)->setLink("javascript:alert(document.cookie)");
+    EXPECT_EQ(share->droppedLinks(), 1);
+    ASSERT_TRUE(share->preview(false, {}).success);
+    EXPECT_FALSE(share->html().contains("javascript"));
+    EXPECT_TRUE(share->html().contains("href=\"http://example.com/?a=1&amp;b=2\""));
+}
+
 TEST_F(CollageSharePublish, RefusesABadPageNameOrFolder)
 {
     EXPECT_EQ(share->publishToFolder({home.path() + "/x", "Trip.txt", false}).messageKey, "SMTPPublishFolder");
@@ -278,6 +302,8 @@ TEST_F(CollageShareFtp, ARefusedLoginOrFolderEndsWithItsMessage)
     EXPECT_EQ(share->publishToWeb(target("reader", "s3cret")).messageKey, "SMTPBadServerDir");
     CWebTarget nowhere = target();
     nowhere.server = "ftp://127.0.0.1:1/";
+    EXPECT_EQ(share->publishToWeb(nowhere).messageKey, "SMTPBadServerLogin");
+    nowhere.server = "sftp://127.0.0.1:1/";
     EXPECT_EQ(share->publishToWeb(nowhere).messageKey, "SMTPBadServerLogin");
 }
 

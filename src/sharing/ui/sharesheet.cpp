@@ -88,6 +88,10 @@ CShareSheet::CShareSheet(CCollageDoc& doc, QWidget* parent)
     layout->addWidget(buttons);
     fillRecipients();
     resize(kInitialSize);
+    // Said once, when the sheet opens, rather than at every page it makes.
+    if (m_share->droppedLinks() > 0)
+        QMetaObject::invokeMethod(this, [this] { m_catalogue.show(QStringLiteral("SMTPLinkDropped"), MsgStyle::InfoOk); },
+                                  Qt::QueuedConnection);
 }
 
 CShareSheet::~CShareSheet() = default;
