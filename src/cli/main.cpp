@@ -1,6 +1,7 @@
 // collage-cli: the editor's core without a window, for scripts and tests.
 #include "commands.h"
 #include "updatecommands.h"
+#include "sharecommands.h"
 
 #include <QGuiApplication>
 #include <QTextStream>
@@ -48,6 +49,8 @@ int main(int argc, char** argv)
         out << kUsage;
         return args.isEmpty() ? 2 : 0;
     }
+    if (const std::optional<int> shared = runShareCommand(args, out, err))
+        return *shared;
     if (args[0] == "photos")
         return runPhotosCommand(args.mid(1), out, err);
     if (args[0] == "make")

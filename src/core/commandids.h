@@ -22,6 +22,7 @@ inline constexpr int SaveAsTemplate = 452;
 inline constexpr int ReloadImages = 136;
 inline constexpr int ExportImage = 335;
 inline constexpr int AddPictures = 336;
+inline constexpr int ShareCollage = 337;
 
 // --- Edit
 inline constexpr int Undo = 57643;

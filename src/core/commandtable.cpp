@@ -18,6 +18,7 @@ QList<CCommandSpec> buildCommands()
         {SaveAs, "Save &As...", ""},
         {SaveAsTemplate, "Save As &Template...", ""},
         {ExportImage, "&Export to Image File...", "", "IDR_TB_EXPORT"},
+        {ShareCollage, "S&hare Your Collage via E-Mail...", ""},
         {Print, "&Print...\tCtrl+P", "Ctrl+P", "IDR_TB_PRINT"},
         {PrintPreview, "Print Pre&view", "", "IDR_TB_PREVIEW"},
         {AddPictures, "Add &Pictures...", "", "IDR_TB_ADDPICTURES"},

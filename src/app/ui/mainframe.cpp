@@ -8,6 +8,7 @@
 #include "qtdocumentdialogs.h"
 #include "recentfiles.h"
 #include "services.h"
+#include "sharetarget.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -101,6 +102,7 @@ CMainFrame::CMainFrame(CCollageDoc& doc, CServices& services, CDocumentDialogs* 
     m_documentTarget = std::make_unique<CDocumentTarget>(doc, services, *dialogs, *m_recent);
     m_documentTarget->setDocumentChangedHandler([this] { documentChanged(); });
     m_documentTarget->setCommandSender([this](int id) { return runCommand(id); });
+    addCommandTarget(new CShareTarget(doc, this));
 
     setWindowTitle(QString::fromLatin1(kTitle));
     setCentralWidget(new QWidget(this));
@@ -314,7 +316,7 @@ void CMainFrame::addItems(QMenu* menu, std::initializer_list<int> ids)
 void CMainFrame::createMenus()
 {
     QMenu* file = menuBar()->addMenu(tr("&File"));
-    addItems(file, {New, Open, Save, SaveAs, SaveAsTemplate, 0, ExportImage, Print, PrintPreview, 0, AddPictures,
+    addItems(file, {New, Open, Save, SaveAs, SaveAsTemplate, 0, ExportImage, ShareCollage, Print, PrintPreview, 0, AddPictures,
                     ReloadImages});
     m_recentSeparator = file->addSeparator();
     for (int i = 0; i < RecentFileCount; ++i) {
