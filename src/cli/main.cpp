@@ -2,6 +2,7 @@
 #include "exportcommands.h"
 #include "photoscommands.h"
 #include "projectcommands.h"
+#include "thumbnailcommand.h"
 
 #include <QGuiApplication>
 #include <QTextStream>
@@ -29,6 +30,10 @@ constexpr const char* kUsage =
     "  info PROJECT               the whole project as JSON: document, canvas, frames, dropper,\n"
     "                             undo and redo steps, macros, printer\n"
     "  resave IN OUT              reads a project and writes it in the current version\n"
+    "  thumbnail PROJECT OUT.png SIZE\n"
+    "                             the project's picture within SIZE x SIZE pixels, as a PNG\n"
+    "                             (the file managers' thumbnailer)\n"
+    "  --version                  show the program's version\n"
     "  --help                     show this text\n";
 
 } // namespace
@@ -37,6 +42,8 @@ int main(int argc, char** argv)
 {
     // Never needs a display, whatever the environment says.
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (argc > 1 && qstrcmp(argv[1], "thumbnail") == 0)
+        return runThumbnailCommand(argc, argv);
     QGuiApplication app(argc, argv);
     QTextStream out(stdout);
     QTextStream err(stderr);
@@ -44,6 +51,10 @@ int main(int argc, char** argv)
     if (args.isEmpty() || args[0] == "--help" || args[0] == "-h") {
         out << kUsage;
         return args.isEmpty() ? 2 : 0;
+    }
+    if (args[0] == "--version") {
+        out << "collage-cli " << OMBRAVELLE_VERSION << "\n";
+        return 0;
     }
     if (args[0] == "photos")
         return runPhotosCommand(args.mid(1), out, err);
