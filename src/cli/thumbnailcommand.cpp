@@ -7,7 +7,7 @@
 #include "storedpreview.h"
 
 #include <QGuiApplication>
-#include <QSaveFile>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -52,16 +52,23 @@ QImage fitted(const QImage& image, int side)
 
 bool writePng(const QImage& image, const QString& path)
 {
-    // libpng directly (Qt's writer would load every image plugin first),
-    // through a temporary file: a failed write leaves no half picture for
-    // the file manager to cache.
+    // libpng directly: Qt's writer would load every image plugin first. A
+    // failed write removes what it wrote, so no half picture is cached. Not
+    // synced to disk: a lost thumbnail is simply made again, and waiting for
+    // the disk would cost more than the thumbnail.
     const QImage straight = image.convertToFormat(QImage::Format_ARGB32);
     const std::unique_ptr<CBandWriter> png = BandWriters::forFormat("png");
-    QSaveFile file(path);
-    return !straight.isNull() && file.open(QIODevice::WriteOnly)
-        && png->begin(file, straight.size(), kScreenDpi, 0, true) == CBandWriter::Status::Ok
+    QFile file(path);
+    if (straight.isNull() || !file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    bool written = png->begin(file, straight.size(), kScreenDpi, 0, true) == CBandWriter::Status::Ok
         && png->writeRows(straight, straight.height()) == CBandWriter::Status::Ok
-        && png->finish() == CBandWriter::Status::Ok && file.commit();
+        && png->finish() == CBandWriter::Status::Ok;
+    file.close();
+    written = written && file.error() == QFileDevice::NoError;
+    if (!written)
+        file.remove();
+    return written;
 }
 
 } // namespace
