@@ -6,11 +6,12 @@
 #include "services.h"
 #include "storedpreview.h"
 
-#include <QGuiApplication>
 #include <QFile>
+#include <QGuiApplication>
 #include <QTemporaryDir>
 #include <QTextStream>
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 
