@@ -23,6 +23,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QIcon>
 #include <QStatusBar>
 #include <QTimer>
 
@@ -34,6 +35,8 @@ namespace {
 
 constexpr const char* kMaker = "Tessary";
 constexpr const char* kProgramName = "Ombravelle";
+// The desktop entry's name, which is also the application icon's.
+constexpr const char* kDesktopEntry = "ombravelle";
 constexpr const char* kResetArgument = "/reset";
 constexpr const char* kQuitAfterVariable = "OMBRAVELLE_QUIT_AFTER_MS";
 constexpr const char* kNoUpdateCheckVariable = "OMBRAVELLE_NO_UPDATE_CHECK";
@@ -132,6 +135,9 @@ int CCollageApp::run(int argc, char** argv)
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QString::fromLatin1(kMaker));
     QCoreApplication::setApplicationName(QString::fromLatin1(kProgramName));
+    // Ties the windows to the installed desktop entry and its icon.
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(kDesktopEntry));
+    QGuiApplication::setWindowIcon(QIcon::fromTheme(QString::fromLatin1(kDesktopEntry)));
     startQuitTimer(app);
 
     const QStringList arguments = QCoreApplication::arguments().mid(1);

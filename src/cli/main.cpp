@@ -2,6 +2,7 @@
 #include "commands.h"
 #include "updatecommands.h"
 #include "sharecommands.h"
+#include "thumbnailcommand.h"
 
 #include <QGuiApplication>
 #include <QTextStream>
@@ -29,10 +30,24 @@ constexpr const char* kUsage =
     "                             dropper, undo and redo steps, macros, printer\n"
     "  dump PROJECT               part of info's JSON: document, canvas, frames and photos\n"
     "  resave IN OUT              reads a project and writes it in the current version\n"
+    "  mail PROJECT --to ADDR... [--cc ADDR...] --from ADDR [--from-name NAME]\n"
+    "       --server HOST[:PORT] [--starttls|--tls] [--user U] [--ca-file PEM] [--subject S]\n"
+    "       [--message M] [--originals] [--write-transaction FILE]\n"
+    "                             e-mails the collage as an HTML page with its image map\n"
+    "                             (password from OMBRAVELLE_SMTP_PASSWORD)\n"
+    "  publish PROJECT --folder DIR --page NAME.htm [--originals]\n"
+    "  publish PROJECT --ftp URL --page NAME.htm [--user U] [--originals]\n"
+    "                             the collage as a small web site in a folder or on a server\n"
+    "  preview PROJECT --folder DIR\n"
+    "                             the e-mail's page as the preview shows it\n"
     "  update check [--server URL]\n"
     "                             asks the update service for a newer build; JSON\n"
     "  update download --server URL --to FILE\n"
     "                             asks the update service and downloads the patch to FILE\n"
+    "  thumbnail PROJECT OUT.png SIZE\n"
+    "                             the project's picture within SIZE x SIZE pixels, as a PNG\n"
+    "                             (the file managers' thumbnailer)\n"
+    "  --version                  show the program's version\n"
     "  --help                     show this text\n";
 
 } // namespace
@@ -41,6 +56,8 @@ int main(int argc, char** argv)
 {
     // Never needs a display, whatever the environment says.
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (argc > 1 && qstrcmp(argv[1], "thumbnail") == 0)
+        return runThumbnailCommand(argc, argv);
     QGuiApplication app(argc, argv);
     QTextStream out(stdout);
     QTextStream err(stderr);
@@ -48,6 +65,10 @@ int main(int argc, char** argv)
     if (args.isEmpty() || args[0] == "--help" || args[0] == "-h") {
         out << kUsage;
         return args.isEmpty() ? 2 : 0;
+    }
+    if (args[0] == "--version") {
+        out << "collage-cli " << OMBRAVELLE_VERSION << "\n";
+        return 0;
     }
     if (const std::optional<int> shared = runShareCommand(args, out, err))
         return *shared;

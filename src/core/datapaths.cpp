@@ -1,12 +1,18 @@
 #include "datapaths.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QStandardPaths>
 
 namespace DataPaths {
 
 namespace {
 constexpr const char* kMaker = "Tessary";
-}
+constexpr const char* kSamples = "Samples";
+// From the program's folder to its data, as the build lays them out
+// (GNUInstallDirs' bin and share/ombravelle unless configured otherwise).
+constexpr const char* kDataFromProgram = OMBRAVELLE_DATA_FROM_PROGRAM;
+} // namespace
 
 QString dataFolder()
 {
@@ -21,5 +27,14 @@ QString configFolder()
 }
 
 QString settingsFile() { return configFolder() + '/' + kSettingsFileName; }
+
+QString programDataFolder() { return programDataFolder(QCoreApplication::applicationDirPath()); }
+
+QString programDataFolder(const QString& programFolder)
+{
+    return QDir::cleanPath(QDir(programFolder).filePath(QString::fromUtf8(kDataFromProgram)));
+}
+
+QString sampleFolder() { return programDataFolder() + '/' + kSamples; }
 
 } // namespace DataPaths

@@ -1,7 +1,7 @@
 #pragma once
-// Where the program keeps its per-user files. Every path follows
-// XDG_DATA_HOME and XDG_CONFIG_HOME, so tests and scripts can run against a
-// temporary home.
+// Where the program keeps its per-user files, and where it finds its own.
+// Every per-user path follows XDG_DATA_HOME and XDG_CONFIG_HOME, so tests and
+// scripts can run against a temporary home.
 
 #include <QString>
 
@@ -11,6 +11,14 @@ QString dataFolder();          // <data>/Tessary
 QString photoDatabaseFolder(); // <data>/Tessary/ImageDatabase
 QString configFolder();        // <config>/Tessary
 QString settingsFile();        // <config>/Tessary/Settings.DAT
+
+// The program's own read-only files (the sample projects): <prefix>/share/
+// ombravelle for a program in <prefix>/bin. The build tree has the same
+// shape, so a built and an installed program both find theirs, wherever
+// the prefix is. The folder of the running program unless one is given.
+QString programDataFolder();
+QString programDataFolder(const QString& programFolder);
+QString sampleFolder(); // <program data>/Samples
 
 inline constexpr const char* kCollectionFile = "Collection.DAT";
 inline constexpr const char* kMomentsFile = "Moments.DAT";

@@ -14,8 +14,6 @@
 
 namespace {
 
-constexpr int kPreviewSide = 256;
-
 // Frames whose drawing the clip meets, in stacking order.
 std::vector<CPicInfo*> framesToDraw(const CPicInfoManager& frames, const CFrameSelector& selector)
 {
@@ -205,14 +203,14 @@ void CCollageRenderer::framesCleared()
 
 // ---------------------------------------------------------------------------
 
-QImage renderPreview(const CPicInfoManager& frames, CPhotoImage& images, bool asTemplate, QSizeF canvas)
+QImage renderPreview(const CPicInfoManager& frames, CPhotoImage& images, bool asTemplate, QSizeF canvas, int side)
 {
-    if (!(canvas.width() > 0.0) || !(canvas.height() > 0.0))
+    if (!(canvas.width() > 0.0) || !(canvas.height() > 0.0) || side < 1)
         return {};
     QRectF fitted(QPointF(0, 0), canvas);
-    FitRect(fitted, QRectF(0, 0, kPreviewSide, kPreviewSide), FitOption::KeepInside | FitOption::MinimumSizeOne);
-    const QSize size(std::clamp(int(std::lround(fitted.width())), 1, kPreviewSide),
-                     std::clamp(int(std::lround(fitted.height())), 1, kPreviewSide));
+    FitRect(fitted, QRectF(0, 0, side, side), FitOption::KeepInside | FitOption::MinimumSizeOne);
+    const QSize size(std::clamp(int(std::lround(fitted.width())), 1, side),
+                     std::clamp(int(std::lround(fitted.height())), 1, side));
     QImage preview(size, QImage::Format_ARGB32_Premultiplied);
     if (preview.isNull())
         return {};

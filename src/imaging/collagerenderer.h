@@ -132,7 +132,10 @@ private:
     std::unordered_set<const CPicInfo*> m_counted; // progress, per session
 };
 
-// The project's preview picture: the whole canvas fitted within 256 × 256
-// pixels, aspect kept, on the canvas colour; frames drawn without their
-// photos when `asTemplate`. Null for a canvas without area.
-QImage renderPreview(const CPicInfoManager& frames, CPhotoImage& images, bool asTemplate, QSizeF canvas);
+// The project's preview picture: the whole canvas fitted within side × side
+// pixels (256 for the one a project stores), aspect kept, on the canvas
+// colour; frames drawn without their photos when `asTemplate`. Null for a
+// canvas without area.
+inline constexpr int kPreviewSide = 256;
+QImage renderPreview(const CPicInfoManager& frames, CPhotoImage& images, bool asTemplate, QSizeF canvas,
+                     int side = kPreviewSide);

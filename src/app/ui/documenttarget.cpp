@@ -2,6 +2,7 @@
 
 #include "collagedoc.h"
 #include "commandids.h"
+#include "datapaths.h"
 #include "doccommands.h"
 #include "documentdialogs.h"
 #include "framecommands.h"
@@ -25,7 +26,6 @@
 #include "ziraradaru.h"
 
 #include <QApplication>
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
@@ -34,7 +34,6 @@ using namespace CommandId;
 namespace {
 
 constexpr const char* kReloadText = "Now updating image...";
-constexpr const char* kSampleFolderName = "Samples";
 
 // Ids the frame commands answer, in no particular order.
 constexpr int kFrameCommandIds[] = {SplitFrame,       MergeFrames,      SwapDimensions,    SnapUpright,
@@ -57,7 +56,7 @@ CDocumentTarget::CDocumentTarget(CCollageDoc& doc, CServices& services, CDocumen
     , m_docCommands(std::make_unique<CDocCommands>(doc, dialogs))
     , m_frameCommands(std::make_unique<CFrameCommands>(doc, dialogs))
     , m_modifiers([] { return QGuiApplication::queryKeyboardModifiers(); })
-    , m_sampleFolder(QDir(QCoreApplication::applicationDirPath()).filePath(QString::fromLatin1(kSampleFolderName)))
+    , m_sampleFolder(DataPaths::sampleFolder())
 {
     m_docCommands->setTemplateSavedHandler([this](const QString& path) { m_recent.add(path); });
 }

@@ -60,7 +60,7 @@ public:
     void setCommandSender(std::function<bool(int)> sender) { m_sendCommand = std::move(sender); }
     // Save reads Shift and Ctrl from here; the keyboard's state by default.
     void setModifierSource(std::function<Qt::KeyboardModifiers()> source) { m_modifiers = std::move(source); }
-    // Folder of the sample projects; the program's folder's "Samples" by default.
+    // Folder of the sample projects; the program's own (DataPaths) by default.
     void setSampleFolder(const QString& folder) { m_sampleFolder = folder; }
 
     CDocCommands& docCommands() { return *m_docCommands; }
