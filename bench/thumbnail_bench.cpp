@@ -13,7 +13,7 @@
 //
 // Run: bench_thumbnail [--benchmark_filter=...]
 
-#include "benchphotos.h"
+#include "photolike.h"
 #include "thumbnailcommand.h"
 
 #include <QFile>
@@ -58,7 +58,7 @@ private:
         QStringList arguments{"make"};
         for (int i = 0; i < kPhotos; ++i) {
             arguments << m_dir.filePath(QString("IMG_%1.jpg").arg(i));
-            photoLikeImage(i % 3 ? QSize(2000, 1500) : QSize(1500, 2000), quint32(i + 1), true)
+            photoLikePicture(i % 3 ? QSize(2000, 1500) : QSize(1500, 2000), quint32(i + 1), true)
                 .save(arguments.last(), "JPEG", 90);
         }
         m_project = m_dir.filePath("Trip.Collage");
