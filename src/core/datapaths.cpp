@@ -1,5 +1,6 @@
 #include "datapaths.h"
 
+#include <QDir>
 #include <QStandardPaths>
 
 namespace DataPaths {
@@ -21,5 +22,13 @@ QString configFolder()
 }
 
 QString settingsFile() { return configFolder() + '/' + kSettingsFileName; }
+
+QString documentsFolder()
+{
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!documents.isEmpty() && QDir().mkpath(documents))
+        return documents;
+    return QDir::homePath();
+}
 
 } // namespace DataPaths

@@ -11,6 +11,10 @@ QString dataFolder();          // <data>/Tessary
 QString photoDatabaseFolder(); // <data>/Tessary/ImageDatabase
 QString configFolder();        // <config>/Tessary
 QString settingsFile();        // <config>/Tessary/Settings.DAT
+// The user's documents folder, where projects are suggested to go. A fresh
+// account may have none yet: it is made then. The home folder when it
+// cannot be made.
+QString documentsFolder();
 
 inline constexpr const char* kCollectionFile = "Collection.DAT";
 inline constexpr const char* kMomentsFile = "Moments.DAT";
