@@ -28,7 +28,6 @@
 #include <QTextStream>
 
 #include <cmath>
-#include <cstdlib>
 #include <optional>
 #include <set>
 
@@ -221,7 +220,7 @@ int make(const QStringList& args, QTextStream& out, QTextStream& err)
         }
     }
     if (parsed.flags.contains("--jumble")) {
-        std::srand(seed);
+        CZiraRadaru::seedRandom(seed);
         CZiraRadaru(doc).run();
     }
     if (doc.saveDocument(target) != CCollageDoc::SaveResult::Saved) {

@@ -1,6 +1,7 @@
 #include "datapaths.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 namespace DataPaths {
@@ -28,6 +29,19 @@ QString documentsFolder()
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (!documents.isEmpty() && QDir().mkpath(documents))
         return documents;
+    return QDir::homePath();
+}
+
+QString nearestExistingFolder(const QString& folder)
+{
+    for (QString candidate = QDir::cleanPath(folder); !candidate.isEmpty();) {
+        if (QFileInfo(candidate).isDir())
+            return candidate;
+        const QString parent = QFileInfo(candidate).path();
+        if (parent == candidate)
+            break;
+        candidate = parent;
+    }
     return QDir::homePath();
 }
 

@@ -15,6 +15,10 @@ QString settingsFile();        // <config>/Tessary/Settings.DAT
 // account may have none yet: it is made then. The home folder when it
 // cannot be made.
 QString documentsFolder();
+// The folder itself when it exists, else its nearest parent that does (a
+// remembered folder may have gone, a fresh account may lack its pictures
+// folder); the home folder when none does.
+QString nearestExistingFolder(const QString& folder);
 
 inline constexpr const char* kCollectionFile = "Collection.DAT";
 inline constexpr const char* kMomentsFile = "Moments.DAT";

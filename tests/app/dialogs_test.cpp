@@ -226,17 +226,23 @@ TEST_F(Dialogs, TheFirstSaveOnAFreshAccountSuggestsADocumentsFolderThatExists)
 
 TEST_F(Dialogs, AddPicturesStartsInTheFolderPicturesWereAddedFromLast)
 {
+    FreshAccount fresh(path("fresh"));
+    ASSERT_FALSE(QFileInfo::exists(path("fresh/Pictures")));
     QDir().mkpath(path("trip"));
     const QString photo = writeImage("trip/beach.png", 40, 30);
     CQtDocumentDialogs real(*doc, *services, window.get());
     QString startedIn;
+    QString typedName;
     const auto pick = [&](QFileDialog& dialog) {
         startedIn = dialog.directory().absolutePath();
+        typedName = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text();
         dialog.selectFile(photo);
         QMetaObject::invokeMethod(&dialog, "accept");
     };
     whenShown<QFileDialog>(pick);
     EXPECT_EQ(real.askPictures(), QStringList{photo});
+    EXPECT_EQ(startedIn, path("fresh")) << "no pictures folder yet: the home";
+    EXPECT_TRUE(typedName.isEmpty()) << "not a file named " << typedName.toStdString();
 
     whenShown<QFileDialog>(pick);
     real.askPictures();

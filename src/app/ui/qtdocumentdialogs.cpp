@@ -125,7 +125,9 @@ QStringList CQtDocumentDialogs::askPictures()
     const QString setting = QString::fromLatin1(kPicturesFolderSetting);
     settings.registerProp(setting, QStringLiteral("Folder pictures were added from last"), true,
                           CPropValue::string(QStandardPaths::writableLocation(QStandardPaths::PicturesLocation)));
-    const QString folder = settings.getValue(setting).value_or(CPropValue()).toString();
+    // A folder that is not there would reach the dialog as a file name.
+    const QString folder =
+        DataPaths::nearestExistingFolder(settings.getValue(setting).value_or(CPropValue()).toString());
     const QStringList files =
         QFileDialog::getOpenFileNames(m_parent, QString::fromLatin1(kPicturesCaption), folder, filter);
     if (!files.isEmpty())
