@@ -2,7 +2,10 @@
 // resources (IDR_TB_*.png). One hand, one palette: slate outlines of even
 // weight on a 24-unit grid, white paper for frames and canvases, and one
 // orange accent for the part of the picture that says what the command
-// does. Run by paint-icons.sh; the PNGs are committed and compiled in.
+// does. The mouse tools' cursors (IDC_*.png) are drawn by the same hand on
+// a 32-pixel grid, with a white halo so they show on dark photos and light
+// canvases alike; every cursor's hot spot is its centre. Run by
+// paint-icons.sh; the PNGs are committed and compiled in.
 #include <QDir>
 #include <QGuiApplication>
 #include <QImage>
@@ -22,6 +25,8 @@ const QColor kAccent(0xE0, 0x7A, 0x2E);
 const QColor kPaper(0xFF, 0xFF, 0xFF);
 const QColor kSky(0xA9, 0xC8, 0xE8);
 const QColor kHill(0x6F, 0x9E, 0x5A);
+
+using Painter = std::function<void(QPainter&)>;
 
 QPen ink(double width = 1.75) { return QPen(kInk, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin); }
 QPen accent(double width = 2.0) { return QPen(kAccent, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin); }
@@ -99,8 +104,6 @@ void fourWay(QPainter& p, QPointF c, double r, const QPen& pen)
         arrow(p, c, c + QPointF(std::cos(a) * r, std::sin(a) * r), pen);
     }
 }
-
-using Painter = std::function<void(QPainter&)>;
 
 std::map<QString, Painter> icons()
 {
@@ -277,9 +280,179 @@ std::map<QString, Painter> icons()
         photo(p, {7, 8, 10, 8});
         turn(p, {12, 12}, 9, 100, 140, accent()); turn(p, {12, 12}, 9, 280, 140, accent());
     };
+    all["IDR_TB_LOCK"] = [](QPainter& p) {
+        p.setPen(ink(2.0)); p.setBrush(Qt::NoBrush);
+        p.drawArc(QRectF(7, 3, 10, 12), 0, 180 * 16);
+        p.drawLine(QPointF(7, 9), QPointF(7, 11)); p.drawLine(QPointF(17, 9), QPointF(17, 11));
+        p.setPen(ink()); p.setBrush(kAccent); p.drawRoundedRect(QRectF(4, 11, 16, 11), 1.5, 1.5);
+        p.setPen(Qt::NoPen); p.setBrush(kPaper); p.drawEllipse(QPointF(12, 15.5), 1.6, 1.6);
+        p.drawRect(QRectF(11.4, 16, 1.2, 3));
+    };
+    all["IDR_TB_ADJUST"] = [](QPainter& p) {
+        photo(p, {2, 4, 14, 12});
+        p.setPen(ink()); p.setBrush(kPaper); p.drawEllipse(QPointF(16, 15), 6, 6);
+        QPainterPath half;
+        half.moveTo(16, 9); half.arcTo(QRectF(10, 9, 12, 12), 90, 180); half.closeSubpath();
+        p.setPen(Qt::NoPen); p.setBrush(kAccent); p.drawPath(half);
+    };
+    all["IDR_TB_BORDER"] = [](QPainter& p) {
+        p.setPen(Qt::NoPen); p.setBrush(QColor(0, 0, 0, 60)); p.drawRoundedRect(QRectF(6, 6, 16, 15), 1.0, 1.0);
+        p.setPen(QPen(kAccent, 2.5)); p.setBrush(kPaper); p.drawRect(QRectF(3, 3, 16, 15));
+        photo(p, {6, 6, 10, 9});
+    };
+    all["IDR_TB_CANVASCOLOR"] = [](QPainter& p) {
+        p.setPen(ink()); p.setBrush(kAccent); p.drawRoundedRect(QRectF(3, 4, 18, 15), 1.0, 1.0);
+        p.setBrush(kPaper); p.drawRect(QRectF(7, 8, 7, 6));
+        p.setBrush(kSky); p.drawEllipse(QPointF(18, 19), 3.5, 3.5);
+    };
+    all["IDR_TB_CANVASSIZE"] = [](QPainter& p) {
+        QPen dashed = ink(1.2); dashed.setDashPattern({1.5, 1.5}); p.setPen(dashed); p.setBrush(Qt::NoBrush);
+        p.drawRect(QRectF(2, 2, 20, 20));
+        p.setPen(ink()); p.setBrush(kPaper); p.drawRect(QRectF(2, 2, 12, 12));
+        arrow(p, {13, 13}, {20, 20}, accent());
+    };
     all["IDR_TB_EXPORT"] = [](QPainter& p) {
         photo(p, {2, 7, 14, 13});
         arrow(p, {12, 12}, {21, 3}, accent(2.2));
+    };
+    return all;
+}
+
+// --- Cursors: 32 pixels, hot spot at (16, 16).
+
+constexpr int kCursorPixels = 32;
+const QPointF kHotSpot(16, 16);
+
+// Strokes the path with a white halo under the ink, so it reads on any
+// background.
+void haloed(QPainter& p, const QPainterPath& path, const QColor& colour = kInk, double width = 1.6)
+{
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(kPaper, width + 2.4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawPath(path);
+    p.setPen(QPen(colour, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawPath(path);
+}
+
+QPainterPath arrowPath(QPointF from, QPointF to, double head = 3.5)
+{
+    QPainterPath path;
+    path.moveTo(from);
+    path.lineTo(to);
+    const double a = std::atan2(to.y() - from.y(), to.x() - from.x());
+    const QPointF back(-std::cos(a) * head, -std::sin(a) * head);
+    const QPointF side(-std::sin(a) * head * 0.8, std::cos(a) * head * 0.8);
+    path.moveTo(to + back + side);
+    path.lineTo(to);
+    path.lineTo(to + back - side);
+    return path;
+}
+
+QPainterPath fourWayPath(QPointF c, double inner, double outer)
+{
+    QPainterPath path;
+    for (int angle : {0, 90, 180, 270}) {
+        const double a = qDegreesToRadians(double(angle));
+        const QPointF d(std::cos(a), std::sin(a));
+        path.addPath(arrowPath(c + d * inner, c + d * outer));
+    }
+    return path;
+}
+
+// A small mark at the hot spot, so the point that acts is plain to see.
+void hotSpotMark(QPainter& p)
+{
+    p.setPen(QPen(kPaper, 1.0));
+    p.setBrush(kInk);
+    p.drawEllipse(kHotSpot, 1.8, 1.8);
+}
+
+std::map<QString, Painter> cursors()
+{
+    std::map<QString, Painter> all;
+    all["IDC_MOVE"] = [](QPainter& p) { haloed(p, fourWayPath(kHotSpot, 2.5, 13)); hotSpotMark(p); };
+    all["IDC_PANCANVAS"] = [](QPainter& p) {
+        QPainterPath sheet;
+        sheet.addRect(QRectF(8, 8, 16, 16));
+        haloed(p, sheet, kInk, 1.2);
+        haloed(p, fourWayPath(kHotSpot, 2.5, 14), kAccent);
+        hotSpotMark(p);
+    };
+    all["IDC_PANIMAGE"] = [](QPainter& p) {
+        p.setPen(QPen(kPaper, 2.0)); p.setBrush(kSky); p.drawRect(QRectF(5, 8, 22, 16));
+        QPainterPath hill;
+        hill.moveTo(5, 24); hill.lineTo(13, 15); hill.lineTo(19, 21); hill.lineTo(22, 18); hill.lineTo(27, 24);
+        hill.closeSubpath();
+        p.setPen(Qt::NoPen); p.setBrush(kHill); p.drawPath(hill);
+        p.setPen(QPen(kInk, 1.2)); p.setBrush(Qt::NoBrush); p.drawRect(QRectF(5, 8, 22, 16));
+        haloed(p, fourWayPath(kHotSpot, 2.0, 10), kAccent);
+    };
+    all["IDC_ROTATE"] = [](QPainter& p) {
+        QPainterPath turn;
+        const QRectF box(5, 5, 22, 22);
+        turn.arcMoveTo(box, 200);
+        turn.arcTo(box, 200, -290);
+        QPointF end;
+        {
+            QPainterPath probe;
+            probe.arcMoveTo(box, 200 - 290);
+            end = probe.currentPosition();
+        }
+        // The head points along the turn at its end (clockwise on the screen).
+        const double a = qDegreesToRadians(200.0 - 290.0);
+        const QPointF tangent(std::sin(a), std::cos(a));
+        turn.addPath(arrowPath(end - tangent * 4.0, end, 4.0));
+        haloed(p, turn, kAccent, 2.0);
+        hotSpotMark(p);
+    };
+    all["IDC_SPLIT"] = [](QPainter& p) {
+        QPainterPath cut;
+        cut.moveTo(16, 3); cut.lineTo(16, 29);
+        haloed(p, cut, kAccent, 1.8);
+        haloed(p, arrowPath({14, 16}, {4, 16}));
+        haloed(p, arrowPath({18, 16}, {28, 16}));
+    };
+    all["IDC_DRAWFRAME"] = [](QPainter& p) {
+        QPainterPath cross;
+        cross.moveTo(16, 4); cross.lineTo(16, 13); cross.moveTo(16, 19); cross.lineTo(16, 28);
+        cross.moveTo(4, 16); cross.lineTo(13, 16); cross.moveTo(19, 16); cross.lineTo(28, 16);
+        haloed(p, cross);
+        QPainterPath corner;
+        corner.moveTo(20, 30); corner.lineTo(20, 20); corner.lineTo(30, 20);
+        haloed(p, corner, kAccent, 1.8);
+    };
+    all["IDC_RUBBERBAND"] = [](QPainter& p) {
+        QPainterPath cross;
+        cross.moveTo(16, 9); cross.lineTo(16, 23); cross.moveTo(9, 16); cross.lineTo(23, 16);
+        haloed(p, cross);
+        p.setPen(QPen(kAccent, 1.4, Qt::DashLine)); p.setBrush(Qt::NoBrush);
+        p.drawRect(QRectF(18, 18, 11, 9));
+    };
+    all["IDC_CROP"] = [](QPainter& p) {
+        QPainterPath fixed, moving;
+        fixed.moveTo(11, 2); fixed.lineTo(11, 21); fixed.lineTo(30, 21);
+        moving.moveTo(2, 11); moving.lineTo(21, 11); moving.lineTo(21, 30);
+        haloed(p, fixed, kInk, 2.0);
+        haloed(p, moving, kAccent, 2.0);
+        hotSpotMark(p);
+    };
+    all["IDC_ZOOM"] = [](QPainter& p) {
+        QPainterPath lens;
+        lens.addEllipse(kHotSpot, 8, 8);
+        lens.moveTo(kHotSpot + QPointF(5.8, 5.8));
+        lens.lineTo(kHotSpot + QPointF(13, 13));
+        haloed(p, lens, kInk, 2.2);
+        QPainterPath arrows = arrowPath({16, 14}, {16, 10}, 2.5);
+        arrows.addPath(arrowPath({16, 18}, {16, 22}, 2.5));
+        haloed(p, arrows, kAccent, 1.4);
+    };
+    all["IDC_PICKUP"] = [](QPainter& p) {
+        p.setPen(QPen(kPaper, 2.0)); p.setBrush(kSky); p.drawRect(QRectF(6, 14, 20, 14));
+        p.setPen(QPen(kInk, 1.2)); p.setBrush(Qt::NoBrush); p.drawRect(QRectF(6, 14, 20, 14));
+        haloed(p, arrowPath({16, 22}, {16, 3}, 4.0), kAccent, 2.2);
+        QPainterPath shackle;
+        shackle.addRoundedRect(QRectF(20, 3, 9, 8), 1.5, 1.5);
+        haloed(p, shackle, kInk, 1.4);
     };
     return all;
 }
@@ -297,6 +470,16 @@ int main(int argc, char** argv)
         QPainter painter(&image);
         painter.setRenderHint(QPainter::Antialiasing);
         painter.scale(kPixels / kGrid, kPixels / kGrid);
+        paint(painter);
+        painter.end();
+        if (!image.save(QDir(folder).filePath(name + QStringLiteral(".png"))))
+            return 1;
+    }
+    for (const auto& [name, paint] : cursors()) {
+        QImage image(kCursorPixels, kCursorPixels, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
         paint(painter);
         painter.end();
         if (!image.save(QDir(folder).filePath(name + QStringLiteral(".png"))))

@@ -12,6 +12,8 @@
 #include "commandids.h"
 #include "mainframe.h"
 #include "recentfiles.h"
+#include "infotipwindow.h"
+#include "ziraradaru.h"
 #include "messagebox.h"
 #include "progresswindow.h"
 #include "soapclient.h"
@@ -19,6 +21,7 @@
 #include "updatecommandtarget.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
@@ -29,7 +32,6 @@
 
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 
 namespace {
 
@@ -80,7 +82,7 @@ void seedRandomGenerator()
 {
     using namespace std::chrono;
     const auto tick = duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-    std::srand(unsigned(tick));
+    CZiraRadaru::seedRandom(quint32(tick));
 }
 
 // The project named on the command line: the first argument that is not an
@@ -94,9 +96,9 @@ QString projectArgument(const QStringList& arguments)
     return {};
 }
 
-// The canvas view answers its own commands first and hands the frame
-// commands of its context menu back to the window.
-void plugInCanvasView(CMainFrame& frame, CCollageDoc& doc, CServices& services)
+} // namespace
+
+CCollageView* CCollageApp::plugInCanvasView(CMainFrame& frame, CCollageDoc& doc, CServices& services)
 {
     auto* view = new CCollageView(doc, services);
     frame.setCanvas(view);
@@ -104,10 +106,24 @@ void plugInCanvasView(CMainFrame& frame, CCollageDoc& doc, CServices& services)
     frame.setCanvasPointMapper([view](const QPoint& pixel) { return view->coords().deviceToCanvas(QPointF(pixel)); });
     frame.setViewCoordsSource([view] { return &view->coords(); });
     QObject::connect(view, &CCollageView::commandRequested, &frame, [&frame](int id) { frame.runCommand(id); });
-    QObject::connect(view, &CCollageView::statusMessage, &frame,
-                     [&frame](const QString& text) { frame.statusBar()->showMessage(text); });
+    // An empty text takes the view's last news away (a drag has ended).
+    QObject::connect(view, &CCollageView::statusMessage, &frame, [&frame](const QString& text) {
+        if (text.isEmpty())
+            frame.statusBar()->clearMessage();
+        else
+            frame.statusBar()->showMessage(text);
+    });
+    QObject::connect(view, &CCollageView::zoomChanged, &frame, &CMainFrame::showZoom);
+    frame.showZoom(view->coords().zoom());
+    auto* tips = new CInfoTipWindow(services.settings(), services.catalogue(), view);
+    tips->listenTo(services.bus());
+    QObject::connect(view, &CCollageView::infoTipRequested, tips,
+                     [tips](const QString& key) { tips->showTip(key, QCursor::pos()); });
     view->setFocus();
+    return view;
 }
+
+namespace {
 
 // The running instance has its own working folder: relative project paths
 // are resolved here, before they leave this process.
@@ -175,7 +191,8 @@ int CCollageApp::run(int argc, char** argv)
 
     CMainFrame frame(doc, services);
     installMessageBox(services.catalogue(), [&frame] { return frame.isVisible() ? &frame : nullptr; });
-    plugInCanvasView(frame, doc, services);
+    CCollageView* view = plugInCanvasView(frame, doc, services);
+    view->playStartupSound();
     frame.setProjectPath(doc.path());
     if (!project.isEmpty())
         frame.recentFiles().add(doc.path());

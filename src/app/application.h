@@ -17,6 +17,11 @@
 // A running instance prints one line "handover: <arguments>" on standard
 // output for every command line handed over to it.
 
+class CCollageDoc;
+class CCollageView;
+class CMainFrame;
+class CServices;
+
 class CCollageApp
 {
 public:
@@ -25,4 +30,10 @@ public:
     static constexpr int kExitOpenFailed = 2;
 
     static int run(int argc, char** argv);
+
+    // Puts the canvas view into the window and wires them together: the
+    // view answers its own commands first and hands the rest back, its
+    // status texts, zoom and info-tips reach the window. Returns the view,
+    // which the window owns.
+    static CCollageView* plugInCanvasView(CMainFrame& frame, CCollageDoc& doc, CServices& services);
 };

@@ -29,9 +29,11 @@ public:
     virtual void dragStarted() = 0;
     virtual void dragFinished() = 0;
 
-    // An info-tip by its key; a status-bar text by its catalogue key.
+    // An info-tip by its key; a status-bar text by its catalogue key, until
+    // it is cleared.
     virtual void showInfoTip(const QString& key) = 0;
     virtual void showStatusMessage(const QString& catalogueKey) = 0;
+    virtual void clearStatusMessage() = 0;
     // A command the tools leave to the program (Split Frame, Adjust Image Attributes).
     virtual void requestCommand(int id) = 0;
 

@@ -95,6 +95,8 @@ int modeCursor(int mode, bool overPhotoFrame)
     case DragMode::DrawFrame: return CursorId::DrawFrame;
     case DragMode::RubberBand: return CursorId::RubberBand;
     case DragMode::PanCanvas: return CursorId::PanCanvas;
+    case DragMode::Crop: return CursorId::Crop;
+    case DragMode::ZoomDrag: return CursorId::ZoomDrag;
     default: return -1;
     }
 }

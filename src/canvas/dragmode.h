@@ -35,6 +35,9 @@ inline constexpr int Split = 104;
 inline constexpr int DrawFrame = 275;
 inline constexpr int RubberBand = 311;
 inline constexpr int PanCanvas = 443;
+// The program's own additions: cropping and zooming show what they do too.
+inline constexpr int Crop = 444;
+inline constexpr int ZoomDrag = 445;
 } // namespace CursorId
 
 // The mode a held key selects ('S', 'I', ... as upper-case letters), or -1.

@@ -96,15 +96,19 @@ CPicInfo* CDragSession::frameAtStart() const
 
 bool CDragSession::lockedCanvasRefuses() const
 {
-    const int h = m_start.handle;
-    const bool frameHandle = (h >= FrameHandle::FrameTopLeft && h <= FrameHandle::FrameRight) ||
-                             h == FrameHandle::Rotate || h == FrameHandle::None;
     const CPicInfo* frame = frameAtStart();
-    if (!m_frames.framesLocked() || !frame || !frame->isInPlanes(CPicInfo::kPlanePhotos) || !frameHandle)
+    if (!m_frames.framesLocked() || !frame || !frame->isInPlanes(CPicInfo::kPlanePhotos))
         return false;
-    // What happens inside the frame stays allowed.
-    const int mode = m_start.mode;
-    return mode != DragMode::PanImage && mode != DragMode::ImageTone && mode != DragMode::ResizeImage;
+    // What the lock keeps: the frames' places, sizes and angles, whichever
+    // handle the drag started on. What happens inside a frame stays allowed.
+    switch (m_start.mode) {
+    case DragMode::ResizeWithImage:
+    case DragMode::Crop:
+    case DragMode::Move:
+    case DragMode::MoveFrameOnly:
+    case DragMode::Rotate: return true;
+    default: return false;
+    }
 }
 
 void CDragSession::apply(CPicInfo& frame, const QPointF& point)

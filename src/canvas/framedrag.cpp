@@ -62,12 +62,18 @@ void resize(CPicInfo& frame, const QPointF& delta, quint16 edges, bool imageFoll
     frame.setFramePos(float(to.x()), float(to.y()));
     if (!imageFollows || frame.snapshotAttributes().imageRect().isEmpty())
         return;
-    // The image keeps its place and size relative to the frame.
+    // A photo is never squashed: the image grows or shrinks evenly, by the
+    // larger stretch so no part of the frame it filled is left bare, and
+    // its centre keeps its place relative to the frame.
     const QRectF image = frame.snapshotAttributes().imageRect().toRectF();
     const qreal sx = to.width() / from.width();
     const qreal sy = to.height() / from.height();
-    setImageRect(frame, QRectF(to.x() + (image.x() - from.x()) * sx, to.y() + (image.y() - from.y()) * sy,
-                               image.width() * sx, image.height() * sy));
+    const qreal scale = std::max(sx, sy);
+    const QPointF centre(to.center().x() + (image.center().x() - from.center().x()) * sx,
+                         to.center().y() + (image.center().y() - from.center().y()) * sy);
+    QRectF scaled(0, 0, image.width() * scale, image.height() * scale);
+    scaled.moveCenter(centre);
+    setImageRect(frame, scaled);
 }
 
 void resizeImage(CPicInfo& frame, const QPointF& delta, quint16 edges)

@@ -21,8 +21,10 @@ inline constexpr float kToneUnitsPerStep = 3.0f;
 // `imageStays` (the move-frame-only tool).
 void move(CPicInfo& frame, const QPointF& delta, bool imageStays);
 // Moves the edges of `edges` (FrameEdge bits) by `delta`. With
-// `imageFollows` the image is scaled with the frame; otherwise it stays
-// where it is (a crop, which needs the crop permission).
+// `imageFollows` the image is scaled with the frame, keeping its aspect
+// ratio: by the larger of the two stretches, so that whatever it covered
+// it still covers, its centre keeping its place in the frame. Otherwise it
+// stays where it is (a crop, which needs the crop permission).
 void resize(CPicInfo& frame, const QPointF& delta, quint16 edges, bool imageFollows);
 // Scales the image inside the frame, aspect ratio kept: a corner handle
 // (its edges) follows the pointer across with the opposite corner fixed;

@@ -47,6 +47,8 @@ void CFrameDragTool::pressed(const CToolPointer& pointer)
                                (ctrl ? unsigned(CSelection::ClickCtrl) : 0u);
         m_selection.SelectAtPoint(flags, pointer.position);
     }
+    if (m_selection.IsSelected(frame))
+        m_selection.setFocusFrame(frame);
     m_host.showStatusMessage(QString::fromLatin1(kStatusBarKeys));
 
     CDragSession::Start start;
@@ -73,11 +75,15 @@ void CFrameDragTool::moved(const CToolPointer& pointer)
     case CDragSession::Step::Unchanged: return;
     case CDragSession::Step::Refused: {
         // Picking the image up and carrying it to the photo organiser needs
-        // the organiser; a frame without one only says why it stays.
+        // the organiser; until then a frame with a picture says in the
+        // status bar why it stays.
         const CPicInfo* frame = m_session.frameAtStart();
-        if (frame && !frame->photo())
-            m_host.showInfoTip(QString::fromLatin1(kMoveLockFrameTip));
+        const bool withPicture = frame && frame->photo();
         finish(true);
+        if (withPicture)
+            m_host.showStatusMessage(QString::fromLatin1(kLockedStatus));
+        else
+            m_host.showInfoTip(QString::fromLatin1(kMoveLockFrameTip));
         return;
     }
     case CDragSession::Step::Applied:
@@ -124,6 +130,7 @@ void CFrameDragTool::finish(bool cancelled)
     const int mode = m_session.start().mode;
     m_snapper.End();
     m_host.dragFinished();
+    m_host.clearStatusMessage(); // the keys' help is for the drag only
     m_targets.enableAll();
     const std::unordered_map<quint32, QSize> split = std::exchange(m_splitPreview, {});
     if (cancelled)

@@ -4,8 +4,10 @@
 // frame. A press selects the frame under the pointer and starts a drag
 // session in the mode hover chose; moves apply the drag; the release
 // commits it as one undo step, or, when the pointer never moved, acts as a
-// click on the handle under it. A locked canvas refuses to move or resize
-// its photo frames.
+// click on the handle under it. The frame pressed becomes the selection's
+// focus frame. A locked canvas refuses to move, resize or turn its photo
+// frames and says why: an info-tip for a frame without a picture, a status
+// text for one with a picture.
 //
 // Owned by the view, which it reaches through its host; the history, the
 // selection, the frames, the snapper and the frame snap targets outlive it.
@@ -31,6 +33,7 @@ class CFrameDragTool : public CCanvasTool
 public:
     static constexpr const char* kStatusBarKeys = "StatusBarKeys";
     static constexpr const char* kMoveLockFrameTip = "Tip::MoveLockFrame";
+    static constexpr const char* kLockedStatus = "LockedFramesStatus";
     static constexpr const char* kSplitterTip = "Tip::Splitter";
     // Four split divisions per canvas unit dragged.
     static constexpr float kSplitsPerUnit = 4.0f;

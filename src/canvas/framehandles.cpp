@@ -20,6 +20,9 @@ constexpr QRgb kToneHandleFill = 0xFF80E080;
 constexpr QRgb kRotateHandleFill = 0xFFFF8040;
 constexpr QRgb kSplitLineColour = 0xFFFFFFFF;
 constexpr QRgb kMissingMarkFill = 0xFFE04040;
+constexpr QRgb kFocusMarkColour = 0xFFFFFFFF;
+// The focus mark runs this many pixels inside the selection outline.
+constexpr qreal kFocusInsetPixels = 4.0;
 // Handles never take more than this part of a frame's smaller side, so a
 // small frame keeps a body to grab.
 constexpr qreal kMaxHandleShare = 0.2;
@@ -232,7 +235,18 @@ void drawFrameDecorations(QPainter& painter, const CPicInfo& frame, const CHandl
         painter.setBrush(Qt::NoBrush);
         const qreal inset = layout.pixelSize.width();
         painter.drawRect(QRectF(inset, inset, w - 2 * inset, h - 2 * inset));
+        if (layout.focused) {
+            QPen focus{QColor::fromRgba(kFocusMarkColour), 1.0, Qt::DashLine};
+            focus.setCosmetic(true);
+            painter.setPen(focus);
+            const qreal fx = kFocusInsetPixels * layout.pixelSize.width();
+            const qreal fy = kFocusInsetPixels * layout.pixelSize.height();
+            if (w > 2 * fx && h > 2 * fy)
+                painter.drawRect(QRectF(fx, fy, w - 2 * fx, h - 2 * fy));
+        }
     }
+    if (frame.rotation() != 0.0f && !isPageSegment(frame))
+        painter.setOpacity(painter.opacity() * CHandleLayout::kRotatedHandleOpacity);
     QPen line{QColor::fromRgba(kHandleLine), 1.0};
     line.setCosmetic(true);
     for (const CHandleShape& shape : frameHandleShapes(frame, layout)) {

@@ -96,8 +96,14 @@ struct CHandleLayout
     // Pan handles sit this many handle sides from the frame's centre.
     static constexpr float kPanSpacing = 2.0f;
 
+    // A turned frame's handles lie over its picture at an angle; they are
+    // drawn see-through so the picture shows.
+    static constexpr qreal kRotatedHandleOpacity = 0.4;
+
     QSizeF pixelSize{1.0 / 96.0, 1.0 / 96.0}; // one device pixel, canvas units
     bool selected = false;
+    // The frame the keyboard commands start from: it carries the focus mark.
+    bool focused = false;
 };
 
 // The shapes of the frame's handles in test order. A selected photo frame
@@ -116,8 +122,8 @@ int handleAt(const CPicInfo& frame, const QPointF& canvasPoint, const CHandleLay
 // in the project), in frame coordinates; empty when there is none.
 QRectF missingOriginalMark(const CPicInfo& frame, const CHandleLayout& layout);
 
-// Draws the selection outline, the handles and the marks with the painter
-// in the frame's own coordinates. `splitPreview` (columns, rows) draws the
+// Draws the selection outline, the focus mark, the handles and the marks
+// with the painter in the frame's own coordinates. `splitPreview` (columns, rows) draws the
 // dividing lines a split drag would make.
 void drawFrameDecorations(QPainter& painter, const CPicInfo& frame, const CHandleLayout& layout,
                           QSize splitPreview = QSize());

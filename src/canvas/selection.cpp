@@ -5,6 +5,7 @@
 #include "undo.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -80,7 +81,14 @@ bool CSelection::setFocusFrame(CPicInfo* frame)
 {
     if (frame && !IsSelected(frame))
         return false;
-    m_focus = frame;
+    CPicInfo* previous = std::exchange(m_focus, frame);
+    // Both frames stay selected; their marks change, so they are repainted.
+    if (m_markListener && previous != frame) {
+        if (previous)
+            m_markListener(*previous, true);
+        if (frame)
+            m_markListener(*frame, true);
+    }
     return true;
 }
 

@@ -28,3 +28,31 @@ std::vector<CSnapGuide> snapGuides(const CSnapper& snapper, const QRectF& clip)
     }
     return guides;
 }
+
+namespace {
+
+constexpr qreal kArrowLength = CSnapGuidePen::kWidth * kSnapArrowLength;
+constexpr qreal kArrowHalfWidth = CSnapGuidePen::kWidth * kSnapArrowWidth / 2.0;
+
+} // namespace
+
+QPolygonF snapGuideArrow(const CSnapGuide& guide)
+{
+    const QLineF& line = guide.line;
+    if (line.length() <= 0.0)
+        return {};
+    const QPointF along = (line.p2() - line.p1()) / line.length();
+    const QPointF across(-along.y(), along.x());
+    const QPointF base = line.p2() - along * kArrowLength;
+    return QPolygonF{line.p2(), base + across * kArrowHalfWidth, base - across * kArrowHalfWidth};
+}
+
+QLineF snapGuideShaft(const CSnapGuide& guide)
+{
+    const QLineF& line = guide.line;
+    if (line.length() <= kArrowLength)
+        return QLineF(line.p1(), line.p1());
+    QLineF shaft = line;
+    shaft.setLength(line.length() - kArrowLength);
+    return shaft;
+}

@@ -3,6 +3,7 @@
 // holds, and the pen they are drawn with. The view turns them into paint.
 
 #include <QLineF>
+#include <QPolygonF>
 #include <QRectF>
 #include <QRgb>
 
@@ -23,6 +24,9 @@ struct CSnapGuidePen
 
 // How far a guide runs past each end of the moving box's edge, canvas units.
 inline constexpr float kSnapGuideOverhang = 0.125f;
+// The arrow at a guide's end: this many pen widths long and wide.
+inline constexpr float kSnapArrowLength = 3.0f;
+inline constexpr float kSnapArrowWidth = 3.0f;
 
 // One guide: drawn from `line.p1()` (round cap) to `line.p2()` (arrow), top
 // to bottom for a vertical line, left to right for a horizontal one.
@@ -30,6 +34,11 @@ struct CSnapGuide
 {
     QLineF line;
 };
+
+// The arrow head of a guide as a triangle, its tip at the guide's end; the
+// shaft stops where the head begins.
+QPolygonF snapGuideArrow(const CSnapGuide& guide);
+QLineF snapGuideShaft(const CSnapGuide& guide);
 
 // A guide along each line the drag currently holds (x snap first), spanning
 // the moving box's extent plus the overhang at both ends. Only guides that

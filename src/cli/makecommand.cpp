@@ -16,7 +16,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 
 namespace {
 
@@ -134,7 +133,7 @@ int runMakeCommand(const QStringList& args, QTextStream& out, QTextStream& err)
         }
     }
     if (parsed.flags.contains("--jumble")) {
-        std::srand(seed);
+        CZiraRadaru::seedRandom(seed);
         CZiraRadaru(doc).run();
     }
     if (doc.saveDocument(target) != CCollageDoc::SaveResult::Saved) {

@@ -48,7 +48,7 @@ inline constexpr int ModeCrop = 169;
 inline constexpr int ModeRubberBand = 216;
 inline constexpr int ModeDrawFrame = 261;
 
-// --- Image tone (the view's brightness handle asks for it)
+// --- Image tone (the view's brightness handle and a double click ask for it)
 inline constexpr int AdjustImage = 384;
 
 // --- View (the canvas view handles them)
@@ -60,6 +60,7 @@ inline constexpr int QualityVeryHigh = 448;
 inline constexpr int QualityGood = 449;
 inline constexpr int QualityFast = 450;
 inline constexpr int HighQualityImages = 432;
+inline constexpr int ReverseWheel = 464;
 
 // --- Window
 inline constexpr int FullScreen = 221;
@@ -89,6 +90,10 @@ inline constexpr int ResizeCanvasToFit = 341;
 inline constexpr int MagneticFrames = 251;
 inline constexpr int SoundEffects = 340;
 inline constexpr int GridSettings = 252;
+inline constexpr int LockFrames = 460;
+inline constexpr int BorderAndShadow = 461;
+inline constexpr int CanvasColour = 462;
+inline constexpr int CanvasSize = 463;
 
 // --- Help
 inline constexpr int ShowInfoTips = 346;

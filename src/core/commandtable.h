@@ -29,6 +29,9 @@ const CCommandSpec* find(int id);
 QList<QKeySequence> shortcutsOf(const CCommandSpec& spec);
 // The text without its key and without '&', for tooltips and lists.
 QString plainText(const CCommandSpec& spec);
+// What the command does, in a sentence: the status-bar text of its menu
+// item and button. Empty for an id without one.
+QString prompt(int id);
 
 } // namespace CommandTable
 

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 namespace DataPaths {
@@ -36,5 +37,26 @@ QString programDataFolder(const QString& programFolder)
 }
 
 QString sampleFolder() { return programDataFolder() + '/' + kSamples; }
+
+QString documentsFolder()
+{
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!documents.isEmpty() && QDir().mkpath(documents))
+        return documents;
+    return QDir::homePath();
+}
+
+QString nearestExistingFolder(const QString& folder)
+{
+    for (QString candidate = QDir::cleanPath(folder); !candidate.isEmpty();) {
+        if (QFileInfo(candidate).isDir())
+            return candidate;
+        const QString parent = QFileInfo(candidate).path();
+        if (parent == candidate)
+            break;
+        candidate = parent;
+    }
+    return QDir::homePath();
+}
 
 } // namespace DataPaths

@@ -11,6 +11,14 @@ QString dataFolder();          // <data>/Tessary
 QString photoDatabaseFolder(); // <data>/Tessary/ImageDatabase
 QString configFolder();        // <config>/Tessary
 QString settingsFile();        // <config>/Tessary/Settings.DAT
+// The user's documents folder, where projects are suggested to go. A fresh
+// account may have none yet: it is made then. The home folder when it
+// cannot be made.
+QString documentsFolder();
+// The folder itself when it exists, else its nearest parent that does (a
+// remembered folder may have gone, a fresh account may lack its pictures
+// folder); the home folder when none does.
+QString nearestExistingFolder(const QString& folder);
 
 // The program's own read-only files (the sample projects): <prefix>/share/
 // ombravelle for a program in <prefix>/bin. The build tree has the same

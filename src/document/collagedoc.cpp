@@ -17,6 +17,7 @@
 #include "surfaces.h"
 #include "undo.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -311,13 +312,28 @@ CCollageDoc::SaveResult CCollageDoc::saveDocument(const QString& path)
     m_lastSaved = now();
     if (!CProjectFile::write(*this, path)) {
         m_lastSaved = previousSave;
-        m_services.catalogue.show("SaveFailed", MsgStyle::ErrorOk);
+        reportSaveFailure(path);
         return SaveResult::Failed;
     }
     m_path = QFileInfo(path).absoluteFilePath();
     m_fileVersion = kFileVersion;
     m_modified = false;
     return SaveResult::Saved;
+}
+
+// A missing folder and a folder the user may not write in say so; any
+// other failure is the disk's.
+void CCollageDoc::reportSaveFailure(const QString& path)
+{
+    const QFileInfo folder(QFileInfo(path).absolutePath());
+    const QString shown = QDir::toNativeSeparators(folder.absoluteFilePath());
+    CMessageCatalogue& catalogue = m_services.catalogue;
+    if (!folder.isDir())
+        catalogue.showText(catalogue.text("SaveNoFolder").arg(shown), MsgStyle::ErrorOk);
+    else if (!folder.isWritable())
+        catalogue.showText(catalogue.text("SaveNotAllowed").arg(shown), MsgStyle::ErrorOk);
+    else
+        catalogue.show("SaveFailed", MsgStyle::ErrorOk);
 }
 
 void CCollageDoc::bringBackInfoTips()

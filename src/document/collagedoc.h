@@ -187,7 +187,8 @@ public:
     // leaves the current document as it is. Shows its own messages.
     OpenResult openDocument(const QString& path);
     // Writes the project to `path` through a temporary file: a failed save
-    // leaves the previous file intact, shows "SaveFailed" and keeps the
+    // leaves the previous file intact, says why ("SaveNoFolder",
+    // "SaveNotAllowed", or "SaveFailed" for the disk) and keeps the
     // document modified.
     SaveResult saveDocument(const QString& path);
     void clearContents();
@@ -221,6 +222,7 @@ public:
     bool OnNotify(const CNotifyMessage& message) override;
 
 private:
+    void reportSaveFailure(const QString& path);
     friend class CProjectFile;
     void resetFields();
     void hidePageSegments();

@@ -352,3 +352,101 @@ bool CFrameCommands::resizeCanvasToFit()
         return changed;
     });
 }
+
+// ---------------------------------------------------------------------------
+// Remove, lock, tone, style and canvas
+
+bool CFrameCommands::removeSelected()
+{
+    const std::vector<CPicInfo*> frames = m_selection.frames();
+    if (frames.empty())
+        return false;
+    return run([&] {
+        CFrameOps ops(m_frames);
+        bool changed = false;
+        for (CPicInfo* frame : frames)
+            changed |= ops.deleteFrame(*frame);
+        return changed;
+    });
+}
+
+bool CFrameCommands::setFramesLocked(bool locked)
+{
+    return run([&] { return m_frames.setFramesLocked(locked); });
+}
+
+bool CFrameCommands::lockHoldsSelection() const
+{
+    if (!m_frames.framesLocked())
+        return false;
+    for (const CPicInfo* frame : m_selection.frames()) {
+        if (frame->isInPlanes(CPicInfo::kPlanePhotos) && !frame->hasPermission(CPicInfo::kLockedPermissions))
+            return true;
+    }
+    return false;
+}
+
+bool CFrameCommands::hasSelectedPhoto() const
+{
+    return std::any_of(m_selection.frames().begin(), m_selection.frames().end(),
+                       [](const CPicInfo* frame) { return frame->photo() != nullptr; });
+}
+
+CImageTone CFrameCommands::selectedImageTone() const
+{
+    for (const CPicInfo* frame : m_selection.frames()) {
+        if (!frame->photo())
+            continue;
+        const CPicInfoAttr& attr = frame->attributes();
+        return {attr.brightness(), attr.contrast(), attr.gamma(), attr.alpha()};
+    }
+    return {};
+}
+
+bool CFrameCommands::setImageTone(const CImageTone& tone)
+{
+    return run([&] {
+        bool changed = false;
+        for (CPicInfo* frame : std::vector<CPicInfo*>(m_selection.frames())) {
+            if (!frame->photo())
+                continue;
+            changed |= frame->setBrightness(tone.brightness);
+            changed |= frame->setContrast(tone.contrast);
+            changed |= frame->setGamma(tone.gamma);
+            changed |= frame->setAlpha(tone.alpha);
+        }
+        return changed;
+    });
+}
+
+CFrameStyle CFrameCommands::frameStyle() const
+{
+    return {m_frames.border().enabled, m_frames.border().width, m_frames.border().colour, m_frames.shadow().enabled};
+}
+
+bool CFrameCommands::setFrameStyle(const CFrameStyle& style)
+{
+    return run([&] {
+        bool changed = m_frames.setBorderEnabled(style.border);
+        if (std::isfinite(style.borderWidth) && style.borderWidth >= 0.0f)
+            changed |= m_frames.setBorderWidth(style.borderWidth);
+        changed |= m_frames.setBorderColour(style.borderColour);
+        changed |= m_frames.setShadowEnabled(style.shadow);
+        return changed;
+    });
+}
+
+bool CFrameCommands::setCanvasColour(QRgb colour)
+{
+    return run([&] { return m_frames.setCanvasColour(colour); });
+}
+
+bool CFrameCommands::setCanvasSize(const QSizeF& size)
+{
+    return run([&] {
+        const float oldWidth = m_doc.canvasWidth();
+        const float oldHeight = m_doc.canvasHeight();
+        m_doc.setCanvasSize(float(size.width()), float(size.height()));
+        return oldWidth != m_doc.canvasWidth() || oldHeight != m_doc.canvasHeight();
+    });
+}

@@ -11,6 +11,9 @@
 // window answers with its dialogs and a test answers directly. Made where
 // it is needed; keeps no state. User-interface thread only.
 
+#include <QRgb>
+#include <QSizeF>
+
 #include <optional>
 
 class CCollageDoc;
@@ -25,6 +28,28 @@ struct CSplitCounts
 {
     int columns = 1;
     int rows = 1;
+};
+
+// The picture tone of the Adjust Image Attributes dialog.
+struct CImageTone
+{
+    float brightness = 0.0f;
+    float contrast = 1.0f;
+    float gamma = 1.0f;
+    float alpha = 1.0f; // 1 opaque, 0 fully transparent
+
+    bool operator==(const CImageTone&) const = default;
+};
+
+// The collage-wide frame style of the Border and Shadow dialog.
+struct CFrameStyle
+{
+    bool border = false;
+    float borderWidth = 0.0f; // canvas units
+    QRgb borderColour = 0xFFFFFFFF;
+    bool shadow = false;
+
+    bool operator==(const CFrameStyle&) const = default;
 };
 
 class CFrameCommandQuestions
@@ -80,6 +105,26 @@ public:
     // Moves every frame so that the drawn frames' bounds start at the
     // canvas's corner, and makes the canvas exactly that size.
     bool resizeCanvasToFit();
+    // Deletes the selected frames.
+    bool removeSelected();
+
+    // The document-wide lock of the photo frames ("LockFrames").
+    bool setFramesLocked(bool locked);
+    // Whether the lock is why a command changed nothing: the canvas is
+    // locked and some selected photo frame cannot move, resize or turn.
+    bool lockHoldsSelection() const;
+
+    // The tone of every selected frame that holds a photo; the dialog
+    // starts from the first one's, or the defaults without one.
+    bool setImageTone(const CImageTone& tone);
+    CImageTone selectedImageTone() const;
+    bool hasSelectedPhoto() const;
+    // The collage's border and shadow.
+    bool setFrameStyle(const CFrameStyle& style);
+    CFrameStyle frameStyle() const;
+    bool setCanvasColour(QRgb colour);
+    // Canvas units; sizes that are not positive change nothing.
+    bool setCanvasSize(const QSizeF& size);
 
 private:
     template <typename Body>

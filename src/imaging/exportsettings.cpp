@@ -10,6 +10,7 @@ CExportSettings::CExportSettings(CPropManager& store)
     , type(store, "ExportType", "File type of exported images", QString::fromLatin1(kDefaultType))
     , filterIndex(store, "ExportFilterIndex", "Type list index of exported images", 0)
     , transparentCanvas(store, "CanvasTransparent", "Leave the canvas transparent in exported images", false)
+    , width(store, "ExportWidth", "Width of the last exported image in pixels", 0)
 {
 }
 

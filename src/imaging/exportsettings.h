@@ -1,7 +1,7 @@
 #pragma once
 // The export dialog's settings in the settings store: quality, open the
-// file afterwards, folder, type and its place in the type list, and the
-// transparent canvas for PNG. Creating the bindings registers the settings
+// file afterwards, folder, type and its place in the type list, the
+// transparent canvas for PNG, and the width of the last export. Creating the bindings registers the settings
 // with their defaults.
 
 #include "propbinding.h"
@@ -26,6 +26,8 @@ public:
     CStringProp type;
     CIntProp filterIndex;
     CBoolProp transparentCanvas;
+    // Pixels; 0 until the first export, which then starts from the resolution.
+    CIntProp width;
 
     // The user's pictures folder joined with "My Collages".
     static QString defaultFolder();

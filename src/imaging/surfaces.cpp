@@ -38,7 +38,7 @@ CRenderQualitySettings RenderQualitySettings(bool highQuality, bool bilinear)
         settings.interpolation = Interpolation::HighQualityBicubic;
     else
         settings.interpolation = bilinear ? Interpolation::Bilinear : Interpolation::NearestNeighbour;
-    settings.antialiasing = highQuality;
+    settings.antialiasing = true;
     settings.halfPixelOffset = true;
     return settings;
 }
@@ -48,6 +48,8 @@ void ApplyRenderQuality(QPainter& painter, bool highQuality)
     const CRenderQualitySettings settings = RenderQualitySettings(highQuality, RenderQuality::isBilinear());
     painter.setRenderHint(QPainter::SmoothPixmapTransform,
                           settings.interpolation != Interpolation::NearestNeighbour);
+    painter.setRenderHint(QPainter::LosslessImageRendering,
+                          settings.interpolation == Interpolation::HighQualityBicubic);
     painter.setRenderHint(QPainter::Antialiasing, settings.antialiasing);
 }
 
@@ -56,7 +58,8 @@ Interpolation InterpolationOf(const QPainter& painter)
     const QPainter::RenderHints hints = painter.renderHints();
     if (!hints.testFlag(QPainter::SmoothPixmapTransform))
         return Interpolation::NearestNeighbour;
-    return hints.testFlag(QPainter::Antialiasing) ? Interpolation::HighQualityBicubic : Interpolation::Bilinear;
+    return hints.testFlag(QPainter::LosslessImageRendering) ? Interpolation::HighQualityBicubic
+                                                            : Interpolation::Bilinear;
 }
 
 void DrawImageScaled(QPainter& painter, const QRectF& target, const QImage& image)

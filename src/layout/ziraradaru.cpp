@@ -3,13 +3,26 @@
 #include "collagedoc.h"
 #include "framelocklift.h"
 #include "frameops.h"
+#include "layoutrandom.h"
 #include "picinfomanager.h"
 #include "undo.h"
 
-#include <cstdlib>
+CLayoutRandom& CZiraRadaru::sharedRandom()
+{
+    static CLayoutRandom random;
+    return random;
+}
+
+void CZiraRadaru::seedRandom(quint32 seed) { sharedRandom() = CLayoutRandom(seed); }
 
 CZiraRadaru::CZiraRadaru(CCollageDoc& doc)
+    : CZiraRadaru(doc, sharedRandom())
+{
+}
+
+CZiraRadaru::CZiraRadaru(CCollageDoc& doc, CLayoutRandom& random)
     : m_doc(doc)
+    , m_random(random)
 {
 }
 
@@ -37,7 +50,7 @@ bool CZiraRadaru::run()
                 frame->setFrameSize(rect.width + 2 * kEnlargement, rect.height + 2 * kEnlargement);
                 operations.fitImageIntoFrame(*frame);
             }
-            frame->setRotation(float(std::rand() % kTiltRange - kTiltOffset));
+            frame->setRotation(float(m_random.next() % kTiltRange - kTiltOffset));
         }
     }
     frames.releaseRedraw();

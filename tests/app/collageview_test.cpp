@@ -10,12 +10,21 @@
 #include "commandids.h"
 #include "dragmode.h"
 #include "framehandles.h"
+#include "canvascursors.h"
+#include "rubberband.h"
+#include "rulers.h"
 #include "snapper.h"
+#include "snapsettings.h"
 
 #include <QApplication>
 #include <QFile>
 #include <QMouseEvent>
+#include <QScrollBar>
+#include <QSet>
 #include <QTest>
+#include <QWheelEvent>
+
+#include <cmath>
 
 namespace {
 
@@ -424,6 +433,13 @@ TEST_F(CollageViewTest, TheMiddleButtonPansTheCanvasAndLeavesTheToolAsItWas)
     EXPECT_NEAR(pixelOf(QPointF(0, 0)).x() - corner.x(), -20.0, 0.05);
     EXPECT_NEAR(pixelOf(QPointF(0, 0)).y() - corner.y(), 10.0, 0.05);
     EXPECT_EQ(view->mode(), DragMode::Move);
+
+    // A tool chosen before the pan is still chosen after it.
+    view->onCommand(CommandId::ModeCrop);
+    send(QEvent::MouseButtonPress, from, Qt::MiddleButton, Qt::MiddleButton);
+    send(QEvent::MouseMove, from + QPointF(10, 0), Qt::NoButton, Qt::MiddleButton);
+    send(QEvent::MouseButtonRelease, from + QPointF(10, 0), Qt::MiddleButton, Qt::NoButton);
+    EXPECT_EQ(view->mode(), DragMode::Crop);
 }
 
 TEST_F(CollageViewTest, NavigationKeysStepThroughTheFramesAndDeleteAsksForRemoval)
@@ -490,6 +506,160 @@ TEST_F(CollageViewTest, EditsAndUndoNamesSurviveSavingAndReopening)
     EXPECT_EQ(undo().UndoName(), "Move Image Frame");
     ASSERT_TRUE(undo().Undo());
     EXPECT_FLOAT_EQ(frames().frameAt(0)->frameRect().x, 1.0f);
+}
+
+// --- What a new user trips over
+
+TEST_F(CollageViewTest, ACropChosenInTheToolbarStaysChosenOverAnEdgeHandleAndKeepsThePhotosShape)
+{
+    CPicInfo& f = frame(QRectF(1, 1, 3, 2), true);
+    select({&f});
+    const CCanvasRect image = f.imageRect();
+    view->onCommand(CommandId::ModeCrop);
+    // The right edge handle, just inside the frame; on the way the pointer
+    // crosses the frame's body.
+    const QPointF edge = pixelOf(QPointF(4, 2)) - QPointF(2, 0);
+    moveTo(pixelOf(QPointF(2.5, 2)));
+    moveTo(edge);
+    ASSERT_EQ(view->handle(), FrameHandle::FrameRight);
+    EXPECT_EQ(view->mode(), DragMode::Crop);
+    drag(edge, edge - QPointF(48, 0));
+    EXPECT_EQ(view->mode(), DragMode::Crop) << "still chosen after the drag";
+    EXPECT_LT(f.frameRect().width, 3.0f);
+    EXPECT_EQ(f.imageRect(), image) << "a crop leaves the photo as it is";
+
+    // Holding Shift to fine-tune does not drop the chosen tool either.
+    QTest::keyPress(view.get(), Qt::Key_Shift);
+    EXPECT_EQ(view->mode(), DragMode::Crop);
+    QTest::keyRelease(view.get(), Qt::Key_Shift);
+    // Move Frames is the automatic tool again: the handles pick their own.
+    view->onCommand(CommandId::ModeMove);
+    moveTo(pixelOf(QPointF(2.5, 2)));
+    moveTo(edge - QPointF(48, 0));
+    EXPECT_EQ(view->mode(), DragMode::ResizeWithImage);
+}
+
+TEST_F(CollageViewTest, WheelPartsAddUpToOneStepSoAFineWheelDoesNotOverZoom)
+{
+    const float before = view->coords().zoom();
+    const auto roll = [&](int delta) {
+        const QPointF at(400, 300);
+        QWheelEvent wheel(at, view->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(view.get(), &wheel);
+    };
+    // One notch sent as eight parts of 15.
+    for (int i = 0; i < 8; ++i)
+        roll(-15);
+    const float oneNotch = view->coords().zoom();
+    EXPECT_NEAR(oneNotch / before, 1.0 + 40.0 / 6.0 / 100.0, 1e-3) << "one step of 6.67 %";
+    for (int i = 0; i < 7; ++i)
+        roll(-15);
+    EXPECT_FLOAT_EQ(view->coords().zoom(), oneNotch) << "seven parts are not a notch yet";
+    roll(15); // the other way starts afresh
+    roll(-15);
+    EXPECT_FLOAT_EQ(view->coords().zoom(), oneNotch);
+}
+
+TEST_F(CollageViewTest, ScrollBarsShowWhileTheCanvasIsLargerThanTheViewAndMoveIt)
+{
+    view->onCommand(CommandId::ResetZoom);
+    EXPECT_FALSE(view->horizontalScrollBar()->isVisible());
+    EXPECT_FALSE(view->verticalScrollBar()->isVisible());
+    for (int i = 0; i < 12; ++i)
+        view->onCommand(CommandId::ZoomIn);
+    ASSERT_TRUE(view->horizontalScrollBar()->isVisible());
+    ASSERT_TRUE(view->verticalScrollBar()->isVisible());
+    QScrollBar* across = view->horizontalScrollBar();
+    const double left = pixelOf(QPointF(0, 0)).x();
+    across->setValue(across->value() + 100);
+    EXPECT_NEAR(pixelOf(QPointF(0, 0)).x(), left - 100, 0.5) << "the canvas moves left by the bar's step";
+    // Panning moves the bar along.
+    QTest::keyClick(view.get(), Qt::Key_Left);
+    EXPECT_EQ(across->value(), int(std::lround(CCollageView::kScrollMarginPixels - pixelOf(QPointF(0, 0)).x())));
+    view->onCommand(CommandId::ResetZoom);
+    EXPECT_FALSE(across->isVisible());
+}
+
+TEST_F(CollageViewTest, RulerNumbersAreZoomTimesPointNineteenUnitsTallAndLightOnTheDarkBand)
+{
+    EXPECT_EQ(CRulers::numberPixels(view->coords()), int(std::lround(0.19 * view->coords().pixelsPerUnitY())));
+    const QImage shot = view->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const int band = CRulers::bandPixels(view->coords());
+    // Along the top band, right of the whole unit 1: its number.
+    const int x1 = int(pixelOf(QPointF(1, 0)).x());
+    int light = 0;
+    for (int y = 0; y < band; ++y)
+        for (int x = x1 + 1; x < x1 + 1 + CRulers::numberPixels(view->coords()); ++x)
+            light += qGray(shot.pixel(x, y)) > 160;
+    EXPECT_GT(light, 3) << "the number shows light on the band";
+}
+
+TEST_F(CollageViewTest, TheRubberBandLetsTheFramesUnderItShow)
+{
+    EXPECT_LT(qAlpha(CRubberBand::kFill), 0xC0);
+    CPicInfo& f = frame(QRectF(3, 2, 2, 2), true);
+    const QPointF inside = pixelOf(QPointF(3.5, 2.5)); // clear of the handles it shows once selected
+    const QRgb bare = view->grab().toImage().pixel(inside.toPoint());
+    view->onCommand(CommandId::ModeRubberBand);
+    press(pixelOf(QPointF(2, 1)));
+    moveTo(pixelOf(QPointF(6, 5)));
+    const QRgb under = view->grab().toImage().pixel(inside.toPoint());
+    release(pixelOf(QPointF(6, 5)));
+    EXPECT_TRUE(selection().IsSelected(&f));
+    // The photo (dark cyan) still shows through: darker, not replaced.
+    EXPECT_NE(under, qRgb(0x30, 0x30, 0x30));
+    EXPECT_GT(qGreen(under), qRed(under) + 20) << "the photo's colour shows through";
+    EXPECT_LE(qGreen(under), qGreen(bare));
+}
+
+TEST_F(CollageViewTest, GridLinesShowOnTheDefaultCanvasColour)
+{
+    doc->newDocument(); // the canvas takes the default colour of the settings
+    CSnapSettings& settings = services->snapper().settings();
+    settings.showGrid.set(true);
+    settings.drawGridLines.set(true);
+    doc->updateAllViews(DocHint::EverythingChanged);
+    view->renderPending();
+    const QImage& buffer = view->backBuffer();
+    const QPoint onLine = pixelOf(QPointF(2, 1.5)).toPoint();
+    const QPoint between = pixelOf(QPointF(2.5, 1.5)).toPoint();
+    int darkest = 255;
+    for (int dx = -1; dx <= 1; ++dx)
+        darkest = std::min(darkest, qGray(buffer.pixel(onLine + QPoint(dx, 0))));
+    EXPECT_GT(qGray(buffer.pixel(between)) - darkest, 20) << "a line at x = 2 stands out from the canvas beside it";
+}
+
+TEST_F(CollageViewTest, EachToolShowsItsOwnCursorPicture)
+{
+    CPicInfo& f = frame(QRectF(1, 1, 3, 2), true);
+    select({&f});
+    QSet<qint64> pictures;
+    for (int command : {CommandId::ModeRotate, CommandId::ModeDrawFrame, CommandId::ModeCrop,
+                        CommandId::ModePanCanvas, CommandId::ModeZoomDrag, CommandId::ModeRubberBand,
+                        CommandId::ModePanImage}) {
+        view->onCommand(command);
+        moveTo(pixelOf(QPointF(2.5, 2)));
+        const QPixmap picture = view->cursor().pixmap();
+        ASSERT_FALSE(picture.isNull()) << command;
+        pictures.insert(picture.cacheKey());
+    }
+    EXPECT_EQ(pictures.size(), 7) << "no two tools share a cursor";
+    EXPECT_EQ(CanvasCursors::cursor(CursorId::Default).shape(), Qt::ArrowCursor);
+    EXPECT_STREQ(CanvasCursors::resourceName(CursorId::LockedFrame), "IDC_PICKUP");
+}
+
+TEST_F(CollageViewTest, TheStartUpClickIsAFiftySixByteWavePlayedOnce)
+{
+    QFile wave(":/sounds/startup.wav");
+    ASSERT_TRUE(wave.open(QIODevice::ReadOnly));
+    const QByteArray bytes = wave.readAll();
+    EXPECT_EQ(bytes.size(), 56);
+    EXPECT_TRUE(bytes.startsWith("RIFF"));
+    EXPECT_EQ(bytes.mid(8, 4), "WAVE");
+    EXPECT_EQ(view->startupSoundRequests(), 0);
+    view->playStartupSound();
+    EXPECT_EQ(view->startupSoundRequests(), 1);
 }
 
 } // namespace

@@ -2,7 +2,10 @@
 // start with, what OK hands back, and the checks that keep them open.
 #include "mainframefixture.h"
 
+#include "canvassizedialog.h"
+#include "framestyledialog.h"
 #include "gridsettingsdialog.h"
+#include "imagetonedialog.h"
 #include "newcollagedialog.h"
 #include "projectpicker.h"
 #include "qtdocumentdialogs.h"
@@ -10,7 +13,9 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QDoubleSpinBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -185,6 +190,88 @@ TEST_F(Dialogs, AModalDialogBlursTheWindowBehindItWhileItShows)
     });
     CSplitFrameDialog(window.get()).exec();
     EXPECT_FALSE(blurredWhileShown) << "switched off by Blur Effects";
+}
+
+// A fresh account: a home of its own without a documents folder.
+class FreshAccount
+{
+public:
+    explicit FreshAccount(const QString& home)
+        : m_old(qgetenv("HOME"))
+    {
+        QDir().mkpath(home);
+        qputenv("HOME", home.toLocal8Bit());
+    }
+    ~FreshAccount() { qputenv("HOME", m_old); }
+
+private:
+    QByteArray m_old;
+};
+
+TEST_F(Dialogs, TheFirstSaveOnAFreshAccountSuggestsADocumentsFolderThatExists)
+{
+    FreshAccount fresh(path("fresh"));
+    ASSERT_FALSE(QFileInfo::exists(path("fresh/Documents")));
+    CProjectPickerDialog picker(CProjectPickerDialog::Mode::Save, services->catalogue());
+    EXPECT_EQ(picker.folder(), path("fresh/Documents"));
+    EXPECT_TRUE(QFileInfo(picker.folder()).isDir()) << "made for the user";
+    picker.setFileName("First");
+    EXPECT_EQ(picker.check(), "");
+
+    // A folder typed that is not there is said to be missing, not full.
+    picker.setFolder(path("fresh/Nowhere"));
+    EXPECT_EQ(picker.check(), "SaveNoFolder");
+    EXPECT_EQ(shown.value(0), services->catalogue().text("SaveNoFolder").arg(path("fresh/Nowhere")));
+}
+
+TEST_F(Dialogs, AddPicturesStartsInTheFolderPicturesWereAddedFromLast)
+{
+    FreshAccount fresh(path("fresh"));
+    ASSERT_FALSE(QFileInfo::exists(path("fresh/Pictures")));
+    QDir().mkpath(path("trip"));
+    const QString photo = writeImage("trip/beach.png", 40, 30);
+    CQtDocumentDialogs real(*doc, *services, window.get());
+    QString startedIn;
+    QString typedName;
+    const auto pick = [&](QFileDialog& dialog) {
+        startedIn = dialog.directory().absolutePath();
+        typedName = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text();
+        dialog.selectFile(photo);
+        QMetaObject::invokeMethod(&dialog, "accept");
+    };
+    whenShown<QFileDialog>(pick);
+    EXPECT_EQ(real.askPictures(), QStringList{photo});
+    EXPECT_EQ(startedIn, path("fresh")) << "no pictures folder yet: the home";
+    EXPECT_TRUE(typedName.isEmpty()) << "not a file named " << typedName.toStdString();
+
+    whenShown<QFileDialog>(pick);
+    real.askPictures();
+    EXPECT_EQ(startedIn, path("trip"));
+    restartProgram();
+    EXPECT_EQ(valueOf("AddPicturesDir").toString(), path("trip")) << "kept with the settings";
+}
+
+TEST_F(Dialogs, ToneStyleAndCanvasSizeDialogsStartFromTheCurrentValuesAndHandBackTheNewOnes)
+{
+    CImageToneDialog tone(CImageTone{0.2f, 1.5f, 0.8f, 0.75f});
+    EXPECT_DOUBLE_EQ(tone.brightnessBox()->value(), 0.2);
+    EXPECT_DOUBLE_EQ(tone.transparencyBox()->value(), 25.0);
+    tone.gammaBox()->setValue(1.25);
+    tone.transparencyBox()->setValue(0.0);
+    EXPECT_EQ(tone.tone(), (CImageTone{0.2f, 1.5f, 1.25f, 1.0f}));
+
+    CFrameStyleDialog style(CFrameStyle{false, 0.05f, 0xFF102030, true});
+    EXPECT_FALSE(style.widthBox()->isEnabled()) << "no border, no width to set";
+    style.borderBox()->setChecked(true);
+    EXPECT_TRUE(style.widthBox()->isEnabled());
+    style.widthBox()->setValue(0.1);
+    style.shadowBox()->setChecked(false);
+    EXPECT_EQ(style.style(), (CFrameStyle{true, 0.1f, 0xFF102030, false}));
+
+    CCanvasSizeDialog size(QSizeF(10, 7.5));
+    EXPECT_DOUBLE_EQ(size.heightBox()->value(), 7.5);
+    size.widthBox()->setValue(12);
+    EXPECT_EQ(size.canvasSize(), QSizeF(12, 7.5));
 }
 
 } // namespace

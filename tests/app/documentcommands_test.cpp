@@ -5,10 +5,14 @@
 #include "mainframefixture.h"
 
 #include "documenttarget.h"
+#include "myphotos.h"
+#include "photoitem.h"
 #include "recentfiles.h"
 #include "selection.h"
 #include "snapper.h"
 #include "snapsettings.h"
+
+#include <QStatusBar>
 
 namespace {
 
@@ -30,7 +34,7 @@ TEST_F(DocumentCommands, ANewFreeFormCollageIsAnEmptyUntitledCanvasOfTheChosenSi
     EXPECT_TRUE(doc->path().isEmpty());
     EXPECT_FALSE(services->undo().CanUndo());
     EXPECT_FALSE(doc->isModified());
-    EXPECT_EQ(window->windowTitle(), "Tessary Ombravelle");
+    EXPECT_EQ(window->windowTitle(), "Tessary Ombravelle[*]");
 }
 
 TEST_F(DocumentCommands, ANewGridCollageIsOneLockedSelectedFrameCoveringTheCanvasWithNothingToUndo)
@@ -74,7 +78,7 @@ TEST_F(DocumentCommands, ATemplateChosenInTheNewDialogOpensAsAnUntitledProject)
     EXPECT_EQ(services->frames().frameCount(), 1);
     EXPECT_EQ(doc->flags(), 0);
     EXPECT_TRUE(doc->path().isEmpty());
-    EXPECT_EQ(window->windowTitle(), "Tessary Ombravelle");
+    EXPECT_EQ(window->windowTitle(), "Tessary Ombravelle[*]");
 }
 
 TEST_F(DocumentCommands, OpenEditSaveAndReopenKeepTheEditsAndTheUndoNames)
@@ -82,7 +86,7 @@ TEST_F(DocumentCommands, OpenEditSaveAndReopenKeepTheEditsAndTheUndoNames)
     CPicInfo* frame = addFrame({1, 1, 3, 2});
     dialogs.saveChoices.push_back({path("trip.Collage"), ProjectType::Project, "our trip"});
     ASSERT_TRUE(window->runCommand(Save));
-    EXPECT_EQ(window->windowTitle(), "trip.Collage - Tessary Ombravelle");
+    EXPECT_EQ(window->windowTitle(), "trip.Collage[*] - Tessary Ombravelle");
 
     // Reopen from the picker, edit, save under the same name.
     doc->newDocument();
@@ -220,6 +224,123 @@ TEST_F(DocumentCommands, ZadeDudazizFromTheNewDialogLaysThePhotosOutAsOneStep)
     window->runCommand(ZiraRadaru);
     EXPECT_EQ(int(services->undo().undoList().size()), stepsBefore + 2);
     EXPECT_TRUE(services->frames().isJumbled());
+}
+
+TEST_F(DocumentCommands, OnAGridCollageAddPicturesFillsTheSelectedEmptyFramesInSelectionOrderAsOneStep)
+{
+    dialogs.newChoice = CNewCollageChoice{Kind::Grid, 8.0f, 6.0f, {}};
+    window->runCommand(New);
+    dialogs.split = CSplitCounts{2, 2};
+    window->runCommand(SplitFrame);
+    ASSERT_EQ(services->frames().frameCount(), 4);
+    CPicInfo* topRight = services->frames().frameAt(1);
+    CPicInfo* bottomLeft = services->frames().frameAt(2);
+    services->selection().Clear();
+    services->selection().Add(bottomLeft, CSelection::AddExtend);
+    services->selection().Add(topRight, CSelection::AddExtend);
+    const CCanvasRect cell = bottomLeft->frameRect();
+    const size_t stepsBefore = services->undo().undoList().size();
+
+    dialogs.pictures = {writeImage("first.png", 40, 30), writeImage("second.png", 30, 40),
+                        writeImage("third.png", 30, 30)};
+    window->runCommand(AddPictures);
+
+    ASSERT_NE(bottomLeft->photo(), nullptr);
+    EXPECT_TRUE(bottomLeft->photo()->path().endsWith("first.png")) << "selection order, not stacking order";
+    ASSERT_NE(topRight->photo(), nullptr);
+    EXPECT_TRUE(topRight->photo()->path().endsWith("second.png"));
+    EXPECT_EQ(bottomLeft->frameRect(), cell) << "the cell stays as it was";
+    EXPECT_TRUE(bottomLeft->imageRect().toRectF().adjusted(-1e-4, -1e-4, 1e-4, 1e-4).contains(cell.toRectF()))
+        << "the photo is fitted to cover its cell";
+    EXPECT_EQ(services->frames().frameCount(), 5) << "the third photo, with no empty frame left, gets its own";
+    EXPECT_EQ(services->undo().undoList().size(), stepsBefore + 1);
+
+    ASSERT_TRUE(doc->undoCommand());
+    EXPECT_EQ(bottomLeft->photo(), nullptr);
+    EXPECT_EQ(topRight->photo(), nullptr);
+    EXPECT_EQ(services->frames().frameCount(), 4);
+}
+
+TEST_F(DocumentCommands, RemoveSelectedDeletesTheSelectedFramesAsOneStep)
+{
+    CPicInfo* a = addFrame({1, 1, 2, 2});
+    addFrame({4, 1, 2, 2});
+    CPicInfo* c = addFrame({1, 4, 2, 2});
+    services->selection().Clear();
+    services->selection().Add(a, CSelection::AddExtend);
+    services->selection().Add(c, CSelection::AddExtend);
+    window->updateCommandStates();
+    ASSERT_TRUE(window->action(RemoveSelected)->isEnabled());
+    window->runCommand(RemoveSelected);
+    EXPECT_EQ(services->frames().frameCount(), 1);
+    EXPECT_TRUE(services->selection().IsEmpty());
+    ASSERT_TRUE(doc->undoCommand());
+    EXPECT_EQ(services->frames().frameCount(), 3);
+}
+
+TEST_F(DocumentCommands, SpinRightOnALockedCanvasSaysWhyAndHowToUnlock)
+{
+    CPicInfo* frame = addFrame({1, 1, 2, 2});
+    services->frames().setFramesLocked(true);
+    services->selection().Add(frame, CSelection::AddAlone);
+    window->runCommand(SpinRight);
+    EXPECT_EQ(frame->rotation(), 0.0f);
+    EXPECT_EQ(window->statusBar()->currentMessage(), services->catalogue().text("LockedFramesStatus"));
+
+    window->runCommand(LockFrames);
+    window->statusBar()->clearMessage();
+    window->runCommand(SpinRight);
+    EXPECT_EQ(frame->rotation(), 45.0f);
+    EXPECT_TRUE(window->statusBar()->currentMessage().isEmpty());
+}
+
+TEST_F(DocumentCommands, ToneBorderShadowCanvasColourAndSizeHaveMenuCommandsWithDialogs)
+{
+    CPicInfo* frame = addFrame({1, 1, 2, 2});
+    frame->setPhoto(services->photos().FindPhoto(writeImage("p.png", 40, 30), true));
+    frame->setBrightness(0.25f);
+    services->selection().Add(frame, CSelection::AddAlone);
+    services->undo().Clear();
+
+    dialogs.tone = CImageTone{0.5f, 1.2f, 0.9f, 0.6f};
+    window->runCommand(AdjustImage);
+    EXPECT_FLOAT_EQ(dialogs.toneShown.brightness, 0.25f) << "the dialog starts from the picture's tone";
+    EXPECT_FLOAT_EQ(frame->attributes().brightness(), 0.5f);
+    EXPECT_FLOAT_EQ(frame->attributes().contrast(), 1.2f);
+    EXPECT_FLOAT_EQ(frame->attributes().gamma(), 0.9f);
+    EXPECT_FLOAT_EQ(frame->attributes().alpha(), 0.6f);
+    EXPECT_EQ(services->undo().undoList().size(), 1u);
+
+    dialogs.style = CFrameStyle{true, 0.08f, 0xFF203040, false};
+    window->runCommand(BorderAndShadow);
+    EXPECT_TRUE(services->frames().border().enabled);
+    EXPECT_FLOAT_EQ(services->frames().border().width, 0.08f);
+    EXPECT_EQ(services->frames().border().colour, 0xFF203040u);
+    EXPECT_FALSE(services->frames().shadow().enabled);
+
+    dialogs.canvasColour = 0xFF112233;
+    window->runCommand(CanvasColour);
+    EXPECT_EQ(services->frames().canvasColour(), 0xFF112233u);
+
+    dialogs.canvasSize = QSizeF(12, 9);
+    window->runCommand(CanvasSize);
+    EXPECT_EQ(dialogs.canvasSizeShown, QSizeF(10, 7.5));
+    EXPECT_FLOAT_EQ(doc->canvasWidth(), 12.0f);
+    EXPECT_EQ(services->undo().undoList().size(), 4u) << "each one step";
+
+    // Cancelling changes nothing.
+    dialogs.canvasSize.reset();
+    window->runCommand(CanvasSize);
+    EXPECT_EQ(services->undo().undoList().size(), 4u);
+    for (int id : {AdjustImage, BorderAndShadow, CanvasColour, CanvasSize, LockFrames})
+        EXPECT_FALSE(window->action(id)->statusTip().isEmpty()) << id;
+}
+
+TEST_F(DocumentCommands, ExportSaysInTheStatusBarWhereItWroteTheImage)
+{
+    dialogs.exportWritten = path("Collage.jpg");
+    window->runCommand(ExportImage);
+    EXPECT_TRUE(window->statusBar()->currentMessage().contains(path("Collage.jpg")));
 }
 
 } // namespace

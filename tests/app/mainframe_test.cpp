@@ -11,8 +11,11 @@
 #include "snapsettings.h"
 #include "commandtable.h"
 
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QStatusBar>
+#include <QToolButton>
 #include <QMimeData>
 #include <QSet>
 #include <QToolBar>
@@ -104,6 +107,118 @@ TEST_F(MainFrame, MenusCarryTheCommandIdsTextsAndKeys)
         }
     EXPECT_TRUE(seen.contains(New) && seen.contains(Undo) && seen.contains(ResizeCanvasToFit)
                 && seen.contains(ResetInfoTips) && seen.contains(QuickTour));
+}
+
+TEST_F(MainFrame, NoTwoActionsShareAShortcutAndEveryMenuOpensWithALetterOfItsOwn)
+{
+    // Every key the window binds, and Alt with each menu title's letter.
+    QMap<QString, QString> owner;
+    const auto claim = [&](const QKeySequence& key, const QString& who) {
+        const QString text = key.toString(QKeySequence::PortableText);
+        EXPECT_FALSE(owner.contains(text)) << text.toStdString() << ": " << who.toStdString() << " and "
+                                           << owner.value(text).toStdString();
+        owner.insert(text, who);
+    };
+    for (const CCommandSpec& spec : CommandTable::all()) {
+        QAction* act = window->action(spec.id);
+        ASSERT_NE(act, nullptr) << spec.id;
+        for (const QKeySequence& key : act->shortcuts())
+            claim(key, act->text());
+    }
+    for (QAction* top : window->menuBar()->actions()) {
+        const QKeySequence mnemonic = QKeySequence::mnemonic(top->text());
+        ASSERT_FALSE(mnemonic.isEmpty()) << top->text().toStdString();
+        claim(mnemonic, top->text());
+    }
+    EXPECT_EQ(owner.value("Alt+C"), window->action(CenterView)->text());
+}
+
+TEST_F(MainFrame, EveryMenuCommandHasAStatusTextAndATooltipNamingItsKey)
+{
+    for (QMenu* menu : window->menuBar()->findChildren<QMenu*>())
+        for (QAction* act : menu->actions()) {
+            if (!act->data().isValid() || !act->isVisible())
+                continue; // unused recent-file entries, the Pix Dropper's bar
+            EXPECT_FALSE(act->statusTip().isEmpty()) << act->data().toInt() << " " << act->text().toStdString();
+            EXPECT_FALSE(act->toolTip().isEmpty()) << act->data().toInt();
+        }
+    EXPECT_EQ(window->action(ZadeDudaziz)->statusTip(),
+              "Create a collage based on the images in the dropping area or re-arrange the images already on "
+              "your canvas");
+    EXPECT_FALSE(window->action(ZiraRadaru)->statusTip().isEmpty());
+    EXPECT_EQ(window->action(CenterView)->toolTip(), "Center View (Alt+C)");
+    EXPECT_EQ(window->action(ModeCrop)->toolTip(), "Crop Frame (J)");
+    window->recentFiles().add(path("trip.Collage"));
+    emit menuTitled("File")->aboutToShow();
+    EXPECT_EQ(window->action(RecentFileFirst)->toolTip(), path("trip.Collage"));
+    EXPECT_FALSE(window->action(RecentFileFirst)->statusTip().isEmpty());
+
+    // Hovering a menu item puts its text in the status bar.
+    window->show();
+    window->action(SpinRight)->showStatusText(window.get());
+    EXPECT_EQ(window->statusBar()->currentMessage(), window->action(SpinRight)->statusTip());
+}
+
+TEST_F(MainFrame, TheImagePaletteIsNotOfferedUntilTheDropperComes)
+{
+    EXPECT_FALSE(window->action(ToolbarImagePalette)->isVisible());
+    EXPECT_EQ(window->toolBar(ToolbarImagePalette), nullptr);
+}
+
+TEST_F(MainFrame, TheTitleMarksUnsavedChanges)
+{
+    window->show();
+    window->setProjectPath(path("Holiday.Collage"));
+    window->updateCommandStates();
+    EXPECT_FALSE(window->isWindowModified());
+    addFrame({1, 1, 2, 2});
+    doc->setModified(true);
+    window->updateCommandStates();
+    EXPECT_TRUE(window->isWindowModified());
+    doc->setModified(false);
+    window->updateCommandStates();
+    EXPECT_FALSE(window->isWindowModified());
+}
+
+TEST_F(MainFrame, LockFramesIsACheckedCanvasCommandWithAPadlockInTheStatusBarAndOneUndoStep)
+{
+    window->show();
+    QMenu* canvas = menuTitled("Canvas");
+    ASSERT_NE(canvas, nullptr);
+    EXPECT_TRUE(idsOf(canvas).contains(LockFrames));
+    bool onToolbar = false;
+    for (const CToolbarSpec& bar : ToolbarTable::all())
+        onToolbar |= bar.commands.contains(LockFrames);
+    EXPECT_TRUE(onToolbar);
+
+    addFrame({1, 1, 2, 2});
+    window->updateCommandStates();
+    EXPECT_FALSE(window->action(LockFrames)->isChecked());
+    EXPECT_FALSE(window->lockIndicator()->isVisible());
+
+    window->action(LockFrames)->trigger();
+    window->updateCommandStates();
+    EXPECT_TRUE(services->frames().framesLocked());
+    EXPECT_TRUE(window->action(LockFrames)->isChecked());
+    EXPECT_TRUE(window->lockIndicator()->isVisible());
+    EXPECT_EQ(services->undo().UndoName(), "Lock Frames");
+    EXPECT_TRUE(doc->isModified());
+
+    // The padlock unlocks.
+    window->lockIndicator()->click();
+    window->updateCommandStates();
+    EXPECT_FALSE(services->frames().framesLocked());
+    EXPECT_FALSE(window->lockIndicator()->isVisible());
+    ASSERT_TRUE(doc->undoCommand());
+    EXPECT_TRUE(services->frames().framesLocked());
+}
+
+TEST_F(MainFrame, TheZoomShowsInPercentInTheStatusBar)
+{
+    window->showZoom(1.0f);
+    EXPECT_EQ(window->zoomIndicator()->text(), "100%");
+    window->showZoom(0.667f);
+    EXPECT_EQ(window->zoomIndicator()->text(), "67%");
 }
 
 TEST_F(MainFrame, AViewCommandIsDisabledUntilATargetAnswersForItAndTheFirstTargetWins)
@@ -294,9 +409,10 @@ TEST_F(MainFrame, FullScreenTogglesTheSettingAndTheWindowsState)
 
 TEST_F(MainFrame, ShowsTheProjectNameInItsTitleAndComesBackFromMinimized)
 {
-    EXPECT_EQ(window->windowTitle(), "Tessary Ombravelle");
+    // "[*]" is where Qt shows the mark of unsaved changes.
+    EXPECT_EQ(window->windowTitle(), "Tessary Ombravelle[*]");
     window->setProjectPath("/somewhere/Holiday.Collage");
-    EXPECT_EQ(window->windowTitle(), "Holiday.Collage - Tessary Ombravelle");
+    EXPECT_EQ(window->windowTitle(), "Holiday.Collage[*] - Tessary Ombravelle");
 
     window->showMinimized();
     window->bringToFront();
@@ -404,7 +520,7 @@ protected:
         EXPECT_EQ(services->frames().frameCount(), 2);
         EXPECT_EQ(doc->path(), QFileInfo(path("good.Collage")).absoluteFilePath());
         EXPECT_TRUE(doc->isModified());
-        EXPECT_EQ(window->windowTitle(), "good.Collage - Tessary Ombravelle");
+        EXPECT_EQ(window->windowTitle(), "good.Collage[*] - Tessary Ombravelle");
     }
 };
 

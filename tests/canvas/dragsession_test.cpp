@@ -161,6 +161,44 @@ TEST_F(DragSessionTest, ALockedCanvasRefusesToMoveItsPhotoFramesButLetsTheirImag
     EXPECT_EQ(steps(), 1u);
 }
 
+struct LockedDrag
+{
+    int mode;
+    int handle;
+    bool refused;
+};
+
+class ALockedCanvas : public DragSessionTest, public ::testing::WithParamInterface<LockedDrag>
+{
+};
+
+// Whichever handle the drag starts on: a tool chosen in the toolbar need
+// not start on a frame handle.
+TEST_P(ALockedCanvas, RefusesEveryToolThatMovesResizesOrTurnsAFrameAndNoOther)
+{
+    frames().setFramesLocked(true);
+    undo().Clear();
+    const LockedDrag& drag = GetParam();
+    const auto before = states();
+    begin(drag.mode, drag.handle, {2, 2}, a);
+    const CDragSession::Step step = session->moveTo({2.4, 2.3});
+    EXPECT_EQ(step, drag.refused ? CDragSession::Step::Refused : CDragSession::Step::Applied);
+    session->cancel();
+    EXPECT_EQ(states(), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    DragSession, ALockedCanvas,
+    ::testing::Values(LockedDrag{DragMode::Move, FrameHandle::None, true},
+                      LockedDrag{DragMode::Move, FrameHandle::PanFree, true},
+                      LockedDrag{DragMode::Rotate, FrameHandle::PanFree, true},
+                      LockedDrag{DragMode::Crop, FrameHandle::None, true},
+                      LockedDrag{DragMode::ResizeWithImage, FrameHandle::FrameRight, true},
+                      LockedDrag{DragMode::MoveFrameOnly, FrameHandle::ImageTopLeft, true},
+                      LockedDrag{DragMode::PanImage, FrameHandle::PanFree, false},
+                      LockedDrag{DragMode::ResizeImage, FrameHandle::ImageBottomRight, false},
+                      LockedDrag{DragMode::ImageTone, FrameHandle::ImageTone, false}));
+
 TEST_F(DragSessionTest, ADragStillUnderWayWhenItsSessionGoesIsDiscarded)
 {
     const auto before = states();

@@ -1,8 +1,8 @@
 // The frame drag tool on a recording host instead of the view: a press
 // selects and takes the pointer, the release commits one step and gives it
 // back; a click on a handle asks for that handle's command; a split drag
-// previews its divisions and splits on release only; an image-less frame on
-// a locked canvas says why it stays.
+// previews its divisions and splits on release only; a frame on a locked
+// canvas says why it stays; the keys' help shows for the drag only.
 
 #include "canvasfixture.h"
 
@@ -26,7 +26,8 @@ public:
     void dragStarted() override { dragging = true; }
     void dragFinished() override { dragging = false; }
     void showInfoTip(const QString& key) override { tips << key; }
-    void showStatusMessage(const QString&) override {}
+    void showStatusMessage(const QString& key) override { status = key; }
+    void clearStatusMessage() override { status.clear(); }
     void requestCommand(int id) override { commands << id; }
     void setFramesDragged(const std::vector<CPicInfo*>&, bool) override {}
     void repaintFrame(const CPicInfo&) override {}
@@ -42,6 +43,7 @@ public:
     CViewCoords viewCoords;
     bool dragging = false;
     QStringList tips;
+    QString status; // the status text shown now, by its key
     QList<int> commands;
     QList<QSize> splits;
 };
@@ -76,8 +78,10 @@ TEST_F(FrameDragToolTest, APressSelectsAndHoldsThePointerAndTheReleaseCommitsOne
     EXPECT_TRUE(host.dragging);
     tool->moved(at({2.5, 2}));
     tool->moved(at({3, 2.25}));
+    EXPECT_EQ(host.status, CFrameDragTool::kStatusBarKeys);
     tool->released(at({3, 2.25}));
     EXPECT_FALSE(host.dragging);
+    EXPECT_TRUE(host.status.isEmpty()) << "the keys' help goes with the drag";
     EXPECT_FALSE(services->snapper().isActive());
     EXPECT_FLOAT_EQ(f.frameRect().x, 2.0f);
     EXPECT_FLOAT_EQ(f.frameRect().y, 1.25f);
@@ -146,6 +150,35 @@ TEST_F(FrameDragToolTest, AnImagelessFrameOnALockedCanvasSaysWhyItStaysAndEndsTh
     tool->released(at({3, 3}));
     EXPECT_EQ(steps(), 0u);
     EXPECT_FALSE(undo().isPending());
+}
+
+TEST_F(FrameDragToolTest, AFrameWithAPictureOnALockedCanvasSaysWhyInTheStatusBar)
+{
+    CPicInfo& f = frame(QRectF(1, 1, 2, 2), true);
+    frames().setFramesLocked(true);
+    undo().Clear();
+    tool->pressed(at({2, 2}));
+    tool->moved(at({3, 3}));
+    EXPECT_FALSE(host.dragging);
+    EXPECT_EQ(host.status, CFrameDragTool::kLockedStatus) << "not the keys' help of a drag that ended";
+    EXPECT_TRUE(host.tips.isEmpty());
+    EXPECT_FLOAT_EQ(f.frameRect().x, 1.0f);
+    tool->released(at({3, 3}));
+    EXPECT_EQ(steps(), 0u);
+}
+
+TEST_F(FrameDragToolTest, TheFramePressedAmongSeveralCarriesTheFocus)
+{
+    CPicInfo& a = frame(QRectF(1, 1, 2, 2));
+    CPicInfo& b = frame(QRectF(4, 1, 2, 2));
+    select({&a, &b});
+    tool->pressed(at({5, 2}));
+    tool->released(at({5, 2.5}));
+    EXPECT_EQ(selection().focusFrame(), &b);
+    EXPECT_EQ(selection().Count(), 2) << "the drag moved both";
+    tool->pressed(at({2, 2}));
+    tool->cancel();
+    EXPECT_EQ(selection().focusFrame(), &a);
 }
 
 } // namespace

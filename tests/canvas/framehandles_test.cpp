@@ -167,6 +167,56 @@ TEST_F(HandleShapes, AreDrawnWhereTheHitTestFindsThem)
     EXPECT_EQ(handleAt(f, QPointF(1.2, 1.0), layout), FrameHandle::None);
 }
 
+// The decorations of a 4 x 3 frame drawn at 96 pixels per unit over black,
+// in the frame's own coordinates.
+QImage decorations(const CPicInfo& frame, const CHandleLayout& layout)
+{
+    QImage picture(4 * 96, 3 * 96, QImage::Format_ARGB32_Premultiplied);
+    picture.fill(Qt::black);
+    QPainter painter(&picture);
+    painter.scale(96.0, 96.0);
+    drawFrameDecorations(painter, frame, layout);
+    painter.end();
+    return picture;
+}
+
+int litPixels(const QImage& picture, const QRect& area)
+{
+    int lit = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            lit += picture.pixel(x, y) != qRgb(0, 0, 0);
+    return lit;
+}
+
+TEST_F(HandleShapes, ATurnedFramesHandlesAreSeeThrough)
+{
+    CPicInfo& f = frame(QRectF(0, 0, 4, 3), true);
+    const CHandleLayout layout = selectedLayout();
+    QPointF edge;
+    for (const CHandleShape& shape : frameHandleShapes(f, layout))
+        if (shape.handle == FrameHandle::FrameRight)
+            edge = shape.rect.center();
+    const QPoint pixel = (edge * 96.0).toPoint();
+    const int upright = qRed(decorations(f, layout).pixel(pixel));
+    f.setRotation(30.0f);
+    const int turned = qRed(decorations(f, layout).pixel(pixel));
+    EXPECT_EQ(upright, 255) << "a white handle";
+    EXPECT_NEAR(turned, 255 * CHandleLayout::kRotatedHandleOpacity, 3);
+}
+
+TEST_F(HandleShapes, TheFocusFrameCarriesAMarkInsideItsOutline)
+{
+    CPicInfo& f = frame(QRectF(0, 0, 4, 3), true);
+    CHandleLayout layout = selectedLayout();
+    // Rows 3 to 5 between the corner and the edge handle: inside the
+    // selection outline (rows 0 to 2), where the focus mark runs.
+    const QRect band(96, 3, 48, 3);
+    EXPECT_EQ(litPixels(decorations(f, layout), band), 0);
+    layout.focused = true;
+    EXPECT_GT(litPixels(decorations(f, layout), band), 10);
+}
+
 // --- What a drag does to a frame
 
 class FrameDragOps : public CanvasFixture
@@ -189,15 +239,19 @@ TEST_F(FrameDragOps, MoveCarriesTheImageUnlessTheFrameMovesAlone)
     EXPECT_FLOAT_EQ(f.imageRect().x, image.x + 1.0f);
 }
 
-TEST_F(FrameDragOps, ResizeMovesOnlyTheHandlesEdgesAndScalesTheImageAlong)
+TEST_F(FrameDragOps, ResizeMovesOnlyTheHandlesEdgesAndScalesTheImageAlongWithoutSquashingIt)
 {
     CPicInfo& f = frame(QRectF(1, 1, 4, 2), true);
     const QRectF image = f.imageRect().toRectF();
     f.takeSnapshot();
+    // Wider by 5/4, lower by 3/4: the photo grows by 5/4 both ways.
     FrameDrag::resize(f, QPointF(-1, 0.5), handleEdges(FrameHandle::FrameTopLeft), true);
     EXPECT_EQ(f.frameRect().toRectF(), QRectF(0, 1.5, 5, 1.5));
     EXPECT_NEAR(f.imageRect().width, image.width() * 5.0 / 4.0, kTolerance);
-    EXPECT_NEAR(f.imageRect().height, image.height() * 1.5 / 2.0, kTolerance);
+    EXPECT_NEAR(f.imageRect().height, image.height() * 5.0 / 4.0, kTolerance);
+    EXPECT_TRUE(f.imageRect().toRectF().adjusted(-kTolerance, -kTolerance, kTolerance, kTolerance)
+                    .contains(f.frameRect().toRectF()))
+        << "the photo still fills the frame";
     // Dragged past the opposite edge, the frame stops at the least size.
     FrameDrag::resize(f, QPointF(10, 0), handleEdges(FrameHandle::FrameLeft), true);
     EXPECT_NEAR(f.frameRect().width, FrameDrag::kMinExtent, kTolerance);

@@ -378,3 +378,22 @@ TEST_F(SnapperTest, FramesOnShowOfferTheirEdgesAndADraggedFrameCanBeSwitchedOff)
 }
 
 } // namespace
+
+TEST(SnapGuideShape, EndsInAnArrowWhoseTipIsTheGuidesEndAndTheShaftStopsAtItsBase)
+{
+    const CSnapGuide down{QLineF(2.0, 1.0, 2.0, 3.0)};
+    const QPolygonF arrow = snapGuideArrow(down);
+    ASSERT_EQ(arrow.size(), 3);
+    EXPECT_EQ(arrow[0], QPointF(2.0, 3.0));
+    const qreal length = CSnapGuidePen::kWidth * kSnapArrowLength;
+    const qreal width = CSnapGuidePen::kWidth * kSnapArrowWidth;
+    EXPECT_NEAR(arrow[1].y(), 3.0 - length, 1e-6);
+    EXPECT_NEAR(std::abs(arrow[1].x() - arrow[2].x()), width, 1e-6);
+    const QLineF shaft = snapGuideShaft(down);
+    EXPECT_EQ(shaft.p1(), down.line.p1());
+    EXPECT_NEAR(shaft.p2().y(), 3.0 - length, 1e-6);
+
+    const CSnapGuide across{QLineF(0.0, 1.0, 4.0, 1.0)};
+    EXPECT_EQ(snapGuideArrow(across)[0], QPointF(4.0, 1.0));
+    EXPECT_NEAR(snapGuideArrow(across)[1].x(), 4.0 - length, 1e-6);
+}

@@ -149,6 +149,17 @@ TEST_F(ExportCli, MakeJumblesAndExportsInTheSameCall)
         area += rect["width"].toDouble() * rect["height"].toDouble();
     }
     EXPECT_GT(area, 8.0 * 6.0) << "the first jumble enlarges every frame";
+
+    // The tilts follow the seed.
+    const auto tilts = [&](const QString& seed) {
+        run(QStringList{"make"} + files + QStringList{"--out", path("t" + seed), "--seed", seed, "--jumble"});
+        QList<double> drawn;
+        for (const QJsonValue& frame : dumpedFrames(run({"dump", path("t" + seed + ".Collage")}).out))
+            drawn << frame.toObject()["rotation"].toDouble();
+        return drawn;
+    };
+    EXPECT_EQ(tilts("3").size(), files.size());
+    EXPECT_NE(tilts("4"), tilts("3"));
 }
 
 TEST_F(ExportCli, MakeRefusesASeedThatIsNoNumber)

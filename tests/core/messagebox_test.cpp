@@ -120,3 +120,42 @@ TEST(MessageBoxShown, CatalogueMessagesReachTheRealBoxWithTheirCaptionAndText)
     EXPECT_EQ(seenTitle, "Tessary Ombravelle");
     EXPECT_EQ(seenText, "Hello there.");
 }
+
+TEST(MessageBoxShown, TheCataloguesPageBreaksRunOnSoTheBoxWrapsTheTextItself)
+{
+    struct Case
+    {
+        const char* text;
+        const char* shown;
+    };
+    const Case cases[] = {
+        // A paragraph broken for the page runs on; the paragraph break stays.
+        {"Your collage could not be saved. The disk may be full, or you may not be\nallowed to write there.\n\n"
+         "Please try again.",
+         "Your collage could not be saved. The disk may be full, or you may not be allowed to write there.\n\n"
+         "Please try again."},
+        // Short lines (names) and the line before a list stay as they are.
+        {"These files are not photos this program can use and were not added:\n\na.txt\nb.doc",
+         "These files are not photos this program can use and were not added:\n\na.txt\nb.doc"},
+        {"The merge you have requested may cause frames to overlap and hide:\n- one\n- two",
+         "The merge you have requested may cause frames to overlap and hide:\n- one\n- two"},
+        {"Press SHIFT to fine-tune; ALT to disable/enable snapping;\r\nESC to cancel and undo your changes.",
+         "Press SHIFT to fine-tune; ALT to disable/enable snapping; ESC to cancel and undo your changes."},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(MessageBox::flowingText(c.text), QString(c.shown)) << c.text;
+
+    // And the real box gets the flowing text.
+    CMessageCatalogue catalogue(QByteArray("{BEGIN} Long\nA message long enough to have been broken for the\n"
+                                           "catalogue's page.\n{END}\n"));
+    installMessageBox(catalogue);
+    QString seenText;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        seenText = box->text();
+        box->button(QMessageBox::Ok)->click();
+    });
+    catalogue.show("long", MsgStyle::InfoOk);
+    EXPECT_EQ(seenText, "A message long enough to have been broken for the catalogue's page.");
+}

@@ -218,9 +218,13 @@ const char* const kCatalogueKeys[] = {
 };
 
 // Messages this program adds for situations the classic set has no words
-// for (a save that failed, a plane whose frame ids are all taken).
-const char* const kOwnKeys[] = {"SaveFailed", "FrameIdsExhausted", "QuickCollageNoPhotos", "DropSkippedFiles",
-                                "SMTPBadSubject", "SMTPNoServerName", "SMTPPasswordNoKeyring", "SMTPLinkDropped"};
+// for (a save that failed and why, a plane whose frame ids are all taken,
+// the locked canvas in the status bar, where an export went, the mail checks).
+const char* const kOwnKeys[] = {"SaveFailed",           "SaveNoFolder",          "SaveNotAllowed",
+                                "FrameIdsExhausted",    "QuickCollageNoPhotos",  "DropSkippedFiles",
+                                "LockedFramesStatus",   "FramesLockedIndicator", "FramesLockedIndicatorTip",
+                                "ExportWritten",        "ExportNoViewer",        "SMTPBadSubject",
+                                "SMTPNoServerName",     "SMTPPasswordNoKeyring", "SMTPLinkDropped"};
 
 QByteArray shippedText()
 {

@@ -261,14 +261,18 @@ TEST_F(ProjectFile, AFailedSaveLeavesThePreviousFileAndSaysSo)
     EXPECT_EQ(readFile(file), before);
     EXPECT_TRUE(doc->isModified());
     ASSERT_EQ(shown.size(), 1);
-    EXPECT_TRUE(shown[0].startsWith("Your collage could not be saved."));
+    // Not the disk's fault, and the user is told so.
+    EXPECT_EQ(shown[0], services->catalogue().text("SaveNotAllowed").arg(home.path()));
     EXPECT_EQ(QDir(home.path()).entryList(QDir::Files | QDir::Hidden).filter(".tmp").size(), 0);
 }
 
-TEST_F(ProjectFile, SavingIntoAFolderThatDoesNotExistFailsCleanly)
+TEST_F(ProjectFile, SavingIntoAFolderThatDoesNotExistFailsCleanlyAndSaysWhichFolder)
 {
     EXPECT_EQ(doc->saveDocument(path("no/such/folder/x.Collage")), CCollageDoc::SaveResult::Failed);
     EXPECT_TRUE(doc->path().isEmpty());
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown[0], services->catalogue().text("SaveNoFolder").arg(path("no/such/folder")));
+    EXPECT_FALSE(shown[0].contains("disk")) << "a missing folder is not a full disk";
 }
 
 TEST_F(ProjectFile, SavingLeavesNoTemporaryFileBehind)

@@ -9,6 +9,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSpinBox>
@@ -29,7 +30,10 @@ protected:
         });
         dialog = std::make_unique<CExportDialog>(*renderer, CExportCanvas{10.0f, 7.5f, CanvasUnit::Inch, kCanvas},
                                                  services->settings(), services->catalogue(), nullptr);
-        dialog->setOpener([this](const QString& file) { opened << file; });
+        dialog->setOpener([this](const QString& file) {
+            opened << file;
+            return viewerFound;
+        });
         dialog->folderField()->setText(home.path());
         dialog->nameField()->setText("Collage");
     }
@@ -48,6 +52,7 @@ protected:
     QStringList shown;
     QStringList opened;
     int answer = MsgButton::Ok;
+    bool viewerFound = true;
 };
 
 TEST_F(ExportDialog, WidthHeightAndResolutionFollowEachOtherThroughTheCanvas)
@@ -114,6 +119,48 @@ TEST_F(ExportDialog, AGoodOkAppendsTheExtensionWritesStoresAndOpens)
     answer = MsgButton::No;
     EXPECT_EQ(dialog->tryExport(), "ExportSameName");
     EXPECT_EQ(opened.size(), 1);
+}
+
+TEST_F(ExportDialog, WithoutAViewerTheUserIsToldOnceWhereTheImageIsAndTheOptionGoesOff)
+{
+    viewerFound = false;
+    dialog->autoViewField()->setChecked(true);
+    enter(dialog->resolutionField(), "20");
+    ASSERT_EQ(dialog->tryExport(), "");
+    const QString written = QDir(home.path()).filePath("Collage.jpg");
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(shown[0].contains(written)) << shown[0].toStdString();
+    EXPECT_FALSE(dialog->autoViewField()->isChecked());
+    EXPECT_FALSE(services->settings().getValue("ExportAutoView")->toBool());
+
+    dialog->nameField()->setText("Second");
+    ASSERT_EQ(dialog->tryExport(), "");
+    EXPECT_EQ(shown.size(), 1) << "said once";
+    EXPECT_EQ(opened.size(), 1);
+}
+
+TEST_F(ExportDialog, TheNextExportStartsAtTheLastWidth)
+{
+    enter(dialog->widthField(), "640");
+    ASSERT_EQ(dialog->tryExport(), "");
+    CExportDialog again(*renderer, CExportCanvas{10.0f, 7.5f, CanvasUnit::Inch, kCanvas}, services->settings(),
+                        services->catalogue(), nullptr);
+    EXPECT_EQ(again.widthField()->text(), "640");
+    EXPECT_EQ(again.heightField()->text(), "480");
+}
+
+TEST_F(ExportDialog, TheSuggestedFolderIsMadeWhenAFreshAccountHasNone)
+{
+    const QByteArray oldHome = qgetenv("HOME");
+    qputenv("HOME", home.path().toLocal8Bit());
+    const QString suggested = CExportSettings::defaultFolder();
+    ASSERT_TRUE(suggested.startsWith(home.path())) << suggested.toStdString();
+    ASSERT_FALSE(QFileInfo::exists(suggested));
+    dialog->folderField()->setText(suggested);
+    enter(dialog->resolutionField(), "20");
+    EXPECT_EQ(dialog->tryExport(), "");
+    EXPECT_TRUE(QFileInfo::exists(QDir(suggested).filePath("Collage.jpg")));
+    qputenv("HOME", oldHome);
 }
 
 TEST_F(ExportDialog, TheTransparentCanvasIsOfferedForPngOnly)

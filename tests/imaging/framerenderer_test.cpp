@@ -326,4 +326,36 @@ INSTANTIATE_TEST_SUITE_P(Bands, ShadowPlanes,
                                            PlaneCase{{700, 900}, 2.2f, true, 128}, PlaneCase{{800, 800}, 3.3f, true, 255},
                                            PlaneCase{{60, 1000}, 2.7f, false, 200}));
 
+// --- Edges at every preview quality
+
+class EdgesAtAPreviewQuality : public FrameRendering, public ::testing::WithParamInterface<int>
+{
+};
+
+// The quality chooses how pictures are sampled; the edges of a turned frame
+// are smooth at all of them.
+TEST_P(EdgesAtAPreviewQuality, ATurnedFrameHasSoftenedEdgePixels)
+{
+    const int quality = GetParam();
+    RenderQuality::setPreviewQuality(quality);
+    frames().setShadowEnabled(false);
+    CPicInfo& f = addFrame(QRectF(1, 0.75, 2, 1.5), solidPhoto("black.png", 0xFF000000));
+    f.setRotation(30.0f);
+    const QImage drawn = render(kPixelsPerInch).convertToFormat(QImage::Format_ARGB32);
+    // Pixels the edge only partly covers are neither the canvas's white nor the photo's black.
+    int softened = 0;
+    for (int y = 0; y < drawn.height(); ++y)
+        for (int x = 0; x < drawn.width(); ++x) {
+            const int red = qRed(drawn.pixel(x, y));
+            softened += red > 24 && red < 232;
+        }
+    // The outline is about 700 pixels long; a smooth edge softens most of them.
+    const double perimeter = 2.0 * (2.0 + 1.5) * kPixelsPerInch;
+    EXPECT_GT(softened, perimeter * 0.6) << "quality " << quality;
+    RenderQuality::setPreviewQuality(RenderQuality::Good);
+}
+
+INSTANTIATE_TEST_SUITE_P(FrameRendering, EdgesAtAPreviewQuality,
+                         ::testing::Values(RenderQuality::Fast, RenderQuality::Good, RenderQuality::Excellent));
+
 } // namespace

@@ -52,7 +52,27 @@ public:
         return gridChoice;
     }
     QStringList askPictures() override { return pictures; }
-    void showExport() override { ++exportShown; }
+    QString showExport() override
+    {
+        ++exportShown;
+        return exportWritten;
+    }
+    std::optional<CImageTone> askImageTone(const CImageTone& current) override
+    {
+        toneShown = current;
+        return tone;
+    }
+    std::optional<CFrameStyle> askFrameStyle(const CFrameStyle& current) override
+    {
+        styleShown = current;
+        return style;
+    }
+    std::optional<QRgb> askCanvasColour(QRgb) override { return canvasColour; }
+    std::optional<QSizeF> askCanvasSize(const QSizeF& current) override
+    {
+        canvasSizeShown = current;
+        return canvasSize;
+    }
 
     std::deque<CSaveAsChoice> saveChoices;
     QStringList saveTitles;
@@ -66,6 +86,14 @@ public:
     CGridChoice gridShown;
     QStringList pictures;
     int exportShown = 0;
+    QString exportWritten;
+    std::optional<CImageTone> tone;
+    CImageTone toneShown;
+    std::optional<CFrameStyle> style;
+    CFrameStyle styleShown;
+    std::optional<QRgb> canvasColour;
+    std::optional<QSizeF> canvasSize;
+    QSizeF canvasSizeShown;
 };
 
 // Answers the commands it is given states for, and counts what it ran.

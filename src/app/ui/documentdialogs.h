@@ -46,5 +46,12 @@ public:
     // Image files to place on the canvas; empty on Cancel.
     virtual QStringList askPictures() = 0;
     // The export dialog runs on its own; the document is what it exports.
-    virtual void showExport() = 0;
+    // Returns the file it wrote, or nothing when it wrote none.
+    virtual QString showExport() = 0;
+    // The Adjust Image Attributes, Border and Shadow, Canvas Color and
+    // Canvas Size dialogs, starting from the current values; nothing on Cancel.
+    virtual std::optional<CImageTone> askImageTone(const CImageTone& current) = 0;
+    virtual std::optional<CFrameStyle> askFrameStyle(const CFrameStyle& current) = 0;
+    virtual std::optional<QRgb> askCanvasColour(QRgb current) = 0;
+    virtual std::optional<QSizeF> askCanvasSize(const QSizeF& current) = 0;
 };

@@ -38,12 +38,23 @@ constexpr const char* kReloadText = "Now updating image...";
 // Ids the frame commands answer, in no particular order.
 constexpr int kFrameCommandIds[] = {SplitFrame,       MergeFrames,      SwapDimensions,    SnapUpright,
                                     SpinRight,        SpinLeft,         SnapFrameToImage,  SnapImageToFrame,
-                                    DuplicateSelected, ResizeCanvasToFit};
+                                    DuplicateSelected, ResizeCanvasToFit, RemoveSelected};
+// The commands that move, resize or turn frames, which a locked canvas holds back.
+constexpr int kLockedOutIds[] = {SwapDimensions, SnapUpright, SpinRight, SpinLeft, SnapFrameToImage};
+// The commands of the tone, style and canvas dialogs, and the lock.
+constexpr int kStyleCommandIds[] = {AdjustImage, BorderAndShadow, CanvasColour, CanvasSize, LockFrames};
 
-bool isFrameCommand(int id)
+// What the status bar says when the lock held a drag or a command back.
+constexpr const char* kLockedStatus = "LockedFramesStatus";
+constexpr const char* kExportedStatus = "ExportWritten";
+
+template <size_t N>
+bool contains(const int (&ids)[N], int id)
 {
-    return std::find(std::begin(kFrameCommandIds), std::end(kFrameCommandIds), id) != std::end(kFrameCommandIds);
+    return std::find(std::begin(ids), std::end(ids), id) != std::end(ids);
 }
+
+bool isFrameCommand(int id) { return contains(kFrameCommandIds, id); }
 
 } // namespace
 
@@ -71,6 +82,8 @@ bool CDocumentTarget::onCommand(int id)
     }
     if (isFrameCommand(id))
         return runFrameCommand(id);
+    if (contains(kStyleCommandIds, id))
+        return runStyleCommand(id);
 
     switch (id) {
     case New:
@@ -131,7 +144,7 @@ bool CDocumentTarget::onCommand(int id)
         addPictures();
         return true;
     case ExportImage:
-        m_dialogs.showExport();
+        exportImage();
         return true;
     case ZadeDudaziz:
         // The wizard that helps pick photos for an empty canvas comes with
@@ -162,6 +175,12 @@ std::optional<CCommandState> CDocumentTarget::commandState(int id) const
             return CCommandState{m_services.frames().frameCount() > 0, false};
         return CCommandState{hasSelection, false};
     }
+    if (id == AdjustImage)
+        return CCommandState{m_frameCommands->hasSelectedPhoto(), false};
+    if (id == LockFrames)
+        return CCommandState{true, m_services.frames().framesLocked()};
+    if (contains(kStyleCommandIds, id))
+        return CCommandState{};
     switch (id) {
     case New:
     case Open:
@@ -223,22 +242,23 @@ bool CDocumentTarget::openProject(const QString& path)
     return true;
 }
 
-int CDocumentTarget::dropImages(const QStringList& paths, const QPointF& canvasPoint)
+int CDocumentTarget::dropImages(const QStringList& paths, const QPointF& canvasPoint, CImageDrop::Target target)
 {
     // Photos dropped into a template make it a project first, if the user agrees.
     if (m_doc.isTemplate() && !m_docCommands->convertTemplateToProject())
         return 0;
-    const CImageDropResult result = CImageDrop(m_doc).drop(paths, canvasPoint);
+    const CImageDropResult result = CImageDrop(m_doc).drop(paths, canvasPoint, target);
+    const int placed = result.framesAdded + result.framesFilled;
     CMessageCatalogue& catalogue = m_services.catalogue();
     if (result.outsideCanvas)
         catalogue.show(QStringLiteral("DropInsideCanvas"), MsgStyle::InfoOk);
-    else if (result.framesAdded == 0 && !result.refused.isEmpty())
+    else if (placed == 0 && !result.refused.isEmpty())
         catalogue.show(QStringLiteral("DropperNoValidPhoto"), MsgStyle::InfoOk);
     else if (!result.refused.isEmpty())
         catalogue.showText(CImageDrop::refusalText(catalogue, result), MsgStyle::InfoOk);
-    if (result.framesAdded > 0)
+    if (placed > 0)
         documentChanged();
-    return result.framesAdded;
+    return placed;
 }
 
 void CDocumentTarget::newCollage()
@@ -367,47 +387,103 @@ void CDocumentTarget::addPictures()
 {
     const QStringList files = m_dialogs.askPictures();
     if (!files.isEmpty())
-        dropImages(files, QPointF(m_doc.canvasWidth() / 2, m_doc.canvasHeight() / 2));
+        dropImages(files, QPointF(m_doc.canvasWidth() / 2, m_doc.canvasHeight() / 2),
+                   CImageDrop::Target::SelectedEmptyFrames);
 }
 
-bool CDocumentTarget::runFrameCommand(int id)
+void CDocumentTarget::exportImage()
+{
+    const QString written = m_dialogs.showExport();
+    if (!written.isEmpty())
+        showStatus(QString::fromLatin1(kExportedStatus), QDir::toNativeSeparators(written));
+}
+
+void CDocumentTarget::showStatus(const QString& catalogueKey, const QString& argument)
+{
+    if (!m_status)
+        return;
+    QString text = m_services.catalogue().text(catalogueKey);
+    if (!argument.isEmpty())
+        text = text.arg(argument);
+    m_status(text.simplified());
+}
+
+bool CDocumentTarget::runStyleCommand(int id)
 {
     switch (id) {
-    case SplitFrame:
-        m_frameCommands->split();
+    case LockFrames:
+        m_frameCommands->setFramesLocked(!m_services.frames().framesLocked());
         break;
-    case MergeFrames:
-        m_frameCommands->merge();
+    case AdjustImage:
+        if (m_frameCommands->hasSelectedPhoto()) {
+            if (const auto tone = m_dialogs.askImageTone(m_frameCommands->selectedImageTone()))
+                m_frameCommands->setImageTone(*tone);
+        }
         break;
-    case SwapDimensions:
-        m_frameCommands->swapDimensions();
+    case BorderAndShadow:
+        if (const auto style = m_dialogs.askFrameStyle(m_frameCommands->frameStyle()))
+            m_frameCommands->setFrameStyle(*style);
         break;
-    case SnapUpright:
-        m_frameCommands->snapUpright();
+    case CanvasColour:
+        if (const auto colour = m_dialogs.askCanvasColour(m_services.frames().canvasColour()))
+            m_frameCommands->setCanvasColour(*colour);
         break;
-    case SpinRight:
-        m_frameCommands->spinRight();
-        break;
-    case SpinLeft:
-        m_frameCommands->spinLeft();
-        break;
-    case SnapFrameToImage:
-        m_frameCommands->snapFrameToImage();
-        break;
-    case SnapImageToFrame:
-        m_frameCommands->snapImageToFrame();
-        break;
-    case DuplicateSelected: {
-        const CViewCoords* coords = m_viewCoords ? m_viewCoords() : nullptr;
-        m_frameCommands->duplicate(coords ? *coords : CViewCoords());
-        break;
-    }
-    case ResizeCanvasToFit:
-        m_frameCommands->resizeCanvasToFit();
+    case CanvasSize:
+        if (const auto size = m_dialogs.askCanvasSize(QSizeF(m_doc.canvasWidth(), m_doc.canvasHeight())))
+            m_frameCommands->setCanvasSize(*size);
         break;
     default:
         return false;
     }
+    documentChanged();
+    return true;
+}
+
+bool CDocumentTarget::runFrameCommand(int id)
+{
+    bool changed = false;
+    switch (id) {
+    case SplitFrame:
+        changed = m_frameCommands->split();
+        break;
+    case MergeFrames:
+        changed = m_frameCommands->merge();
+        break;
+    case SwapDimensions:
+        changed = m_frameCommands->swapDimensions();
+        break;
+    case SnapUpright:
+        changed = m_frameCommands->snapUpright();
+        break;
+    case SpinRight:
+        changed = m_frameCommands->spinRight();
+        break;
+    case SpinLeft:
+        changed = m_frameCommands->spinLeft();
+        break;
+    case SnapFrameToImage:
+        changed = m_frameCommands->snapFrameToImage();
+        break;
+    case SnapImageToFrame:
+        changed = m_frameCommands->snapImageToFrame();
+        break;
+    case DuplicateSelected: {
+        const CViewCoords* coords = m_viewCoords ? m_viewCoords() : nullptr;
+        changed = m_frameCommands->duplicate(coords ? *coords : CViewCoords());
+        break;
+    }
+    case ResizeCanvasToFit:
+        changed = m_frameCommands->resizeCanvasToFit();
+        break;
+    case RemoveSelected:
+        changed = m_frameCommands->removeSelected();
+        break;
+    default:
+        return false;
+    }
+    // A command the lock held back says so, and how to unlock.
+    if (!changed && contains(kLockedOutIds, id) && m_frameCommands->lockHoldsSelection())
+        showStatus(QString::fromLatin1(kLockedStatus));
     return true;
 }
 

@@ -9,6 +9,7 @@
 // missing, corrupt or written by a newer program. Owned by the main window.
 
 #include "commandtarget.h"
+#include "imagedrop.h"
 
 #include <QPointF>
 #include <QString>
@@ -44,10 +45,12 @@ public:
     // when it was opened; otherwise the user has been told why and the
     // previous document is still there.
     bool openProject(const QString& path);
-    // Places image files as frames at a canvas point, one undo step; tells
-    // the user once about files that are not photos. Returns the number of
-    // frames made.
-    int dropImages(const QStringList& paths, const QPointF& canvasPoint);
+    // Places image files as frames at a canvas point (or, for Add Pictures,
+    // into the selected empty frames first), one undo step; tells the user
+    // once about files that are not photos. Returns the number of frames
+    // that took a photo.
+    int dropImages(const QStringList& paths, const QPointF& canvasPoint,
+                   CImageDrop::Target target = CImageDrop::Target::NewFrames);
 
     // Called after the document was replaced, saved under another name or
     // otherwise changed its title.
@@ -60,6 +63,8 @@ public:
     void setCommandSender(std::function<bool(int)> sender) { m_sendCommand = std::move(sender); }
     // Save reads Shift and Ctrl from here; the keyboard's state by default.
     void setModifierSource(std::function<Qt::KeyboardModifiers()> source) { m_modifiers = std::move(source); }
+    // Where short news for the user goes (the window's status bar).
+    void setStatusHandler(std::function<void(const QString&)> handler) { m_status = std::move(handler); }
     // Folder of the sample projects; the program's own (DataPaths) by default.
     void setSampleFolder(const QString& folder) { m_sampleFolder = folder; }
 
@@ -74,8 +79,11 @@ private:
     void reloadImages();
     void gridSettings();
     void addPictures();
+    void exportImage();
     void documentChanged();
     bool runFrameCommand(int id);
+    bool runStyleCommand(int id);
+    void showStatus(const QString& catalogueKey, const QString& argument = {});
 
     CCollageDoc& m_doc;
     CServices& m_services;
@@ -87,5 +95,6 @@ private:
     std::function<const CViewCoords*()> m_viewCoords;
     std::function<bool(int)> m_sendCommand;
     std::function<Qt::KeyboardModifiers()> m_modifiers;
+    std::function<void(const QString&)> m_status;
     QString m_sampleFolder;
 };

@@ -48,7 +48,7 @@ CImageDrop::CImageDrop(CCollageDoc& doc)
 {
 }
 
-CImageDropResult CImageDrop::drop(const QStringList& paths, const QPointF& canvasPoint)
+CImageDropResult CImageDrop::drop(const QStringList& paths, const QPointF& canvasPoint, Target target)
 {
     CImageDropResult result;
     const float cw = m_doc.canvasWidth();
@@ -74,12 +74,28 @@ CImageDropResult CImageDrop::drop(const QStringList& paths, const QPointF& canva
     if (photos.empty())
         return result;
 
+    std::vector<CPicInfo*> empty;
+    if (target == Target::SelectedEmptyFrames) {
+        for (CPicInfo* frame : services.selection.frames()) {
+            if (!frame->photo() && frame->isInPlanes(CPicInfo::kPlanePhotos)
+                && frame->hasPermission(CPicInfo::kPermissionSetPhoto))
+                empty.push_back(frame);
+        }
+    }
+
     CFrameOps ops(services.frames);
     services.frames.holdRedraw();
     services.undo.Begin(QString::fromLatin1(CUndo::kDropImageGroup));
     std::vector<CPicInfo*> created;
+    std::vector<CPicInfo*> filled;
     QPointF centre = canvasPoint;
     for (CPhotoItem* photo : photos) {
+        if (filled.size() < empty.size()) {
+            CPicInfo* frame = empty[filled.size()];
+            frame->setPhoto(photo);
+            filled.push_back(frame);
+            continue;
+        }
         const QSizeF size = frameSizeFor(*photo);
         const QPointF corner = placeInside(centre, size, cw, ch);
         const CCanvasRect rect{float(corner.x()), float(corner.y()), float(size.width()), float(size.height())};
@@ -89,8 +105,9 @@ CImageDropResult CImageDrop::drop(const QStringList& paths, const QPointF& canva
         }
         centre += QPointF(kCascadeStep, kCascadeStep);
     }
-    // The new frames end up selected, alone; inside the group so that the
-    // drop stays one step whatever the selection records.
+    // The frames that took a photo end up selected, alone; inside the group
+    // so that the drop stays one step whatever the selection records.
+    created.insert(created.begin(), filled.begin(), filled.end());
     if (!created.empty()) {
         services.selection.Clear();
         for (CPicInfo* frame : created)
@@ -99,7 +116,8 @@ CImageDropResult CImageDrop::drop(const QStringList& paths, const QPointF& canva
     services.undo.Term();
     services.frames.releaseRedraw();
 
-    result.framesAdded = int(created.size());
+    result.framesFilled = int(filled.size());
+    result.framesAdded = int(created.size() - filled.size());
     if (!created.empty()) {
         m_doc.setModified(true);
         m_doc.updateAllViews(DocHint::SelectionGeometry);

@@ -1,7 +1,8 @@
 #pragma once
-// Image files dropped onto the canvas from the file manager: each photo
-// becomes a new frame holding it, the frames cascading from the drop point,
-// and the whole drop is one undo step ("Drop Image"). Files that are not
+// Image files dropped onto the canvas from the file manager or added with
+// Add Pictures: each photo becomes a new frame holding it, the frames
+// cascading from the drop point, and the whole drop is one undo step
+// ("Drop Image"). Added pictures first fill the selected empty frames. Files that are not
 // usable photos are skipped and reported to the caller, which tells the
 // user once for the whole drop. No widgets: the window calls it with the
 // canvas point the view computed.
@@ -15,6 +16,8 @@ class CMessageCatalogue;
 struct CImageDropResult
 {
     int framesAdded = 0;
+    // Selected empty frames that took a photo.
+    int framesFilled = 0;
     // Files that are not photos the program can use, in drop order.
     QStringList refused;
     // The drop point lies off the canvas: nothing was placed.
@@ -31,11 +34,18 @@ public:
     // one before, so none hides another completely.
     static constexpr float kCascadeStep = 0.25f;
 
+    enum class Target {
+        NewFrames,           // every photo gets a frame of its own
+        SelectedEmptyFrames, // the selected frames without a photo first, in selection order
+    };
+
     explicit CImageDrop(CCollageDoc& doc);
 
-    // `canvasPoint` is where the first frame's centre goes; frames are kept
-    // inside the canvas where they fit.
-    CImageDropResult drop(const QStringList& paths, const QPointF& canvasPoint);
+    // `canvasPoint` is where the first new frame's centre goes; frames are
+    // kept inside the canvas where they fit. A photo set into an empty frame
+    // is fitted to cover it. Afterwards the frames that took the photos are
+    // selected.
+    CImageDropResult drop(const QStringList& paths, const QPointF& canvasPoint, Target target = Target::NewFrames);
 
     // The message for a drop that refused files: empty when nothing was
     // refused.

@@ -4,6 +4,8 @@
 #include "commandids.h"
 #include "commandtable.h"
 #include "documenttarget.h"
+#include "messagecatalogue.h"
+#include "picinfomanager.h"
 #include "propmanager.h"
 #include "qtdocumentdialogs.h"
 #include "recentfiles.h"
@@ -15,6 +17,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDialog>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
@@ -26,9 +29,11 @@
 #include <QMimeData>
 #include <QScreen>
 #include <QStatusBar>
+#include <QLabel>
 #include <QStyle>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
 
 using namespace CommandId;
 
@@ -55,6 +60,14 @@ QIcon iconNamed(const char* name)
         return {};
     const QString path = QString::fromLatin1(kIconPrefix) + QString::fromLatin1(name) + QStringLiteral(".png");
     return QFile::exists(path) ? QIcon(path) : QIcon();
+}
+
+// The command's name with the key that runs it, as a button's tooltip.
+QString toolTipOf(const CCommandSpec& spec)
+{
+    const QString key = QString::fromLatin1(spec.text).section(QLatin1Char('\t'), 1);
+    const QString name = CommandTable::plainText(spec);
+    return key.isEmpty() ? name : QStringLiteral("%1 (%2)").arg(name, key);
 }
 
 QString toolTipText(const QString& promptAndTip)
@@ -102,6 +115,7 @@ CMainFrame::CMainFrame(CCollageDoc& doc, CServices& services, CDocumentDialogs* 
     m_documentTarget = std::make_unique<CDocumentTarget>(doc, services, *dialogs, *m_recent);
     m_documentTarget->setDocumentChangedHandler([this] { documentChanged(); });
     m_documentTarget->setCommandSender([this](int id) { return runCommand(id); });
+    m_documentTarget->setStatusHandler([this](const QString& text) { statusBar()->showMessage(text, kStatusNewsMs); });
     addCommandTarget(new CShareTarget(doc, this));
 
     setWindowTitle(QString::fromLatin1(kTitle));
@@ -110,6 +124,7 @@ CMainFrame::CMainFrame(CCollageDoc& doc, CServices& services, CDocumentDialogs* 
     createMenus();
     createToolBars();
     restoreLayout();
+    createStatusBar();
     statusBar()->showMessage(tr("Ready"));
     applyPlacement();
     setProjectPath(doc.path());
@@ -203,6 +218,38 @@ void CMainFrame::updateCommandStates()
 {
     for (auto it = m_actions.cbegin(); it != m_actions.cend(); ++it)
         updateActionState(it.key(), it.value());
+    updateStatusIndicators();
+}
+
+void CMainFrame::createStatusBar()
+{
+    CMessageCatalogue& catalogue = m_services.catalogue();
+    m_lockIndicator = new QToolButton(this);
+    m_lockIndicator->setObjectName(QStringLiteral("lockIndicator"));
+    m_lockIndicator->setAutoRaise(true);
+    m_lockIndicator->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    m_lockIndicator->setIcon(iconNamed(CommandTable::find(LockFrames)->icon));
+    m_lockIndicator->setText(catalogue.text(QStringLiteral("FramesLockedIndicator")));
+    m_lockIndicator->setToolTip(catalogue.text(QStringLiteral("FramesLockedIndicatorTip")));
+    m_lockIndicator->setVisible(false);
+    connect(m_lockIndicator, &QToolButton::clicked, this, [this] { runCommand(LockFrames); });
+    statusBar()->addPermanentWidget(m_lockIndicator);
+
+    m_zoomLabel = new QLabel(this);
+    m_zoomLabel->setObjectName(QStringLiteral("zoomIndicator"));
+    m_zoomLabel->setToolTip(tr("Zoom"));
+    statusBar()->addPermanentWidget(m_zoomLabel);
+}
+
+void CMainFrame::updateStatusIndicators()
+{
+    m_lockIndicator->setVisible(m_services.frames().framesLocked());
+    setWindowModified(m_doc.isModified());
+}
+
+void CMainFrame::showZoom(float zoom)
+{
+    m_zoomLabel->setText(QStringLiteral("%1%").arg(qRound(zoom * 100.0f)));
 }
 
 void CMainFrame::updateActionState(int id, QAction* action)
@@ -294,7 +341,8 @@ QAction* CMainFrame::makeAction(int id)
     act->setShortcuts(CommandTable::shortcutsOf(*spec));
     act->setShortcutContext(Qt::WindowShortcut);
     act->setIcon(iconNamed(spec->icon));
-    act->setToolTip(CommandTable::plainText(*spec));
+    act->setToolTip(toolTipOf(*spec));
+    act->setStatusTip(CommandTable::prompt(id));
     // A checkable action toggles itself before it triggers; the state comes
     // from the targets, so the command decides and the refresh shows it.
     connect(act, &QAction::triggered, this, [this, id] { runCommand(id); });
@@ -339,7 +387,9 @@ void CMainFrame::createMenus()
     QMenu* bars = view->addMenu(tr("&Toolbar"));
     addItems(bars, {ToolbarMain, ToolbarZoom, ToolbarPrinting, ToolbarFrame, ToolbarView, ToolbarAddPictures,
                     ToolbarOutput, ToolbarImagePalette, 0, ShowAllToolbars, HideAllToolbars});
-    addItems(view, {FullScreen, 0, ZoomIn, ZoomOut, ResetZoom, CenterView, 0});
+    // The Pix Dropper's bar comes with the dropper; until then its item is not offered.
+    action(ToolbarImagePalette)->setVisible(false);
+    addItems(view, {FullScreen, 0, ZoomIn, ZoomOut, ResetZoom, CenterView, ReverseWheel, 0});
     QMenu* quality = view->addMenu(tr("&Preview Quality"));
     addItems(quality, {QualityVeryHigh, QualityGood, QualityFast});
     auto* qualityGroup = new QActionGroup(this);
@@ -347,17 +397,19 @@ void CMainFrame::createMenus()
         qualityGroup->addAction(action(id));
     addItems(view, {HighQualityImages, 0, BlurEffects});
 
-    QMenu* tools = menuBar()->addMenu(tr("&Tools"));
+    // Alt+T splits and Alt+C centres: these two menus open with other letters.
+    QMenu* tools = menuBar()->addMenu(tr("T&ools"));
     addItems(tools, {ModeMove, ModeResizeBoth, ModeResizeImage, ModeCrop, ModeMoveFrameOnly, ModePanImage,
                      ModeRotate, 0, ModeDrawFrame, ModeRubberBand, ModePanCanvas, ModeZoomDrag, 0, MagneticFrames,
                      SoundEffects, GridSettings});
 
     QMenu* frame = menuBar()->addMenu(tr("F&rame"));
     addItems(frame, {SplitFrame, MergeFrames, 0, SwapDimensions, SnapUpright, SpinRight, SpinLeft, 0,
-                     SnapFrameToImage, SnapImageToFrame});
+                     SnapFrameToImage, SnapImageToFrame, 0, AdjustImage});
 
-    QMenu* canvasMenu = menuBar()->addMenu(tr("&Canvas"));
-    addItems(canvasMenu, {ZadeDudaziz, ZiraRadaru, 0, ResizeCanvasToFit});
+    QMenu* canvasMenu = menuBar()->addMenu(tr("Ca&nvas"));
+    addItems(canvasMenu, {ZadeDudaziz, ZiraRadaru, 0, LockFrames, 0, BorderAndShadow, CanvasColour, CanvasSize,
+                          ResizeCanvasToFit});
 
     QMenu* help = menuBar()->addMenu(tr("&Help"));
     addItems(help, {QuickTour, ResetInfoTips, CheckForUpdates});
@@ -395,8 +447,10 @@ void CMainFrame::updateRecentFiles()
         QAction* entry = m_recentActions[i];
         const bool used = i < paths.size();
         entry->setVisible(used);
-        if (used)
+        if (used) {
             entry->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(QFileInfo(paths[i]).fileName()));
+            entry->setToolTip(QDir::toNativeSeparators(paths[i]));
+        }
     }
     m_recentSeparator->setVisible(!paths.isEmpty());
 }
@@ -506,8 +560,9 @@ void CMainFrame::setProjectPath(const QString& path)
 {
     m_projectPath = path;
     const QString title = QString::fromLatin1(kTitle);
-    setWindowTitle(path.isEmpty() ? title
-                                  : QStringLiteral("%1 - %2").arg(QFileInfo(path).fileName(), title));
+    setWindowTitle(path.isEmpty() ? title + QStringLiteral("[*]")
+                                  : QStringLiteral("%1[*] - %2").arg(QFileInfo(path).fileName(), title));
+    setWindowModified(m_doc.isModified());
 }
 
 void CMainFrame::documentChanged()

@@ -36,9 +36,11 @@ class CRecentFiles;
 class CServices;
 class CViewCoords;
 class QAction;
+class QLabel;
 class QMenu;
 class QMimeData;
 class QToolBar;
+class QToolButton;
 
 class CMainFrame : public QMainWindow, private CCommandTarget
 {
@@ -49,6 +51,9 @@ public:
     static constexpr const char* kBarsSetting = "CF_Bars1";
     // How often toolbar buttons ask for their state while the window shows.
     static constexpr int kStateRefreshMs = 250;
+    // How long news of a command (a written export, a locked canvas) stays
+    // in the status bar.
+    static constexpr int kStatusNewsMs = 8000;
     // Blur radius of the window behind a modal dialog, pixels.
     static constexpr double kBlurRadius = 6.0;
     // A first start without a stored placement takes this share of the screen.
@@ -95,7 +100,13 @@ public:
     void showPlaced();
     bool isEnlarged() const { return m_enlargeScreen.get(); }
     // Shows the project's file name in the title; empty shows the program's.
+    // The title marks unsaved changes ("[*]").
     void setProjectPath(const QString& path);
+    // The status bar: the zoom in percent, and a padlock while the frames
+    // are locked (a click unlocks them).
+    void showZoom(float zoom);
+    QLabel* zoomIndicator() const { return m_zoomLabel; }
+    QToolButton* lockIndicator() const { return m_lockIndicator; }
     const QString& projectPath() const { return m_projectPath; }
     // Another start handed over to us: come out of minimized state and to
     // the front without changing a maximized or full-screen placement.
@@ -117,6 +128,8 @@ private:
     void addItems(QMenu* menu, std::initializer_list<int> ids);
     void createMenus();
     void createToolBars();
+    void createStatusBar();
+    void updateStatusIndicators();
     void updateRecentFiles();
     void updateActionState(int id, QAction* action);
     void restoreLayout();
@@ -140,6 +153,8 @@ private:
     QList<QAction*> m_recentActions;
     QAction* m_recentSeparator = nullptr;
     QWidget* m_canvas = nullptr;
+    QLabel* m_zoomLabel = nullptr;
+    QToolButton* m_lockIndicator = nullptr;
     std::function<QPointF(const QPoint&)> m_canvasPointMapper;
     QString m_projectPath;
     int m_modalDialogs = 0;

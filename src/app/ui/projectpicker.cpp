@@ -1,6 +1,7 @@
 #include "projectpicker.h"
 
 #include "collagedoc.h"
+#include "datapaths.h"
 #include "messagecatalogue.h"
 #include "projectpeek.h"
 
@@ -15,7 +16,6 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QStandardPaths>
 #include <QVBoxLayout>
 
 namespace {
@@ -77,7 +77,7 @@ CProjectPickerDialog::CProjectPickerDialog(Mode mode, CMessageCatalogue& catalog
     connect(m_files, &QListWidget::currentTextChanged, this, &CProjectPickerDialog::fileChosen);
     connect(m_files, &QListWidget::itemDoubleClicked, this, &CProjectPickerDialog::accept);
 
-    setFolder(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+    setFolder(DataPaths::documentsFolder());
 }
 
 void CProjectPickerDialog::setFolder(const QString& folder)
@@ -145,6 +145,14 @@ QString CProjectPickerDialog::check()
             return QStringLiteral("SaveNotFound");
         }
         return {};
+    }
+    // A folder that is not there is told apart from a failed write.
+    const QString target = QFileInfo(path).absolutePath();
+    if (!QFileInfo(target).isDir()) {
+        m_catalogue.showText(m_catalogue.text(QStringLiteral("SaveNoFolder")).arg(QDir::toNativeSeparators(target)),
+                             MsgStyle::InfoOk);
+        m_folder->setFocus();
+        return QStringLiteral("SaveNoFolder");
     }
     if (QFileInfo::exists(path)
         && m_catalogue.show(QStringLiteral("SaveOverwrite"), MsgStyle::QuestionYesNo) != MsgButton::Yes)

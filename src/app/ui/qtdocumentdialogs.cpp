@@ -1,14 +1,19 @@
 #include "qtdocumentdialogs.h"
 
 #include "collagedoc.h"
+#include "datapaths.h"
 #include "exportdialog.h"
 #include "imagetypes.h"
 #include "projectpicker.h"
 #include "newcollagedialog.h"
 #include "gridsettingsdialog.h"
+#include "canvassizedialog.h"
+#include "framestyledialog.h"
+#include "imagetonedialog.h"
 #include "services.h"
 #include "splitframedialog.h"
 
+#include <QColorDialog>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -16,6 +21,9 @@
 namespace {
 
 constexpr const char* kPicturesCaption = "Add Pictures";
+constexpr const char* kPicturesFolderSetting = "AddPicturesDir";
+constexpr const char* kCanvasColourCaption = "Canvas Color";
+constexpr const char* kBaseSystemUnitSetting = "BaseSystemUnit";
 
 } // namespace
 
@@ -32,7 +40,7 @@ QString CQtDocumentDialogs::startFolder() const
         return m_lastFolder;
     if (!m_doc.path().isEmpty())
         return QFileInfo(m_doc.path()).absolutePath();
-    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return DataPaths::documentsFolder();
 }
 
 std::optional<CSaveAsChoice> CQtDocumentDialogs::pickSaveTarget(const QString& title, const QString& description,
@@ -110,13 +118,57 @@ QStringList CQtDocumentDialogs::askPictures()
     for (const QString& extension : ImageTypes::extensionList())
         patterns << QStringLiteral("*.") + extension;
     const QString filter = QStringLiteral("Images (%1)").arg(patterns.join(QLatin1Char(' ')));
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
-    return QFileDialog::getOpenFileNames(m_parent, QString::fromLatin1(kPicturesCaption), folder, filter);
+    CPropManager& settings = m_services.settings();
+    const QString setting = QString::fromLatin1(kPicturesFolderSetting);
+    settings.registerProp(setting, QStringLiteral("Folder pictures were added from last"), true,
+                          CPropValue::string(QStandardPaths::writableLocation(QStandardPaths::PicturesLocation)));
+    // A folder that is not there would reach the dialog as a file name.
+    const QString folder =
+        DataPaths::nearestExistingFolder(settings.getValue(setting).value_or(CPropValue()).toString());
+    const QStringList files =
+        QFileDialog::getOpenFileNames(m_parent, QString::fromLatin1(kPicturesCaption), folder, filter);
+    if (!files.isEmpty())
+        settings.setValue(setting, CPropValue::string(QFileInfo(files.first()).absolutePath()));
+    return files;
 }
 
-void CQtDocumentDialogs::showExport()
+std::optional<CImageTone> CQtDocumentDialogs::askImageTone(const CImageTone& current)
+{
+    CImageToneDialog dialog(current, m_parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.tone();
+}
+
+std::optional<CFrameStyle> CQtDocumentDialogs::askFrameStyle(const CFrameStyle& current)
+{
+    CFrameStyleDialog dialog(current, m_parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.style();
+}
+
+std::optional<QRgb> CQtDocumentDialogs::askCanvasColour(QRgb current)
+{
+    const QColor chosen =
+        QColorDialog::getColor(QColor::fromRgba(current), m_parent, QString::fromLatin1(kCanvasColourCaption));
+    if (!chosen.isValid())
+        return std::nullopt;
+    return chosen.rgba();
+}
+
+std::optional<QSizeF> CQtDocumentDialogs::askCanvasSize(const QSizeF& current)
+{
+    CCanvasSizeDialog dialog(current, m_parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.canvasSize();
+}
+
+QString CQtDocumentDialogs::showExport()
 {
     CExportDialog dialog(m_services.renderer(), m_doc.exportCanvas(), m_services.settings(), m_services.catalogue(),
                          &m_services.progress(), m_parent);
     dialog.exec();
+    return dialog.exportedPath();
 }

@@ -23,8 +23,14 @@ public:
                                                    bool layoutAvailable) override;
     std::optional<QString> askOpenPath() override;
     std::optional<CGridChoice> askGridSettings(const CGridChoice& current) override;
+    // Starts in the folder pictures were added from last ("AddPicturesDir"),
+    // the user's pictures folder the first time.
     QStringList askPictures() override;
-    void showExport() override;
+    QString showExport() override;
+    std::optional<CImageTone> askImageTone(const CImageTone& current) override;
+    std::optional<CFrameStyle> askFrameStyle(const CFrameStyle& current) override;
+    std::optional<QRgb> askCanvasColour(QRgb current) override;
+    std::optional<QSizeF> askCanvasSize(const QSizeF& current) override;
 
 private:
     std::optional<QString> pickOpenPath(ProjectType type);

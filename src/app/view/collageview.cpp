@@ -18,6 +18,8 @@
 
 #include <QPaintEvent>
 #include <QPainter>
+#include <QScrollBar>
+#include <QStyle>
 #include <QPainterPath>
 #include <QTimerEvent>
 
@@ -44,6 +46,8 @@ CCollageView::CCollageView(CCollageDoc& doc, CServices& services, QWidget* paren
     , m_snapper(services.snapper())
     , m_renderer(services.renderer())
     , m_sound(new CSnapSound(this))
+    , m_horizontal(new QScrollBar(Qt::Horizontal, this))
+    , m_vertical(new QScrollBar(Qt::Vertical, this))
     , m_frameTool(*this, m_undo, m_selection, m_frames, m_snapper, m_frameTargets)
     , m_selectBandTool(CBandTool::Purpose::Select, *this, m_undo, m_selection, m_frames)
     , m_drawFrameTool(CBandTool::Purpose::DrawFrame, *this, m_undo, m_selection, m_frames)
@@ -62,6 +66,13 @@ CCollageView::CCollageView(CCollageDoc& doc, CServices& services, QWidget* paren
     m_coords.setScreenResolution(float(logicalDpiX()), float(logicalDpiY()));
     syncOriginFromDocument();
     m_snapper.SetSnapDistance(CSnapper::snapDistanceForPixelSize(m_coords.pixelWidth()));
+
+    for (QScrollBar* bar : {m_horizontal, m_vertical}) {
+        bar->hide();
+        bar->setCursor(Qt::ArrowCursor);
+        connect(bar, &QScrollBar::valueChanged, this,
+                [this, bar](int value) { scrolled(bar->orientation(), value); });
+    }
 
     m_doc.addObserver(this);
     m_frames.setObserver(this);
@@ -85,6 +96,8 @@ CCollageView::~CCollageView()
 
 int CCollageView::snapSoundRequests() const { return m_sound->requestCount(); }
 
+int CCollageView::startupSoundRequests() const { return m_sound->startupRequestCount(); }
+
 QSizeF CCollageView::canvasSize() const { return QSizeF(m_doc.canvasWidth(), m_doc.canvasHeight()); }
 
 void CCollageView::syncOriginFromDocument() { m_coords.setOrigin(m_doc.canvasLeft(), m_doc.canvasTop()); }
@@ -93,10 +106,59 @@ void CCollageView::setOrigin(const QPointF& origin)
 {
     m_doc.setCanvasPos(float(origin.x()), float(origin.y()), true);
     syncOriginFromDocument();
+    updateScrollBars();
+}
+
+void CCollageView::playStartupSound() { m_sound->playStartup(); }
+
+// The bars measure the canvas with a margin around it, in pixels; their
+// value is how far the canvas has moved left (up) of where the margin
+// begins. A canvas panned beyond that range widens it rather than jump back.
+void CCollageView::updateScrollBars()
+{
+    if (m_updatingScrollBars)
+        return;
+    m_updatingScrollBars = true;
+    const QRectF canvas = m_coords.canvasToDevice(canvasRect());
+    const int thickness = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    const auto place = [&](QScrollBar* bar, qreal start, qreal extent, int client) {
+        const int span = int(std::ceil(extent)) + 2 * kScrollMarginPixels;
+        // Needed while part of the canvas is out of sight that way.
+        const bool needed = start < 0.0 || start + extent > client;
+        if (needed) {
+            const int value = int(std::lround(kScrollMarginPixels - start));
+            bar->setRange(std::min(0, value), std::max(span - client, value));
+            bar->setPageStep(client);
+            bar->setSingleStep(std::max(1, client / 20));
+            bar->setValue(value);
+        }
+        bar->setVisible(needed);
+    };
+    place(m_horizontal, canvas.left(), canvas.width(), width());
+    place(m_vertical, canvas.top(), canvas.height(), height());
+    const int right = m_vertical->isVisible() ? thickness : 0;
+    const int bottom = m_horizontal->isVisible() ? thickness : 0;
+    m_horizontal->setGeometry(0, height() - thickness, width() - right, thickness);
+    m_vertical->setGeometry(width() - thickness, 0, thickness, height() - bottom);
+    m_updatingScrollBars = false;
+}
+
+void CCollageView::scrolled(Qt::Orientation orientation, int value)
+{
+    if (m_updatingScrollBars)
+        return;
+    const QRectF canvas = m_coords.canvasToDevice(canvasRect());
+    const qreal start = kScrollMarginPixels - value;
+    const QPointF pixels = orientation == Qt::Horizontal ? QPointF(start - canvas.left(), 0.0)
+                                                         : QPointF(0.0, start - canvas.top());
+    setOrigin(m_coords.pannedOrigin(pixels));
+    markDirty();
+    update();
 }
 
 void CCollageView::zoomChangedTo()
 {
+    updateScrollBars();
     // What hint 13 does, done here as well: the document may be holding its hints.
     m_snapper.SetSnapDistance(CSnapper::snapDistanceForPixelSize(m_coords.pixelWidth()));
     m_doc.updateAllViews(DocHint::ZoomChanged);
@@ -193,15 +255,27 @@ void CCollageView::renderRect(const QRect& device)
                 for (const QLineF& line : m_gridTargets.markerLines(canvasSize()))
                     painter.drawLine(line);
             }
-            QPen guidePen(QColor::fromRgba(CSnapGuidePen::kColour), CSnapGuidePen::kWidth);
-            guidePen.setCapStyle(Qt::RoundCap);
-            painter.setPen(guidePen);
             for (const CSnapGuide& guide : snapGuides(m_snapper, clip))
-                painter.drawLine(guide.line);
+                drawSnapGuide(painter, guide);
         }
     }
     m_renderedPixels += qint64(target.width()) * target.height();
     m_inRender = false;
+}
+
+// A guide is a thin black line with a round start and an arrow at its end.
+void CCollageView::drawSnapGuide(QPainter& painter, const CSnapGuide& guide)
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    QPen pen(QColor::fromRgba(CSnapGuidePen::kColour), CSnapGuidePen::kWidth);
+    pen.setCapStyle(Qt::RoundCap);
+    painter.setPen(pen);
+    painter.drawLine(snapGuideShaft(guide));
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor::fromRgba(CSnapGuidePen::kColour));
+    painter.drawPolygon(snapGuideArrow(guide));
+    painter.restore();
 }
 
 void CCollageView::decoratePageSegments(CSurface& surface, const QRectF& clip)
@@ -265,6 +339,7 @@ void CCollageView::paintEvent(QPaintEvent* event)
 void CCollageView::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
+    updateScrollBars();
     ensureBuffer();
     if (width() > m_renderedSize.width() || height() > m_renderedSize.height())
         markDirty();
@@ -275,6 +350,8 @@ void CCollageView::decorate(QPainter& painter, const CPicInfo& frame)
     CHandleLayout layout;
     layout.pixelSize = m_coords.pixelSize();
     layout.selected = m_selection.IsSelected(&frame);
+    // Marked only among several: one selected frame needs no pointing out.
+    layout.focused = m_selection.focusFrame() == &frame && m_selection.Count() > 1;
     drawFrameDecorations(painter, frame, layout, m_frameTool.splitPreview(frame.id()));
 }
 
@@ -291,11 +368,13 @@ void CCollageView::onDocumentUpdate(int hint, qintptr argument)
         markDirty();
         syncOriginFromDocument();
         rebuildFrameState();
+        updateScrollBars();
         if (isVisible())
             update();
         break;
     case DocHint::OriginChanged:
         syncOriginFromDocument();
+        updateScrollBars();
         update();
         break;
     case DocHint::CenterView: centerView(); break;
@@ -457,7 +536,9 @@ void CCollageView::setMode(int mode)
 {
     m_mode = mode;
     m_modeKey = holdKeyForMode(mode);
-    m_autoMode = false;
+    // Move Frames is the automatic tool: the handles under the mouse pick
+    // their tools again. Any other tool stays until another is chosen.
+    m_autoMode = mode == DragMode::kDefault;
     updateCursor();
 }
 
@@ -481,6 +562,9 @@ bool CCollageView::onCommand(int id)
         m_snapper.settings().snapToFrames.set(!m_snapper.settings().snapToFrames.get());
         return true;
     case CommandId::SoundEffects: m_snapper.settings().snapSound.set(!m_snapper.settings().snapSound.get()); return true;
+    case CommandId::ReverseWheel:
+        m_services.settings().setValue(QString::fromLatin1(kWheelReversedSetting), CPropValue::boolean(!wheelReversed()));
+        return true;
     case CommandId::SelectAll:
         setFocus();
         m_selection.SelectAll();
@@ -519,6 +603,7 @@ std::optional<CCommandState> CCollageView::commandState(int id) const
     case CommandId::HighQualityImages: return CCommandState{true, m_doc.highQualityImages()};
     case CommandId::MagneticFrames: return CCommandState{true, m_snapper.settings().snapToFrames.get()};
     case CommandId::SoundEffects: return CCommandState{true, m_snapper.settings().snapSound.get()};
+    case CommandId::ReverseWheel: return CCommandState{true, wheelReversed()};
     default: return std::nullopt;
     }
 }

@@ -35,6 +35,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class CCollageRenderer;
 class CRubberBand;
@@ -43,7 +44,9 @@ class CServices;
 class CSnapSound;
 class CSnapper;
 class CSurface;
+struct CSnapGuide;
 class CUndo;
+class QScrollBar;
 
 class CCollageView : public QWidget,
                      public CCommandTarget,
@@ -62,10 +65,15 @@ public:
     static constexpr float kFineTuneDivisor = 10.0f;
     static constexpr QRgb kOuterLineColour = 0xFFB0B0B0;
     static constexpr QRgb kSurroundColour = 0xFF808080;
-    // Grid lines are light enough to leave the photos readable beneath them.
-    static constexpr QRgb kGridLineColour = 0x60FFFFFF;
+    // Grid lines: dark enough to show on the light default canvas, faint
+    // enough to leave the photos readable beneath them.
+    static constexpr QRgb kGridLineColour = 0x80505050;
     static constexpr const char* kWheelReversedSetting = "WheelRev";
+    // One notch of a wheel; finer wheels add their parts up to it.
+    static constexpr int kWheelStep = 120;
     static constexpr const char* kPanZoomTip = "Tip::PanZoomInfo";
+    // The scroll bars reach this far beyond the canvas's edges, pixels.
+    static constexpr int kScrollMarginPixels = 24;
 
     CCollageView(CCollageDoc& doc, CServices& services, QWidget* parent = nullptr);
     ~CCollageView() override;
@@ -94,8 +102,15 @@ public:
     // What the back buffer holds and how much was rendered into it, for
     // tests and benchmarks.
     const QImage& backBuffer() const { return m_buffer; }
+    // Shown while the canvas is larger than the view across (down).
+    QScrollBar* horizontalScrollBar() const { return m_horizontal; }
+    QScrollBar* verticalScrollBar() const { return m_vertical; }
+    // The short click the sound system makes once at start-up, so that the
+    // first snap pops at once.
+    void playStartupSound();
     qint64 renderedPixels() const { return m_renderedPixels; }
     int snapSoundRequests() const;
+    int startupSoundRequests() const;
     // Renders whatever is due into the back buffer now, as a paint would.
     void renderPending();
 
@@ -147,6 +162,7 @@ private:
     void renderRect(const QRect& device);
     QRectF frameArea(const CPicInfo& frame) const;
     void decorate(QPainter& painter, const CPicInfo& frame);
+    static void drawSnapGuide(QPainter& painter, const CSnapGuide& guide);
 
     // --- Zoom and view
     void zoomStep(bool zoomIn);
@@ -156,9 +172,12 @@ private:
     void centerView();
     void showPanZoomTipIfClipped();
     void rebuildFrameState();
+    void updateScrollBars();
+    void scrolled(Qt::Orientation orientation, int value);
 
     // --- Mouse tools
     bool isHeld(int key) const { return m_keysDown.contains(key); }
+    bool wheelReversed() const;
     bool shiftHeld() const { return m_modifiers & Qt::ShiftModifier; }
     bool ctrlHeld() const { return m_modifiers & Qt::ControlModifier; }
     bool altHeld() const { return m_modifiers & Qt::AltModifier; }
@@ -178,6 +197,7 @@ private:
     void dragFinished() override;
     void showInfoTip(const QString& key) override { emit infoTipRequested(key); }
     void showStatusMessage(const QString& catalogueKey) override;
+    void clearStatusMessage() override;
     void requestCommand(int id) override { emit commandRequested(id); }
     void setFramesDragged(const std::vector<CPicInfo*>& frames, bool dragged) override;
     void repaintFrame(const CPicInfo& frame) override { invalidateCanvasArea(frameArea(frame)); }
@@ -209,6 +229,9 @@ private:
     CFrameSnapTargets m_frameTargets;
     CGridTargets m_gridTargets;
     CSnapSound* m_sound;
+    QScrollBar* m_horizontal;
+    QScrollBar* m_vertical;
+    bool m_updatingScrollBars = false;
 
     // --- Interaction state
     int m_mode = 3;
@@ -225,6 +248,14 @@ private:
     CPicInfo* m_hovered = nullptr;
     CRubberBand* m_band = nullptr;
     QRectF m_guideArea; // canvas units the snap guides were last drawn over
+    int m_wheelDelta = 0; // wheel parts not yet making a step
+    struct ChosenTool
+    {
+        int mode;
+        int key;
+        bool autoMode;
+    };
+    std::optional<ChosenTool> m_toolBeforeMiddlePan;
 
     // --- The mouse tools; the one that took the press has the gesture
     CFrameDragTool m_frameTool;

@@ -4,6 +4,7 @@
 
 #include "collageview.h"
 
+#include "canvascursors.h"
 #include "collagerenderer.h"
 #include "commandids.h"
 #include "commandtable.h"
@@ -28,6 +29,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -53,21 +55,6 @@ public:
     std::optional<CSplitCounts> askSplit() override { return std::nullopt; }
     bool askMerge() override { return false; }
 };
-
-Qt::CursorShape cursorShape(int cursorId)
-{
-    switch (cursorId) {
-    case CursorId::OverFrame: return Qt::SizeAllCursor;
-    case CursorId::LockedFrame: return Qt::ForbiddenCursor;
-    case CursorId::PanImage: return Qt::OpenHandCursor;
-    case CursorId::Rotate: return Qt::CrossCursor;
-    case CursorId::Split: return Qt::SplitHCursor;
-    case CursorId::DrawFrame: return Qt::CrossCursor;
-    case CursorId::RubberBand: return Qt::PointingHandCursor;
-    case CursorId::PanCanvas: return Qt::ClosedHandCursor;
-    default: return Qt::ArrowCursor;
-    }
-}
 
 bool isPhotoFrame(const CPicInfo* frame) { return frame && frame->isInPlanes(CPicInfo::kPlanePhotos); }
 
@@ -100,17 +87,17 @@ void CCollageView::updatePosition(const QPointF& pixel)
 
 void CCollageView::hover()
 {
-    // A tool key held down keeps its tool wherever the mouse goes (the key
-    // does not repeat its selection while it is held).
-    const bool keyHolds = !m_autoMode && modeForHoldKey(m_modeKey) >= 0 && isHeld(m_modeKey);
+    // A tool chosen with its command, or with its key held down, stays
+    // wherever the mouse goes: a crop started on an edge handle crops.
+    // Only the automatic tool follows the handles.
+    const bool chosen = !m_autoMode;
     CPicInfo* frame = frameAtPoint(m_frames, m_effective);
     if (frame != m_hovered) {
         m_hovered = frame;
         m_handle = FrameHandle::None;
-        if (!keyHolds) {
+        if (!chosen) {
             m_mode = DragMode::kDefault;
             m_modeKey = 'P';
-            m_autoMode = true;
         }
     }
     if (frame) {
@@ -120,7 +107,7 @@ void CCollageView::hover()
         const int handle = handleAt(*frame, m_effective, layout);
         if (handle != m_handle) {
             m_handle = handle;
-            const int mode = keyHolds ? -1 : hoverModeForHandle(handle, m_autoMode);
+            const int mode = chosen ? -1 : hoverModeForHandle(handle, m_autoMode);
             if (mode >= 0) {
                 m_mode = mode;
                 m_autoMode = true;
@@ -138,8 +125,8 @@ void CCollageView::updateCursor()
 {
     const bool onHandle = m_handle != FrameHandle::None;
     const CPicInfo* hovered = live(m_hovered);
-    setCursor(cursorShape(cursorFor(m_mode, hovered != nullptr, isPhotoFrame(hovered), onHandle,
-                                    m_frames.framesLocked())));
+    setCursor(CanvasCursors::cursor(cursorFor(m_mode, hovered != nullptr, isPhotoFrame(hovered), onHandle,
+                                              m_frames.framesLocked())));
     QString tip = handleToolTip(m_handle);
     if (hovered && m_handle == FrameHandle::None) {
         const CPicInfoAttr& attr = hovered->attributes();
@@ -171,6 +158,8 @@ void CCollageView::mousePressEvent(QMouseEvent* event)
             return;
         updatePosition(event->position());
         hover();
+        // The tool chosen before comes back when the button does.
+        m_toolBeforeMiddlePan = ChosenTool{m_mode, m_modeKey, m_autoMode};
         // As if W were held: hover must not take the tool back.
         m_mode = DragMode::PanCanvas;
         m_modeKey = 'W';
@@ -184,7 +173,23 @@ void CCollageView::mousePressEvent(QMouseEvent* event)
     }
 }
 
-void CCollageView::mouseDoubleClickEvent(QMouseEvent* event) { mousePressEvent(event); }
+void CCollageView::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    // A double click on a picture opens its attributes; anywhere else it is
+    // one more press.
+    m_modifiers = event->modifiers();
+    if (event->button() == Qt::LeftButton && !m_dragging && !m_pressed) {
+        updatePosition(event->position());
+        CPicInfo* frame = frameAtPoint(m_frames, m_effective);
+        if (frame && frame->photo()) {
+            if (!m_selection.IsSelected(frame))
+                m_selection.Add(frame, CSelection::AddAlone);
+            emit commandRequested(CommandId::AdjustImage);
+            return;
+        }
+    }
+    mousePressEvent(event);
+}
 
 void CCollageView::leftPress(const QPointF& pixel)
 {
@@ -265,14 +270,20 @@ void CCollageView::leftRelease(const QPointF& pixel)
         if (tool == &m_selectBandTool || tool == &m_drawFrameTool)
             returnToDefaultMode();
     }
-    if (m_mode == DragMode::PanCanvas && m_modeKey == 'W' && !isHeld('W'))
+    if (const std::optional<ChosenTool> before = std::exchange(m_toolBeforeMiddlePan, std::nullopt)) {
+        m_mode = before->mode;
+        m_modeKey = before->key;
+        m_autoMode = before->autoMode;
+    } else if (m_mode == DragMode::PanCanvas && m_modeKey == 'W' && !isHeld('W')) {
         returnToDefaultMode();
+    }
     hover();
 }
 
 void CCollageView::cancel()
 {
     m_pressed = false;
+    m_toolBeforeMiddlePan.reset();
     m_keysDown.clear();
     m_selection.ForgetPendingClick();
     const bool dragging = m_dragging;
@@ -317,8 +328,10 @@ void CCollageView::dragFinished()
 
 void CCollageView::showStatusMessage(const QString& catalogueKey)
 {
-    emit statusMessage(m_services.catalogue().text(catalogueKey));
+    emit statusMessage(m_services.catalogue().text(catalogueKey).simplified());
 }
+
+void CCollageView::clearStatusMessage() { emit statusMessage(QString()); }
 
 void CCollageView::setFramesDragged(const std::vector<CPicInfo*>& frames, bool dragged)
 {
@@ -367,12 +380,25 @@ void CCollageView::wheelEvent(QWheelEvent* event)
     int delta = event->angleDelta().y();
     if (delta == 0)
         return;
-    const auto reversed = m_services.settings().getValue(QString::fromLatin1(kWheelReversedSetting));
-    if (reversed && reversed->toInt() != 0)
+    if (wheelReversed())
         delta = -delta;
     updatePosition(event->position());
-    // Rolling toward the user (a negative delta) zooms in.
-    zoomStep(delta < 0);
+    // Touchpads and fine wheels send a notch in many small parts: the parts
+    // add up to one step. Turning the other way starts afresh.
+    if ((delta > 0) != (m_wheelDelta > 0))
+        m_wheelDelta = 0;
+    m_wheelDelta += delta;
+    while (std::abs(m_wheelDelta) >= kWheelStep) {
+        // Rolling toward the user (a negative delta) zooms in.
+        zoomStep(m_wheelDelta < 0);
+        m_wheelDelta -= m_wheelDelta < 0 ? -kWheelStep : kWheelStep;
+    }
+}
+
+bool CCollageView::wheelReversed() const
+{
+    const auto reversed = m_services.settings().getValue(QString::fromLatin1(kWheelReversedSetting));
+    return reversed && reversed->toInt() != 0;
 }
 
 void CCollageView::keyPressEvent(QKeyEvent* event)
@@ -388,6 +414,10 @@ void CCollageView::keyPressEvent(QKeyEvent* event)
     }
     if (m_dragging || (m_modifiers & Qt::AltModifier))
         return;
+    // Shift and Ctrl shape the click and the drag to come (extend the
+    // selection, fine-tune); the tool stays as it is.
+    if (key == Qt::Key_Shift || key == Qt::Key_Control)
+        return;
     const int holdMode = modeForHoldKey(key);
     const int pan = (m_modifiers & Qt::ShiftModifier) ? kFineArrowPanPixels : kArrowPanPixels;
     if (holdMode >= 0) {
@@ -402,8 +432,6 @@ void CCollageView::keyPressEvent(QKeyEvent* event)
     case Qt::Key_Plus:
     case Qt::Key_Equal: zoomStep(true); break;
     case Qt::Key_Minus: zoomStep(false); break;
-    case Qt::Key_Shift:
-    case Qt::Key_Control: break;
     case Qt::Key_Delete: emit commandRequested(CommandId::RemoveSelected); break;
     case Qt::Key_Home: m_selection.SelectFirst(); break;
     case Qt::Key_End: m_selection.SelectLast(); break;

@@ -1,7 +1,8 @@
 #pragma once
 // The band that follows the pointer while frames are selected by dragging
-// over them or a new frame is drawn: a dark fill with a white pen drawn
-// inset. A child of the view, shown over it for the length of one drag.
+// over them or a new frame is drawn: a dark see-through fill, so the frames
+// under it stay in sight, with a white pen drawn inset. A child of the view,
+// shown over it for the length of one drag.
 
 #include <QRect>
 #include <QWidget>
@@ -9,7 +10,7 @@
 class CRubberBand : public QWidget
 {
 public:
-    static constexpr QRgb kFill = 0xFF303030;
+    static constexpr QRgb kFill = 0x50303030;
     static constexpr QRgb kPen = 0xFFFFFFFF;
     static constexpr int kPenWidth = 2;
 

@@ -2,6 +2,7 @@
 
 #include "viewcoords.h"
 
+#include <QFontMetricsF>
 #include <QPainter>
 
 #include <algorithm>
@@ -10,6 +11,11 @@
 int CRulers::bandPixels(const CViewCoords& coords)
 {
     return std::max(kMinBandPixels, int(std::ceil(kThickness * coords.pixelsPerUnitY())));
+}
+
+int CRulers::numberPixels(const CViewCoords& coords)
+{
+    return std::max(1, int(std::lround(kFontSize * coords.pixelsPerUnitY())));
 }
 
 void CRulers::draw(QPainter& painter, const CViewCoords& coords, const QRect& client, const QPointF& marker)
@@ -22,10 +28,14 @@ void CRulers::draw(QPainter& painter, const CViewCoords& coords, const QRect& cl
                      QColor::fromRgba(kBandColour));
 
     QFont font = painter.font();
-    // The numbers fill most of the band: the font is nearly as tall as the band is thick.
-    font.setPixelSize(std::max(1, int(kFontSize * coords.pixelsPerUnitY() * 0.6)));
+    font.setPixelSize(numberPixels(coords));
     painter.setFont(font);
-    painter.setPen(QColor::fromRgba(kTickColour));
+    // Digits stand on a baseline that centres them in the band.
+    const qreal digitHeight = QFontMetricsF(font).capHeight();
+    const qreal baseline = (band + digitHeight) / 2.0;
+    const QPen tickPen(QColor::fromRgba(kTickColour));
+    const QPen numberPen(QColor::fromRgba(kNumberColour));
+    painter.setPen(tickPen);
 
     const qreal unitX = coords.pixelsPerUnitX();
     const qreal unitY = coords.pixelsPerUnitY();
@@ -39,8 +49,11 @@ void CRulers::draw(QPainter& painter, const CViewCoords& coords, const QRect& cl
             const qreal x = coords.canvasToDevice(QPointF(k * kTickStep, 0)).x();
             const int quarter = int(((k % 4) + 4) % 4);
             painter.drawLine(QPointF(x, band), QPointF(x, band - kTickLengths[quarter] / kThickness * band));
-            if (quarter == 0)
-                painter.drawText(QPointF(x + 2, band * 0.7), QString::asprintf("%d", int(k / 4)));
+            if (quarter == 0) {
+                painter.setPen(numberPen);
+                painter.drawText(QPointF(x + 2, baseline), QString::asprintf("%d", int(k / 4)));
+                painter.setPen(tickPen);
+            }
         }
     }
     if (tickStepY >= 2.0) {
@@ -52,8 +65,15 @@ void CRulers::draw(QPainter& painter, const CViewCoords& coords, const QRect& cl
                 continue;
             const int quarter = int(((k % 4) + 4) % 4);
             painter.drawLine(QPointF(band, y), QPointF(band - kTickLengths[quarter] / kThickness * band, y));
-            if (quarter == 0)
-                painter.drawText(QPointF(1, y - 2), QString::asprintf("%d", int(k / 4)));
+            if (quarter == 0) {
+                // Turned to run along the band, as wide numbers would not fit across it.
+                painter.save();
+                painter.setPen(numberPen);
+                painter.translate(baseline, y - 2);
+                painter.rotate(-90.0);
+                painter.drawText(QPointF(0, 0), QString::asprintf("%d", int(k / 4)));
+                painter.restore();
+            }
         }
     }
     const QPointF at = coords.canvasToDevice(marker);

@@ -20,3 +20,13 @@ void CSnapSound::play()
     if (!m_effect->isPlaying())
         m_effect->play();
 }
+
+void CSnapSound::playStartup()
+{
+    ++m_startupRequests;
+    if (!m_startup) {
+        m_startup = new QSoundEffect(this);
+        m_startup->setSource(QUrl(QString::fromLatin1(kStartupResource)));
+    }
+    m_startup->play();
+}

@@ -69,11 +69,37 @@ int codeForButton(QMessageBox::StandardButton pressed, unsigned style)
     return codeForButton(escapeButtonForStyle(style), style);
 }
 
+QString flowingText(const QString& text)
+{
+    QString normal = text;
+    normal.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    normal.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    const QStringList lines = normal.split(QLatin1Char('\n'));
+    const auto startsList = [](const QString& line) {
+        const QString trimmed = line.trimmed();
+        return trimmed.startsWith(QLatin1String("- ")) || trimmed.startsWith(QLatin1String("* "))
+            || trimmed.startsWith(QChar(0x2022));
+    };
+    QString flowing;
+    for (int i = 0; i < lines.size(); ++i) {
+        const QString& line = lines[i];
+        flowing += line;
+        if (i + 1 == lines.size())
+            break;
+        const QString& next = lines[i + 1];
+        const bool runsOn = line.trimmed().size() >= kWrappedLineLength && !next.trimmed().isEmpty()
+            && !line.trimmed().endsWith(QLatin1Char(':')) && !startsList(next);
+        flowing += runsOn ? QStringLiteral(" ") : QStringLiteral("\n");
+    }
+    return flowing;
+}
+
 } // namespace MessageBox
 
 int showMessageBox(QWidget* parent, const QString& caption, const QString& text, unsigned style)
 {
-    QMessageBox box(MessageBox::iconForStyle(style), caption, text, MessageBox::buttonsForStyle(style), parent);
+    QMessageBox box(MessageBox::iconForStyle(style), caption, MessageBox::flowingText(text),
+                    MessageBox::buttonsForStyle(style), parent);
     box.setTextFormat(Qt::PlainText); // catalogue texts may hold "<" and "&"; never render them as markup
     box.setDefaultButton(MessageBox::defaultButtonForStyle(style));
     box.setEscapeButton(MessageBox::escapeButtonForStyle(style));

@@ -28,6 +28,15 @@ QMessageBox::StandardButton escapeButtonForStyle(unsigned style);
 // answers as its escape button does.
 int codeForButton(QMessageBox::StandardButton pressed, unsigned style);
 
+// A line at least this long was broken to fit the catalogue's page, not
+// for meaning.
+inline constexpr int kWrappedLineLength = 40;
+// The text as the box shows it: lines the catalogue broke for its page
+// width run on, so the box wraps them to its own; paragraphs (blank lines)
+// stay, and so do short lines (a list of names) and the line before a list
+// marker ("- ", "* ") or after a colon.
+QString flowingText(const QString& text);
+
 } // namespace MessageBox
 
 // Shows a modal box (application-modal when `parent` is null) and returns

@@ -43,7 +43,7 @@ CExportDialog::CExportDialog(CCollageRenderer& renderer, const CExportCanvas& ca
     , m_catalogue(catalogue)
     , m_progress(progress)
     , m_size(canvas.width, canvas.height, canvas.unit)
-    , m_opener([](const QString& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); })
+    , m_opener([](const QString& path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); })
 {
     setWindowTitle(QString::fromLatin1(kTitle));
     buildLayout();
@@ -139,6 +139,9 @@ void CExportDialog::loadSettings()
     const std::optional<CPropValue> dpi = m_store.getValue(QStringLiteral("RenderDpi"));
     const int resolution = dpi && dpi->toInt() > 0 ? dpi->toInt() : kDefaultResolution;
     m_size.setResolution(float(resolution));
+    // The next export is as wide as the last one, whatever the resolution.
+    if (m_settings.width.get() > 0)
+        m_size.setWidthPixels(float(m_settings.width.get()));
     showSize();
     typeChanged();
 }
@@ -219,6 +222,10 @@ QString CExportDialog::tryExport()
     m_exportedPath.clear();
     commitFocusedField();
     const QString folder = m_folder->text().trimmed();
+    // The folder the program suggests is made when it is not there yet
+    // (a fresh account has no pictures folder); one the user typed is not.
+    if (QDir::fromNativeSeparators(folder) == CExportSettings::defaultFolder())
+        QDir().mkpath(CExportSettings::defaultFolder());
     QString name = m_name->text().trimmed();
     const QString problem = ExportRules::validate(folder, name, m_size);
     if (!problem.isEmpty()) {
@@ -258,8 +265,15 @@ QString CExportDialog::tryExport()
     if (result.cancelled)
         return {};
     m_exportedPath = path;
-    if (m_autoView->isChecked() && m_opener)
-        m_opener(path);
+    m_settings.width.set(m_size.widthField());
+    if (m_autoView->isChecked() && m_opener && !m_opener(path)) {
+        // Said once: the option goes off, so the next export does not fail
+        // the same way unseen.
+        m_autoView->setChecked(false);
+        m_settings.autoView.set(false);
+        m_catalogue.showText(m_catalogue.text(QStringLiteral("ExportNoViewer")).arg(QDir::toNativeSeparators(path)),
+                             MsgStyle::InfoOk);
+    }
     return {};
 }
 

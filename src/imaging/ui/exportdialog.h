@@ -48,8 +48,10 @@ public:
     const QString& exportedPath() const { return m_exportedPath; }
 
     // How a finished export is opened when "open afterwards" is set; by
-    // default the desktop's program for the file.
-    void setOpener(std::function<void(const QString&)> opener) { m_opener = std::move(opener); }
+    // default the desktop's program for the file. Returns whether a program
+    // took the file: when none did, the user is told once and the option is
+    // turned off.
+    void setOpener(std::function<bool(const QString&)> opener) { m_opener = std::move(opener); }
 
     // The fields, for scripted use and tests.
     QLineEdit* folderField() const { return m_folder; }
@@ -91,7 +93,7 @@ private:
     CMessageCatalogue& m_catalogue;
     CProgress* m_progress;
     CExportSize m_size;
-    std::function<void(const QString&)> m_opener;
+    std::function<bool(const QString&)> m_opener;
     QString m_exportedPath;
 
     QLineEdit* m_folder = nullptr;
