@@ -26,7 +26,8 @@ constexpr const char* kUsage =
     "  info PROJECT               the whole project as JSON: document, canvas, frames, photos,\n"
     "                             dropper, undo and redo steps, macros, printer\n"
     "  dump PROJECT               part of info's JSON: document, canvas, frames and photos\n"
-    "  resave IN OUT              reads a project and writes it in the current version\n"
+    "  resave IN OUT [--template] reads a project and writes it in the current version;\n"
+    "                             as a template (its frames without photos) with --template\n"
     "  --help                     show this text\n";
 
 } // namespace

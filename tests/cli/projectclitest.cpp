@@ -83,6 +83,36 @@ TEST_F(ProjectCli, ResaveWritesAProjectThatReadsTheSame)
     EXPECT_EQ(before, after);
 }
 
+TEST_F(ProjectCli, ResaveAsATemplateKeepsTheFramesWithoutAnyPhoto)
+{
+    const QString project = makeProject("trip");
+    const QString layout = path("layout.Collage");
+    const CliRun resaved = run({"resave", project, layout, "--template"});
+    ASSERT_EQ(resaved.exitCode, 0) << resaved.err.constData();
+
+    QFile file(layout);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    for (int i = 0; i < 3; ++i) {
+        const QString name = QString("photo%1.jpg").arg(i);
+        EXPECT_FALSE(bytes.contains(QByteArray(reinterpret_cast<const char*>(name.utf16()), name.size() * 2)))
+            << "the template names " << name.toStdString();
+    }
+
+    // Opened by a user whose collection is empty, it adds nothing to it.
+    ASSERT_TRUE(QFile::remove(home.dataHome() + "/Tessary/ImageDatabase/Collection.DAT"));
+    const QJsonObject opened = info(layout);
+    EXPECT_TRUE(opened["flags"].toObject()["template"].toBool());
+    const QJsonArray frames = opened["frames"].toArray();
+    ASSERT_EQ(frames.size(), 3);
+    for (const QJsonValue& frame : frames)
+        EXPECT_TRUE(frame.toObject()["photo"].toString().isEmpty());
+    EXPECT_TRUE(opened["photos"].toArray().isEmpty());
+    const CliRun listed = run({"photos", "list", "--json"});
+    ASSERT_EQ(listed.exitCode, 0) << listed.err.constData();
+    EXPECT_TRUE(QJsonDocument::fromJson(listed.out).array().isEmpty()) << listed.out.constData();
+}
+
 TEST_F(ProjectCli, DamagedOrMissingProjectsFailWithAMessage)
 {
     const QString project = makeProject("damaged");
@@ -108,6 +138,7 @@ TEST_F(ProjectCli, WrongArgumentsShowTheUsage)
     EXPECT_EQ(run({"info"}).exitCode, kExitUsage);
     EXPECT_EQ(run({"info", "a", "b"}).exitCode, kExitUsage);
     EXPECT_EQ(run({"resave", "only-one"}).exitCode, kExitUsage);
+    EXPECT_EQ(run({"resave", "a", "b", "--as-template"}).exitCode, kExitUsage);
 }
 
 } // namespace
