@@ -112,15 +112,13 @@ int runMakeCommand(const QStringList& args, QTextStream& out, QTextStream& err)
     doc.newDocument();
     doc.setCanvasSize(width, height);
     CPicInfoManager& frames = session.services.frames();
-    CFrameOps operations(frames);
-    for (CPhotoItem* photo : chosen) {
-        CPicInfo* frame = operations.createFrame({0.0f, 0.0f, kNewFrameSide, kNewFrameSide});
-        if (!frame) {
-            err << "collage-cli: no room for more frames\n";
-            return kExitFailed;
-        }
-        frame->setPhoto(photo);
+    if (frames.freeFrameIds(CPicInfoManager::kPhotoPlaneNumber) < chosen.size()) {
+        err << session.services.catalogue().text(QStringLiteral("FrameIdsExhausted")) << "\n";
+        return kExitFailed;
     }
+    CFrameOps operations(frames);
+    for (CPhotoItem* photo : chosen)
+        operations.createFrame({0.0f, 0.0f, kNewFrameSide, kNewFrameSide})->setPhoto(photo);
     if (chosen.size() == 1) {
         // One photo is no collage for the layout; it fills the canvas.
         CPicInfo& only = *frames.frameAt(0);

@@ -11,7 +11,10 @@
 // window answers with its dialogs and a test answers directly. Made where
 // it is needed; keeps no state. User-interface thread only.
 
+#include <QtGlobal>
+
 #include <optional>
+#include <vector>
 
 class CCollageDoc;
 class CMessageCatalogue;
@@ -58,7 +61,9 @@ public:
 
     // Asks for the counts, then splits every selected frame into columns ×
     // rows pieces; the first piece is the frame itself with its photo, the
-    // others are empty clones that lie where the (rotated) frame lay.
+    // others are empty clones that lie where the (rotated) frame lay. Split
+    // and Duplicate refuse as a whole, with "FrameIdsExhausted", when a
+    // plane has too few frame ids left for the frames they would add.
     bool split();
     bool split(CSplitCounts counts);
     // Merges the selected frames into the first one, which takes their
@@ -86,6 +91,9 @@ private:
     bool run(Body body);
     bool spin(float degrees);
     void splitFrame(CPicInfo& frame, int columns, int rows);
+    // Whether each plane has ids for `newFramesEach` new frames per source
+    // in it; tells the user when not.
+    bool haveFrameIds(const std::vector<CPicInfo*>& sources, quint32 newFramesEach);
     // Moves a frame and its image by the same offset, so that the frame
     // shows the same part of the picture.
     void moveWithImage(CPicInfo& frame, float x, float y);

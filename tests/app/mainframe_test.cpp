@@ -385,6 +385,32 @@ TEST_F(MainFrame, ADropOutsideTheCanvasPlacesNothing)
     EXPECT_EQ(shown[0], services->catalogue().text("DropInsideCanvas"));
 }
 
+TEST_F(MainFrame, ADropOfMorePhotosThanFrameIdsLeftPlacesNoneAndSaysWhy)
+{
+    const QString one = writeImage("one.png", 20, 10);
+    const QString two = writeImage("two.png", 10, 20);
+    {
+        CUndoSuspend quiet(&services->undo());
+        for (quint32 id = 1; id < CPicInfoManager::kIdsPerPlane; ++id) {
+            auto filler = std::make_unique<CPicInfo>();
+            filler->setId(id);
+            services->frames().appendFrame(std::move(filler));
+        }
+    }
+    const int count = services->frames().frameCount();
+    window->show();
+
+    dropFiles({one, two});
+    EXPECT_EQ(services->frames().frameCount(), count) << "one id left for two photos";
+    EXPECT_FALSE(services->undo().CanUndo());
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown[0], services->catalogue().text("FrameIdsExhausted"));
+
+    dropFiles({one});
+    EXPECT_EQ(services->frames().frameCount(), count + 1);
+    EXPECT_EQ(shown.size(), 1);
+}
+
 // --- Opening what cannot be read
 
 class OpeningBadProjects : public MainFrame

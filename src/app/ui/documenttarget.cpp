@@ -233,6 +233,8 @@ int CDocumentTarget::dropImages(const QStringList& paths, const QPointF& canvasP
     CMessageCatalogue& catalogue = m_services.catalogue();
     if (result.outsideCanvas)
         catalogue.show(QStringLiteral("DropInsideCanvas"), MsgStyle::InfoOk);
+    else if (result.frameIdsExhausted)
+        catalogue.show(QStringLiteral("FrameIdsExhausted"), MsgStyle::WarningOk);
     else if (result.framesAdded == 0 && !result.refused.isEmpty())
         catalogue.show(QStringLiteral("DropperNoValidPhoto"), MsgStyle::InfoOk);
     else if (!result.refused.isEmpty())
