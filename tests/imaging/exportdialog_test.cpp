@@ -3,6 +3,7 @@
 // question before replacing a file, and what a good OK writes and stores.
 
 #include "exportdialog.h"
+#include "exportsettings.h"
 #include "renderfixture.h"
 
 #include "propmanager.h"
@@ -114,6 +115,30 @@ TEST_F(ExportDialog, AGoodOkAppendsTheExtensionWritesStoresAndOpens)
     answer = MsgButton::No;
     EXPECT_EQ(dialog->tryExport(), "ExportSameName");
     EXPECT_EQ(opened.size(), 1);
+}
+
+TEST_F(ExportDialog, TheFirstExportToTheDefaultFolderMakesItButATypedFolderMustExist)
+{
+    // A new user: a Pictures folder, and nothing in it yet.
+    const QString pictures = home.path() + "/Pictures";
+    QFile dirs(home.configHome() + "/user-dirs.dirs");
+    ASSERT_TRUE(dirs.open(QIODevice::WriteOnly));
+    dirs.write("XDG_PICTURES_DIR=\"" + pictures.toUtf8() + "\"\n");
+    dirs.close();
+    const QString folder = CExportSettings::defaultFolder();
+    ASSERT_EQ(folder, pictures + "/My Collages");
+    ASSERT_FALSE(QFileInfo::exists(folder));
+
+    dialog->folderField()->setText(folder);
+    enter(dialog->resolutionField(), "20");
+    ASSERT_EQ(dialog->tryExport(), "");
+    EXPECT_TRUE(QFileInfo(folder + "/Collage.jpg").isFile());
+    EXPECT_TRUE(shown.isEmpty());
+
+    const QString typo = home.path() + "/My Colages";
+    dialog->folderField()->setText(typo);
+    EXPECT_EQ(dialog->tryExport(), "ExportNoDir");
+    EXPECT_FALSE(QFileInfo::exists(typo));
 }
 
 TEST_F(ExportDialog, TheTransparentCanvasIsOfferedForPngOnly)

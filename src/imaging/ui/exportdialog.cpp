@@ -220,6 +220,7 @@ QString CExportDialog::tryExport()
     commitFocusedField();
     const QString folder = m_folder->text().trimmed();
     QString name = m_name->text().trimmed();
+    CExportSettings::makeDefaultFolder(folder);
     const QString problem = ExportRules::validate(folder, name, m_size);
     if (!problem.isEmpty()) {
         QWidget* field = problem == "ExportMissingDir" || problem == "ExportNoDir" ? m_folder
