@@ -411,6 +411,34 @@ TEST_F(MainFrame, ADropOfMorePhotosThanFrameIdsLeftPlacesNoneAndSaysWhy)
     EXPECT_EQ(shown.size(), 1);
 }
 
+// --- A project handed over by another start
+
+TEST_F(MainFrame, AHandedOverProjectOpensOnlyAfterTheQuestionAboutUnsavedChanges)
+{
+    const QString handed = path("Handed.Collage");
+    ASSERT_EQ(doc->saveDocument(handed), CCollageDoc::SaveResult::Saved);
+    doc->setPath({});
+    doc->newDocument();
+    doc->setModified(true);
+
+    answer = MsgButton::Cancel;
+    EXPECT_FALSE(window->openHandedOverProject(handed));
+    EXPECT_EQ(shown, QStringList{"Save changes to Untitled?"});
+    EXPECT_TRUE(window->isVisible()) << "the window came to the front to ask";
+    EXPECT_TRUE(doc->path().isEmpty());
+    EXPECT_TRUE(doc->isModified());
+
+    answer = MsgButton::No;
+    EXPECT_TRUE(window->openHandedOverProject(handed));
+    EXPECT_EQ(doc->path(), handed);
+    EXPECT_EQ(window->windowTitle(), "Handed.Collage - Tessary Ombravelle");
+
+    writeFile(path("Damaged.Collage"), "not a project");
+    EXPECT_FALSE(window->openHandedOverProject(path("Damaged.Collage")));
+    EXPECT_EQ(shown.last(), services->catalogue().text("CorruptProject"));
+    EXPECT_EQ(doc->path(), handed);
+}
+
 // --- Opening what cannot be read
 
 class OpeningBadProjects : public MainFrame
