@@ -12,7 +12,8 @@
 //                               message box is dismissed), so the program
 //                               can run unattended.
 // A running instance prints one line "handover: <arguments>" on standard
-// output for every command line handed over to it.
+// output for every command line handed over to it, and once it has dealt
+// with it, "project: <path>" (the open project, empty when untitled).
 
 class CCollageApp
 {
