@@ -200,6 +200,31 @@ TEST_F(ExportCli, ExportOfAProjectWhosePhotoCannotBeReadFails)
     EXPECT_TRUE(gone.err.contains(files[0].toUtf8())) << gone.err.constData();
 }
 
+TEST_F(ExportCli, APhotoCutShortIsExportedAsFarAsItGoesAndGreyBelow)
+{
+    QImage image(800, 600, QImage::Format_RGB32);
+    image.fill(Qt::blue);
+    ASSERT_TRUE(image.save(path("whole.jpg"), "JPEG", 90));
+    QFile whole(path("whole.jpg"));
+    ASSERT_TRUE(whole.open(QIODevice::ReadOnly));
+    const QByteArray jpeg = whole.readAll();
+    // Half of the picture data, which follows the last header.
+    const qsizetype data = jpeg.indexOf(QByteArray("\xFF\xDA", 2));
+    ASSERT_GT(data, 0);
+    writeBytes(path("cut.jpg"), jpeg.left(data + (jpeg.size() - data) / 2));
+
+    const CliRun made = run({"make", path("cut.jpg"), "--out", path("cut"), "--canvas", "8x6", "--export", path("cut.png")});
+    ASSERT_EQ(made.exitCode, 0) << made.err.constData();
+    const QImage picture(path("cut.png"));
+    ASSERT_EQ(picture.size(), QSize(800, 600));
+    const QColor top = picture.pixelColor(400, 20);
+    EXPECT_GT(top.blue(), 200);
+    EXPECT_LT(top.red(), 60);
+    const QColor bottom = picture.pixelColor(400, 580);
+    EXPECT_NEAR(bottom.red(), 128, 10);
+    EXPECT_NEAR(bottom.blue(), 128, 10);
+}
+
 TEST_F(ExportCli, MakeRefusesASeedThatIsNoNumber)
 {
     const CliRun made = run(QStringList{"make"} + photos() + QStringList{"--out", path("x"), "--seed", "soon"});
