@@ -23,7 +23,7 @@ protected:
     QString path(const QString& name) const { return home.path() + '/' + name; }
 
     // A project of three plain-colour photos.
-    QString makeProject(const QString& name)
+    QString makeProject(const QString& name, const QStringList& options = {})
     {
         QStringList args{"make"};
         for (int i = 0; i < 3; ++i) {
@@ -33,7 +33,7 @@ protected:
             EXPECT_TRUE(image.save(args.last(), "JPEG", 90));
         }
         const QString project = path(name + ".Collage");
-        const CliRun made = run(args + QStringList{"--out", project});
+        const CliRun made = run(args + QStringList{"--out", project} + options);
         EXPECT_EQ(made.exitCode, 0) << made.err.constData();
         return project;
     }
@@ -66,6 +66,16 @@ TEST_F(ProjectCli, InfoShowsTheWholeProject)
     for (const char* key : {"dropper", "undo", "redo", "macros"})
         EXPECT_TRUE(project[key].isArray()) << key;
     EXPECT_TRUE(project["printer"].toObject().contains("devModeBytes"));
+}
+
+TEST_F(ProjectCli, InfoListsTheHistoryOldestStepFirst)
+{
+    // make places each photo, lays them out, then jumbles them.
+    const QJsonArray undo = info(makeProject("jumbled", {"--jumble"}))["undo"].toArray();
+    ASSERT_EQ(undo.size(), 8);
+    EXPECT_EQ(undo[0].toObject()["name"].toString(), "Create image frame");
+    EXPECT_EQ(undo[6].toObject()["name"].toString(), "ZadeDudaziz");
+    EXPECT_EQ(undo[7].toObject()["name"].toString(), "ZiraRadaru");
 }
 
 TEST_F(ProjectCli, ResaveWritesAProjectThatReadsTheSame)
