@@ -1,8 +1,9 @@
 // Measures the layout engine over many random photo sets: how often it
 // finds a layout within its budget (with the mended rules, or with the
 // rules as first written), how much of the photos the cover fit cuts away
-// against a random assignment, and the largest set a 10 x 7.5 canvas still
-// takes. Not a test: prints figures.
+// against a random assignment, how many photos land in a cell of the other
+// orientation, and the largest set a 10 x 7.5 canvas still takes. Not a
+// test: prints figures.
 //
 //   layout_measure [--as-written] [--sets N] [--threads T] [--largest]
 
@@ -49,13 +50,45 @@ double cropLoss(const QSizeF& photo, const CLayoutCell& cell)
     return 1.0 - std::min(photoAspect / cellAspect, cellAspect / photoAspect);
 }
 
+// A landscape photo in a portrait cell or the reverse; squares are neither,
+// and a cell whose float edges miss square by a float step is square.
+bool wrongOrientation(const QSizeF& photo, const CLayoutCell& cell)
+{
+    const bool photoLandscape = photo.width() > photo.height();
+    const bool photoPortrait = photo.height() > photo.width();
+    const double cellAspect = double(cell.width) / cell.height;
+    const bool cellLandscape = cellAspect > 1.0 + CLayoutEngine::kSquareTolerance;
+    const bool cellPortrait = cellAspect < 1.0 - CLayoutEngine::kSquareTolerance;
+    return (photoLandscape && cellPortrait) || (photoPortrait && cellLandscape);
+}
+
+struct LayoutFigures
+{
+    double crop = 0;
+    int wrong = 0;
+};
+
+LayoutFigures figuresOf(const std::vector<QSizeF>& sizes, const std::vector<CLayoutPlacement>& placements)
+{
+    LayoutFigures figures;
+    for (const CLayoutPlacement& placement : placements) {
+        const QSizeF& photo = sizes[std::size_t(placement.photo)];
+        figures.crop += cropLoss(photo, placement.cell);
+        figures.wrong += wrongOrientation(photo, placement.cell) ? 1 : 0;
+    }
+    return figures;
+}
+
 struct Tally
 {
     std::mutex mutex;
     std::map<std::string, std::pair<int, int>> byKind; // found, all
+    std::map<std::string, long> wrongByKind;
     std::map<std::string, int> outcomes;
     double engineLoss = 0, randomLoss = 0;
     long photos = 0;
+    long wrongOrientation = 0;
+    int layouts = 0;
     double slowestMs = 0;
     double totalMs = 0;
     int runs = 0;
@@ -84,16 +117,18 @@ void measureSuccess(bool asWritten, int setsPerCanvas, int threads)
             const double ms = timer.nsecsElapsed() / 1e6;
 
             double engineLoss = 0, randomLoss = 0;
+            int wrong = 0;
             if (found) {
                 const std::vector<CLayoutPlacement> placements = engine.Assign();
+                const LayoutFigures figures = figuresOf(sizes, placements);
+                engineLoss = figures.crop;
+                wrong = figures.wrong;
                 std::vector<int> shuffled(sizes.size());
                 for (std::size_t i = 0; i < shuffled.size(); ++i)
                     shuffled[i] = int(i);
                 std::shuffle(shuffled.begin(), shuffled.end(), random);
-                for (std::size_t i = 0; i < placements.size(); ++i) {
-                    engineLoss += cropLoss(sizes[std::size_t(placements[i].photo)], placements[i].cell);
+                for (std::size_t i = 0; i < placements.size(); ++i)
                     randomLoss += cropLoss(sizes[std::size_t(shuffled[i])], placements[i].cell);
-                }
             }
             std::lock_guard<std::mutex> lock(tally.mutex);
             auto& kindTally = tally.byKind[LayoutSets::kindName(kind)];
@@ -103,6 +138,9 @@ void measureSuccess(bool asWritten, int setsPerCanvas, int threads)
             tally.engineLoss += engineLoss;
             tally.randomLoss += randomLoss;
             tally.photos += found ? count : 0;
+            tally.wrongOrientation += wrong;
+            tally.wrongByKind[LayoutSets::kindName(kind)] += wrong;
+            tally.layouts += found ? 1 : 0;
             tally.slowestMs = std::max(tally.slowestMs, ms);
             tally.totalMs += ms;
             tally.runs += 1;
@@ -118,8 +156,9 @@ void measureSuccess(bool asWritten, int setsPerCanvas, int threads)
     std::printf("rules: %s; %d sets of %d..%d photos on the preset canvases\n",
                 asWritten ? "as first written" : "mended", total, kMinPhotos, kMaxPhotos);
     for (const auto& [kind, counts] : tally.byKind) {
-        std::printf("  %-30s %4d / %4d laid out (%.1f %%)\n", kind.c_str(), counts.first, counts.second,
-                    100.0 * counts.first / counts.second);
+        std::printf("  %-30s %4d / %4d laid out (%.1f %%), wrong-orientation photos per layout %.3f\n",
+                    kind.c_str(), counts.first, counts.second, 100.0 * counts.first / counts.second,
+                    counts.first > 0 ? double(tally.wrongByKind[kind]) / counts.first : 0.0);
         found += counts.first;
     }
     std::printf("  overall: %d / %d (%.1f %%)\n", found, total, 100.0 * found / total);
@@ -129,6 +168,54 @@ void measureSuccess(bool asWritten, int setsPerCanvas, int threads)
     if (tally.photos > 0)
         std::printf("  mean crop loss per photo: engine %.3f, random assignment %.3f\n", tally.engineLoss / tally.photos,
                     tally.randomLoss / tally.photos);
+    if (tally.layouts > 0)
+        std::printf("  photos in wrong-orientation cells per layout: %.3f (%ld of %ld photos)\n",
+                    double(tally.wrongOrientation) / tally.layouts, tally.wrongOrientation, tally.photos);
+}
+
+// Small sets whose orientations leave no excuse for a photo in a cell of
+// the other orientation, each laid out with many seeds.
+void measureSmallSets(bool asWritten, int seeds)
+{
+    struct Case
+    {
+        const char* name;
+        std::vector<QSizeF> sizes;
+    };
+    const QSizeF portrait(3000, 4000), landscape(4000, 3000), panorama3to1(3000, 1000);
+    const std::vector<Case> cases = {
+        {"4 portraits + one 3:1 panorama", {portrait, portrait, portrait, portrait, panorama3to1}},
+        {"6 portraits + 2 landscapes + one 3:1 panorama",
+         {portrait, portrait, portrait, portrait, portrait, portrait, landscape, landscape, panorama3to1}},
+        {"5 landscapes + 2 portraits + one 3:1 panorama",
+         {landscape, landscape, landscape, landscape, landscape, portrait, portrait, panorama3to1}},
+        {"3 landscapes + 2 portraits", {landscape, landscape, landscape, portrait, portrait}},
+        {"7 portraits", {portrait, portrait, portrait, portrait, portrait, portrait, portrait}},
+    };
+    std::printf("small sets on 10 x 7.5, %d seeds each (%s):\n", seeds, asWritten ? "as first written" : "mended");
+    for (const Case& c : cases) {
+        int layouts = 0;
+        long wrong = 0;
+        double crop = 0;
+        for (int seed = 1; seed <= seeds; ++seed) {
+            CLayoutEngine::Options options;
+            options.seed = std::uint32_t(seed);
+            options.asWritten = asWritten;
+            CLayoutEngine engine(QRectF(0, 0, 10, 7.5), c.sizes, options);
+            if (!engine.Run())
+                continue;
+            const LayoutFigures figures = figuresOf(c.sizes, engine.Assign());
+            ++layouts;
+            wrong += figures.wrong;
+            crop += figures.crop;
+        }
+        if (layouts == 0) {
+            std::printf("  %-48s no layout\n", c.name);
+            continue;
+        }
+        std::printf("  %-48s wrong-orientation photos per layout %.2f, mean crop %.1f %%\n", c.name,
+                    double(wrong) / layouts, 100.0 * crop / (double(layouts) * double(c.sizes.size())));
+    }
 }
 
 bool allSucceed(bool asWritten, int count, int attempts)
@@ -187,6 +274,7 @@ int main(int argc, char** argv)
             threads = std::atoi(argv[++i]);
     }
     measureSuccess(asWritten, sets, threads);
+    measureSmallSets(asWritten, sets);
     if (largest)
         measureLargest(asWritten);
     return 0;

@@ -86,11 +86,12 @@ void seedRandomGenerator()
 }
 
 // The project named on the command line: the first argument that is not an
-// option. Paths start with '/' here, so only '-' marks an option.
+// option. Paths start with '/' here, so only '-' marks an option, and
+// "/reset" is the one word that looks like a path and is none.
 QString projectArgument(const QStringList& arguments)
 {
     for (const QString& argument : arguments) {
-        if (!argument.startsWith(QLatin1Char('-')))
+        if (!argument.startsWith(QLatin1Char('-')) && argument != QLatin1String(kResetArgument))
             return argument;
     }
     return {};
@@ -137,11 +138,24 @@ QStringList argumentsForHandOver(const QStringList& arguments)
     return resolved;
 }
 
-void reportHandOver(const QStringList& arguments)
+void printLine(const QString& text)
 {
-    const QByteArray line = "handover: " + arguments.join(QLatin1Char(' ')).toUtf8() + '\n';
+    const QByteArray line = text.toUtf8() + '\n';
     std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
     std::fflush(stdout);
+}
+
+// A later start's command line: the window comes forward, and a project it
+// names is opened as File > Open would (asking about unsaved changes first).
+void takeHandOver(CMainFrame& frame, const CCollageDoc& doc, const QStringList& arguments)
+{
+    printLine(QStringLiteral("handover: ") + arguments.join(QLatin1Char(' ')));
+    const QString project = projectArgument(arguments);
+    if (project.isEmpty())
+        frame.bringToFront();
+    else
+        frame.openHandedOverProject(project);
+    printLine(QStringLiteral("project: ") + doc.path());
 }
 
 } // namespace
@@ -197,14 +211,7 @@ int CCollageApp::run(int argc, char** argv)
     if (!project.isEmpty())
         frame.recentFiles().add(doc.path());
     QObject::connect(&instance, &CSingleInstance::argumentsReceived, &frame,
-                     [&frame, &doc](const QStringList& handedOver) {
-                         reportHandOver(handedOver);
-                         // Unsaved work is never replaced behind the user's back.
-                         const QString handedProject = projectArgument(handedOver);
-                         if (!handedProject.isEmpty() && !doc.isModified())
-                             frame.openProject(handedProject);
-                         frame.bringToFront();
-                     });
+                     [&frame, &doc](const QStringList& handedOver) { takeHandOver(frame, doc, handedOver); });
     // The update dialog closes the editor without asking about unsaved
     // changes: the user has agreed to lose them before the download.
     const CUpdateEnvironment updates{&services.settings(), services.settingsFile(), &services.catalogue(),

@@ -15,7 +15,8 @@
 //                               unattended run neither asks nor goes out.
 //   Tessary_server=URL          the update service's endpoint.
 // A running instance prints one line "handover: <arguments>" on standard
-// output for every command line handed over to it.
+// output for every command line handed over to it, and once it has dealt
+// with it, "project: <path>" (the open project, empty when untitled).
 
 class CCollageDoc;
 class CCollageView;

@@ -11,6 +11,10 @@
 #include <algorithm>
 #include <cstdlib>
 
+namespace {
+constexpr const char* kFrameIdsExhausted = "FrameIdsExhausted";
+}
+
 CBandTool::CBandTool(Purpose purpose, CCanvasToolHost& host, CUndo& undo, CSelection& selection,
                      CPicInfoManager& frames)
     : m_purpose(purpose)
@@ -70,6 +74,10 @@ void CBandTool::released(const CToolPointer&)
     if (m_purpose != Purpose::DrawFrame || m_band.width() < kMinNewFramePixels ||
         m_band.height() < kMinNewFramePixels)
         return;
+    if (m_frames.freeFrameIds(CPicInfoManager::kPhotoPlaneNumber) == 0) {
+        m_host.showStatusMessage(QString::fromLatin1(kFrameIdsExhausted));
+        return;
+    }
     const QRectF rect = m_host.coords().deviceToCanvas(QRectF(m_band));
     m_undo.Begin();
     CFrameOps(m_frames).createFrame({float(rect.x()), float(rect.y()), float(rect.width()), float(rect.height())});

@@ -4,7 +4,8 @@
 // selecting band keeps the frames inside it selected as it moves (with Ctrl
 // it toggles them against what was selected at the press); a drawing band
 // makes a new empty frame of its size on release, when it is at least a few
-// pixels each way.
+// pixels each way; when the collage holds all the photo frames it can, the
+// status bar says so ("FrameIdsExhausted") instead.
 //
 // Owned by the view, which draws the band; the history, the selection and
 // the frames outlive it.

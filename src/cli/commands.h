@@ -18,5 +18,6 @@ int runExportCommand(const QStringList& args, QTextStream& out, QTextStream& err
 // info PROJECT: the whole project as JSON; dump PROJECT: a part of it.
 int runInfoCommand(const QStringList& args, QTextStream& out, QTextStream& err);
 int runDumpCommand(const QStringList& args, QTextStream& out, QTextStream& err);
-// resave IN OUT: reads a project and writes it in the current version.
+// resave IN OUT [--template]: reads a project and writes it in the current
+// version, or as a template the way Save As Template does.
 int runResaveCommand(const QStringList& args, QTextStream& out, QTextStream& err);

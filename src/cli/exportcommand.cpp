@@ -8,6 +8,7 @@
 #include "picinfomanager.h"
 
 #include <QFileInfo>
+#include <QSet>
 #include <QTextStream>
 
 #include <optional>
@@ -109,12 +110,18 @@ int runExportCommand(const QStringList& args, QTextStream& out, QTextStream& err
         err << catalogue.text(result.messageKey) << "\n";
         return kExitFailed;
     }
-    for (const auto& frame : session.services.frames().frames()) {
-        if (frame->photo() && (frame->photo()->isMissing() || frame->photo()->isInvalid()))
-            err << "collage-cli: " << frame->photo()->path() << ": " << frame->photo()->stateText() << "\n";
-    }
     out << "image: " << output << "\n"
         << "size: " << request.width << " x " << request.height << " pixels at " << size.resolutionField() << " "
         << (size.resolutionUnit() == ResolutionUnit::PerInch ? "dpi" : "dots per cm") << "\n";
-    return kExitOk;
+    // The picture is written with stand-ins where photos could not be read;
+    // the exit code tells a script it is not the collage it asked for.
+    QSet<const CPhotoItem*> unreadable;
+    for (const auto& frame : session.services.frames().frames()) {
+        const CPhotoItem* photo = frame->photo();
+        if (photo && (photo->isMissing() || photo->isInvalid()) && !unreadable.contains(photo)) {
+            unreadable.insert(photo);
+            err << "collage-cli: " << photo->path() << ": " << photo->stateText() << "\n";
+        }
+    }
+    return unreadable.isEmpty() ? kExitOk : kExitFailed;
 }

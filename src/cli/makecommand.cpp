@@ -27,11 +27,18 @@ const char* const kMakeUsage =
     "usage: collage-cli make PHOTO_OR_FOLDER... --out PROJECT.Collage [--canvas WxH] [--seed N] [--jumble]\n"
     "                        [--export OUT]\n";
 
-// The photo files given, and the image files of each folder given (not of
-// its subfolders) in natural name order.
-QStringList photoFiles(const QStringList& inputs, QTextStream& err)
+struct PhotoFiles
 {
     QStringList files;
+    // A named photo or folder was not there.
+    bool anyMissing = false;
+};
+
+// The photo files given, and the image files of each folder given (not of
+// its subfolders) in natural name order.
+PhotoFiles photoFiles(const QStringList& inputs, QTextStream& err)
+{
+    PhotoFiles found;
     QCollator order;
     order.setNumericMode(true);
     for (const QString& input : inputs) {
@@ -43,14 +50,15 @@ QStringList photoFiles(const QStringList& inputs, QTextStream& err)
                     inFolder << entry.absoluteFilePath();
             }
             std::sort(inFolder.begin(), inFolder.end(), order);
-            files << inFolder;
+            found.files << inFolder;
         } else if (info.isFile()) {
-            files << info.absoluteFilePath();
+            found.files << info.absoluteFilePath();
         } else {
             err << "collage-cli: no such photo or folder: " << input << "\n";
+            found.anyMissing = true;
         }
     }
-    return files;
+    return found;
 }
 
 } // namespace
@@ -90,14 +98,23 @@ int runMakeCommand(const QStringList& args, QTextStream& out, QTextStream& err)
     if (!target.endsWith(QLatin1String(CCollageDoc::kExtension), Qt::CaseInsensitive))
         target += QLatin1String(CCollageDoc::kExtension);
 
-    const QStringList files = photoFiles(parsed.words, err);
+    const PhotoFiles inputs = photoFiles(parsed.words, err);
+    bool anySkipped = inputs.anyMissing;
     CliSession session;
     CMyPhotos& photos = session.services.photos();
     std::vector<CPhotoItem*> chosen;
-    for (const QString& file : files) {
+    for (const QString& file : inputs.files) {
         CPhotoItem* photo = photos.FindPhoto(file, true);
         if (!photo) {
             err << "collage-cli: not a photo: " << file << "\n";
+            anySkipped = true;
+            continue;
+        }
+        // A photo the collection already knew may have changed since.
+        photos.CheckFile(*photo);
+        if (photo->isInvalid() || photo->isMissing()) {
+            err << "collage-cli: " << file << ": " << photo->stateText() << "\n";
+            anySkipped = true;
             continue;
         }
         chosen.push_back(photo);
@@ -111,15 +128,13 @@ int runMakeCommand(const QStringList& args, QTextStream& out, QTextStream& err)
     doc.newDocument();
     doc.setCanvasSize(width, height);
     CPicInfoManager& frames = session.services.frames();
-    CFrameOps operations(frames);
-    for (CPhotoItem* photo : chosen) {
-        CPicInfo* frame = operations.createFrame({0.0f, 0.0f, kNewFrameSide, kNewFrameSide});
-        if (!frame) {
-            err << "collage-cli: no room for more frames\n";
-            return kExitFailed;
-        }
-        frame->setPhoto(photo);
+    if (frames.freeFrameIds(CPicInfoManager::kPhotoPlaneNumber) < chosen.size()) {
+        err << session.services.catalogue().text(QStringLiteral("FrameIdsExhausted")) << "\n";
+        return kExitFailed;
     }
+    CFrameOps operations(frames);
+    for (CPhotoItem* photo : chosen)
+        operations.createFrame({0.0f, 0.0f, kNewFrameSide, kNewFrameSide})->setPhoto(photo);
     if (chosen.size() == 1) {
         // One photo is no collage for the layout; it fills the canvas.
         CPicInfo& only = *frames.frameAt(0);
@@ -144,7 +159,10 @@ int runMakeCommand(const QStringList& args, QTextStream& out, QTextStream& err)
         << "frames: " << chosen.size() << "\n"
         << "canvas: " << width << " x " << height << "\n"
         << "seed: " << seed << (parsed.flags.contains("--jumble") ? " (jumbled)" : "") << "\n";
-    if (parsed.values.contains("--export"))
-        return runExportCommand({target, parsed.values["--export"]}, out, err);
-    return kExitOk;
+    const int exported = parsed.values.contains("--export")
+        ? runExportCommand({target, parsed.values["--export"]}, out, err)
+        : kExitOk;
+    // The project of the good photos stands, but a script must learn that
+    // not every photo it named went in.
+    return anySkipped && exported == kExitOk ? kExitFailed : exported;
 }

@@ -16,6 +16,7 @@
 #include <QJsonArray>
 
 #include <algorithm>
+#include <ranges>
 #include <vector>
 
 namespace {
@@ -104,11 +105,14 @@ QJsonObject stepJson(const CUndoItem& step)
     return entry;
 }
 
-// Oldest first: the order the steps were made in.
-QJsonArray stepsJson(const CUndo::StepList& steps)
+// Steps in the order they were made in, oldest first. The history holds
+// each list with the step to replay next at its head: the newest made of
+// the undo list, but the oldest made of the redo list.
+template <class Steps>
+QJsonArray stepsJson(const Steps& oldestFirst)
 {
     QJsonArray list;
-    for (const auto& step : steps)
+    for (const auto& step : oldestFirst)
         list.append(stepJson(*step));
     return list;
 }
@@ -166,7 +170,7 @@ QJsonObject projectJson(CliSession& session)
         {"frames", frameList},
         {"photos", photosJson(frames, services.photos())},
         {"dropper", dropper},
-        {"undo", stepsJson(undo.undoList())},
+        {"undo", stepsJson(std::views::reverse(undo.undoList()))},
         {"redo", stepsJson(undo.redoList())},
         {"macros", macros},
         {"printer",

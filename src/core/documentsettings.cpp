@@ -89,10 +89,10 @@ int countProgramStart(CPropManager& store)
     return count;
 }
 
-void registerDocumentSettings(CPropManager& store)
+void registerDocumentSettings(CPropManager& store, bool countThisStart)
 {
     for (const DocumentSetting& setting : kDocumentSettings) {
-        if (qstrcmp(setting.name, kTimesRunSetting) == 0)
+        if (countThisStart && qstrcmp(setting.name, kTimesRunSetting) == 0)
             countProgramStart(store);
         else
             registerSetting(store, setting);

@@ -19,6 +19,20 @@ constexpr qint64 kMaxImageBytes = 64 * 1024 * 1024;
 // Smallest pair in the record: a one-byte key length and a two-byte tag.
 constexpr quint64 kMinPairBytes = 3;
 
+// Earlier builds wrote the image as the store object, its class introduced
+// first: the new-class tag, a schema word, then the class name.
+constexpr quint16 kNewClassTag = 0xFFFF;
+constexpr const char* kClassName = "CPropManager";
+
+bool startsWithClassTag(const QByteArray& image)
+{
+    const QByteArray name(kClassName);
+    if (image.size() < 6 + name.size())
+        return false;
+    const auto word = [&image](int at) { return quint16(quint8(image[at]) | quint8(image[at + 1]) << 8); };
+    return word(0) == kNewClassTag && word(4) == name.size() && image.mid(6, name.size()) == name;
+}
+
 // A store record never holds another store. The archive builds and reads an
 // object before it checks its class, so a crafted file that nests stores in
 // place of settings would otherwise recurse until the stack runs out.
@@ -143,7 +157,12 @@ CPropManager::LoadResult CPropManager::load(const QString& path)
     std::unique_ptr<CPropManager> loaded;
     try {
         CArchive ar(&buffer, CArchive::Mode::Load);
-        loaded = ar.readObject<CPropManager>();
+        if (startsWithClassTag(image)) {
+            loaded = ar.readObject<CPropManager>();
+        } else {
+            loaded = std::make_unique<CPropManager>();
+            loaded->serialize(ar);
+        }
         if (!loaded)
             CArchive::fail("the settings image holds no store");
         if (ar.remaining() != 0)
@@ -170,7 +189,7 @@ QByteArray CPropManager::toImage() const
     buffer.open(QIODevice::WriteOnly);
     {
         CArchive ar(&buffer, CArchive::Mode::Store);
-        ar.writeObject(this);
+        writeRecord(ar);
         ar.flush();
     }
     return image;
@@ -198,14 +217,19 @@ CPropManager::SaveResult CPropManager::save(const QString& path)
     return SaveResult::Saved;
 }
 
+void CPropManager::writeRecord(CArchive& ar) const
+{
+    ar.writeCount(static_cast<quint32>(m_props.size()));
+    for (const auto& prop : m_props) {
+        ar.writeString(prop->name());
+        ar.writeObject(prop.get());
+    }
+}
+
 void CPropManager::serialize(CArchive& ar)
 {
     if (ar.isStoring()) {
-        ar.writeCount(static_cast<quint32>(m_props.size()));
-        for (const auto& prop : m_props) {
-            ar.writeString(prop->name());
-            ar.writeObject(prop.get());
-        }
+        writeRecord(ar);
         return;
     }
 

@@ -66,13 +66,15 @@ public:
     // The image last read or written: exactly the bytes of the settings file.
     const QByteArray& savedImage() const { return m_savedImage; }
 
-    // The store image: this object through the class-tag scheme, so the file
-    // names its own class. Record: count, then pairs of (string key, CProp
-    // through the class-tag scheme).
+    // The store image: the store's record itself, as a project section
+    // holds its owner's record: count, then pairs of (string key, CProp
+    // through the class-tag scheme). Images of earlier builds, which put the
+    // store's own class tag before the record, are read as well.
     QByteArray toImage() const;
     void serialize(CArchive& ar) override;
 
 private:
+    void writeRecord(CArchive& ar) const;
     CProp* findMutable(const QString& name) const;
     void insert(std::unique_ptr<CProp> prop);
     void clear();

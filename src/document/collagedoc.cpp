@@ -29,6 +29,7 @@ constexpr const char* kTipPrefix = "tip::";
 constexpr const char* kUntitled = "Untitled";
 constexpr const char* kUnexpectedFormat = "Unexpected file format.";
 constexpr const char* kUnitSetting = "BaseSystemUnit";
+constexpr const char* kUndoStepFailed = "UndoStepFailed";
 
 // Delays of the info-tips shown after a document opens, in milliseconds.
 constexpr int kTipNewProjDelay = 1000;
@@ -360,22 +361,28 @@ bool CCollageDoc::canUndo() const { return m_services.undo.CanUndo(); }
 
 bool CCollageDoc::canRedo() const { return m_services.undo.CanRedo(); }
 
-bool CCollageDoc::undoCommand()
-{
-    if (!canUndo())
-        return false;
-    m_services.undo.Undo();
-    setModified(true);
-    updateAllViews(DocHint::Generic);
-    return true;
-}
+bool CCollageDoc::undoCommand() { return replayStep(CUndo::Direction::Undo); }
 
-bool CCollageDoc::redoCommand()
+bool CCollageDoc::redoCommand() { return replayStep(CUndo::Direction::Redo); }
+
+bool CCollageDoc::replayStep(CUndo::Direction direction)
 {
-    if (!canRedo())
+    CUndo& history = m_services.undo;
+    const bool undo = direction == CUndo::Direction::Undo;
+    const CUndo::StepList& list = undo ? history.undoList() : history.redoList();
+    const size_t stepsBefore = list.size();
+    if (stepsBefore == 0)
         return false;
-    m_services.undo.Redo();
-    setModified(true);
+    if (undo ? history.Undo() : history.Redo()) {
+        setModified(true);
+    } else if (list.size() < stepsBefore) {
+        // A step of a loaded history that cannot be replayed is dropped and
+        // what it had changed is taken back: the canvas is as it was, and
+        // the user learns why nothing happened.
+        m_services.catalogue.show(QString::fromLatin1(kUndoStepFailed), MsgStyle::WarningOk);
+    } else {
+        return false; // a drag or a group is still open: nothing was replayed
+    }
     updateAllViews(DocHint::Generic);
     return true;
 }

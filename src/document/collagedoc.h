@@ -198,7 +198,9 @@ public:
 
     // --- Edit > Undo / Redo
     // Replays one step and marks the document modified; false, with nothing
-    // done, when there is no step (the caller beeps).
+    // done, when there is no step (the caller beeps). A step that cannot be
+    // replayed (damaged in the file) is dropped with the document left as it
+    // was, not marked modified, and "UndoStepFailed" is shown.
     bool undoCommand();
     bool redoCommand();
     bool canUndo() const;
@@ -226,6 +228,7 @@ private:
     friend class CProjectFile;
     void resetFields();
     void hidePageSegments();
+    bool replayStep(CUndo::Direction direction);
 
     CDocServices m_services;
     QString m_settingsFile;

@@ -13,11 +13,13 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <map>
 #include <vector>
 
 namespace {
 
 constexpr const char* kMergeWarning = "MergeWarning";
+constexpr const char* kFrameIdsExhausted = "FrameIdsExhausted";
 
 // Frames thinner than this in either direction are left out of the
 // collage's bounds.
@@ -106,6 +108,20 @@ bool CFrameCommands::run(Body body)
     return changed;
 }
 
+bool CFrameCommands::haveFrameIds(const std::vector<CPicInfo*>& sources, quint32 newFramesEach)
+{
+    std::map<quint32, quint64> needed;
+    for (const CPicInfo* source : sources)
+        needed[CPicInfoManager::planeNumberOf(source->planes())] += newFramesEach;
+    for (const auto& [plane, count] : needed) {
+        if (m_frames.freeFrameIds(plane) < count) {
+            m_doc.services().catalogue.show(QString::fromLatin1(kFrameIdsExhausted), MsgStyle::WarningOk);
+            return false;
+        }
+    }
+    return true;
+}
+
 void CFrameCommands::moveWithImage(CPicInfo& frame, float x, float y)
 {
     const CCanvasRect old = frame.frameRect();
@@ -135,7 +151,7 @@ bool CFrameCommands::split(CSplitCounts counts)
         if (!frame->frameRect().isEmpty())
             frames.push_back(frame);
     }
-    if (frames.empty())
+    if (frames.empty() || !haveFrameIds(frames, quint32(columns * rows - 1)))
         return false;
 
     return run([&] {
@@ -177,8 +193,7 @@ void CFrameCommands::splitFrame(CPicInfo& frame, int columns, int rows)
                 moveWithImage(frame, x, y);
                 continue;
             }
-            if (!cloneFrame(m_frames, frame, {x, y, cellWidth, cellHeight}, false, true))
-                return; // the plane is out of ids: the frame stays split as far as it went
+            cloneFrame(m_frames, frame, {x, y, cellWidth, cellHeight}, false, true);
         }
     }
 }
@@ -290,7 +305,7 @@ bool CFrameCommands::snapImageToFrame()
 bool CFrameCommands::duplicate(const CViewCoords& view)
 {
     const std::vector<CPicInfo*> sources = m_selection.frames();
-    if (sources.empty())
+    if (sources.empty() || !haveFrameIds(sources, 1))
         return false;
     // The same number of pixels at any zoom.
     const float offset = kDuplicateOffsetPixels * view.pixelWidth();

@@ -13,8 +13,10 @@
 
 #include <QRgb>
 #include <QSizeF>
+#include <QtGlobal>
 
 #include <optional>
+#include <vector>
 
 class CCollageDoc;
 class CMessageCatalogue;
@@ -83,7 +85,9 @@ public:
 
     // Asks for the counts, then splits every selected frame into columns ×
     // rows pieces; the first piece is the frame itself with its photo, the
-    // others are empty clones that lie where the (rotated) frame lay.
+    // others are empty clones that lie where the (rotated) frame lay. Split
+    // and Duplicate refuse as a whole, with "FrameIdsExhausted", when a
+    // plane has too few frame ids left for the frames they would add.
     bool split();
     bool split(CSplitCounts counts);
     // Merges the selected frames into the first one, which takes their
@@ -131,6 +135,9 @@ private:
     bool run(Body body);
     bool spin(float degrees);
     void splitFrame(CPicInfo& frame, int columns, int rows);
+    // Whether each plane has ids for `newFramesEach` new frames per source
+    // in it; tells the user when not.
+    bool haveFrameIds(const std::vector<CPicInfo*>& sources, quint32 newFramesEach);
     // Moves a frame and its image by the same offset, so that the frame
     // shows the same part of the picture.
     void moveWithImage(CPicInfo& frame, float x, float y);

@@ -79,10 +79,13 @@ bool sectionChainEndsAtTrailer(QFile& file, qint64 size, quint16* fileVersion)
 }
 
 // The photos the project keeps copies of: those of the frames, then those
-// of the dropper, each once, in that order.
-std::vector<CPhotoItem*> photosInUse(const CDocServices& services)
+// of the dropper, each once, in that order. A template carries frames and
+// never photos: none of their paths, copies or thumbnails.
+std::vector<CPhotoItem*> photosInUse(const CDocServices& services, bool isTemplate)
 {
     std::vector<CPhotoItem*> photos;
+    if (isTemplate)
+        return photos;
     std::set<CPhotoItem*> seen;
     for (const auto& frame : services.frames.frames())
         if (CPhotoItem* photo = frame->photo(); photo && seen.insert(photo).second)
@@ -101,9 +104,9 @@ QImage lowQualityCopy(const QImage& image)
                         Qt::SmoothTransformation);
 }
 
-void writeThumbnailSection(const CDocServices& services, CArchive& ar, bool lowQuality)
+void writeThumbnailSection(const CDocServices& services, CArchive& ar, bool isTemplate, bool lowQuality)
 {
-    const std::vector<CPhotoItem*> photos = photosInUse(services);
+    const std::vector<CPhotoItem*> photos = photosInUse(services, isTemplate);
     const int quality = lowQuality ? kLowPhotoCopyQuality : kPhotoCopyQuality;
     ar.writeI16(static_cast<qint16>(qMin<size_t>(photos.size(), 0x7FFF)));
     ar.writeCount(static_cast<quint32>(photos.size()));
@@ -116,7 +119,9 @@ void writeThumbnailSection(const CDocServices& services, CArchive& ar, bool lowQ
     }
 }
 
-void readThumbnailSection(const CDocServices& services, CArchive& ar)
+// Templates written by earlier builds still list the photos of the collage
+// they were made from; those never reach the user's collection.
+void readThumbnailSection(const CDocServices& services, CArchive& ar, bool isTemplate)
 {
     ar.readI16(); // the number of photos again, for the progress bar
     const quint32 count = ar.readCount();
@@ -127,7 +132,7 @@ void readThumbnailSection(const CDocServices& services, CArchive& ar)
         const QImage thumbnail = ImageRecord::read(ar);
         services.progress.setText(QFileInfo(path).fileName());
         services.progress.step(0);
-        if (path.isEmpty())
+        if (path.isEmpty() || isTemplate)
             continue;
         CPhotoItem* photo = services.photos.AddPhoto(path);
         if (!reduced.isNull() && photo->workingCopy().isNull())
@@ -197,7 +202,7 @@ void CProjectFile::writeSections(CCollageDoc& doc, CArchive& ar)
     ar.endSection();
 
     ar.beginSection(Section::Thumbnail, kSectionVersion);
-    writeThumbnailSection(services, ar, doc.lowQualityPhotoCopies());
+    writeThumbnailSection(services, ar, isTemplate, doc.lowQualityPhotoCopies());
     ar.endSection();
 
     ar.beginSection(Section::LowResPics, kSectionVersion);
@@ -343,7 +348,7 @@ CProjectFile::ReadResult CProjectFile::readSections(CCollageDoc& doc, CArchive& 
                     services.snapper.SetSnapDistance(kSnapPixels * scale);
                 }
             } else if (name == Section::Thumbnail && known1) {
-                readThumbnailSection(services, ar);
+                readThumbnailSection(services, ar, doc.isTemplate());
             } else if (name == Section::LowResPics && known1) {
                 services.frames.setPreview(ImageRecord::read(ar));
             } else if (name == Section::PicManager && known1) {

@@ -2,6 +2,7 @@
 
 #include "collagedoc.h"
 #include "collagerenderer.h"
+#include "documentsettings.h"
 #include "macromanager.h"
 #include "messagecatalogue.h"
 #include "myphotos.h"
@@ -56,6 +57,10 @@ CServices::CServices(const QString& settingsFile, const QString& photoFolder)
     // A missing or unreadable file leaves the store empty; every setting then
     // takes its default when it is registered.
     m_settings->load(m_settingsFile);
+    // The document's settings keep the order of their table in the file:
+    // registered later, the grid spacing the snapper shares with them would
+    // come first. The document counts the start when it registers them.
+    registerDocumentSettings(*m_settings, false);
     m_catalogue = std::make_unique<CMessageCatalogue>();
     m_errorListener = std::make_unique<CErrorMsgListener>(*m_bus, *m_catalogue);
     registerHistoryClasses();

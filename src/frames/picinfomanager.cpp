@@ -195,27 +195,42 @@ bool CPicInfoManager::isDrawn(const CPicInfo& frame) const
     return frame.isShown() && frame.isInPlanes(m_visiblePlanes);
 }
 
-std::optional<quint32> CPicInfoManager::newFrameId(quint32 planeNumber) const
+std::optional<CPicInfoManager::PlaneIds> CPicInfoManager::planeIds(quint32 planeNumber) const
 {
     if (planeNumber == kPlaneFromVisiblePlanes)
         planeNumber = m_visiblePlanes;
     if (planeNumber == 0)
         return std::nullopt;
-    const quint64 first = quint64(planeNumber - 1) * kIdsPerPlane;
+    PlaneIds ids;
+    ids.first = quint64(planeNumber - 1) * kIdsPerPlane;
     const quint64 end = quint64(planeNumber) * kIdsPerPlane;
     if (end - 1 > quint64(std::numeric_limits<quint32>::max()))
         return std::nullopt;
 
-    std::vector<bool> used(kIdsPerPlane, false);
+    ids.used.assign(kIdsPerPlane, false);
     for (const auto& frame : m_frames) {
         const quint64 id = frame->id();
-        if (id >= first && id < end)
-            used[size_t(id - first)] = true;
+        if (id >= ids.first && id < end)
+            ids.used[size_t(id - ids.first)] = true;
     }
-    const auto freeSlot = std::find(used.begin(), used.end(), false);
-    if (freeSlot == used.end())
+    return ids;
+}
+
+std::optional<quint32> CPicInfoManager::newFrameId(quint32 planeNumber) const
+{
+    const std::optional<PlaneIds> ids = planeIds(planeNumber);
+    if (!ids)
         return std::nullopt;
-    return quint32(first + quint64(freeSlot - used.begin()));
+    const auto freeSlot = std::find(ids->used.begin(), ids->used.end(), false);
+    if (freeSlot == ids->used.end())
+        return std::nullopt;
+    return quint32(ids->first + quint64(freeSlot - ids->used.begin()));
+}
+
+quint32 CPicInfoManager::freeFrameIds(quint32 planeNumber) const
+{
+    const std::optional<PlaneIds> ids = planeIds(planeNumber);
+    return ids ? quint32(std::count(ids->used.begin(), ids->used.end(), false)) : 0;
 }
 
 quint32 CPicInfoManager::planeNumberOf(quint32 planes)

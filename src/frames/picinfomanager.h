@@ -145,6 +145,10 @@ public:
     // of the plane's ids are taken (the caller refuses to create the frame)
     // or the plane's range lies beyond 32 bits.
     std::optional<quint32> newFrameId(quint32 planeNumber) const;
+    // How many more frames plane p can take: its ids that no frame uses (0
+    // for a plane whose range lies beyond 32 bits). Commands that create
+    // frames ask first and refuse as a whole rather than stop half-way.
+    quint32 freeFrameIds(quint32 planeNumber) const;
     // The plane number of a planes word: the lowest bit set, counted from 1;
     // a word without bits counts as photo frames.
     static quint32 planeNumberOf(quint32 planes);
@@ -225,6 +229,15 @@ public:
 
 private:
     friend class CPicInfo;
+
+    // The id range of a plane and which of its ids frames use.
+    struct PlaneIds
+    {
+        quint64 first = 0;
+        std::vector<bool> used;
+    };
+    // Nothing for a plane number that names no range within 32 bits.
+    std::optional<PlaneIds> planeIds(quint32 planeNumber) const;
 
     // Called before a setter changes anything, with the old value still in
     // place: each records the old value as an undo leaf of its action.

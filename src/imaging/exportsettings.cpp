@@ -1,6 +1,7 @@
 #include "exportsettings.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 CExportSettings::CExportSettings(CPropManager& store)
@@ -20,4 +21,11 @@ QString CExportSettings::defaultFolder()
     if (pictures.isEmpty())
         pictures = QDir::homePath();
     return QDir(pictures).filePath(QString::fromLatin1(kDefaultFolderName));
+}
+
+void CExportSettings::makeDefaultFolder(const QString& folder)
+{
+    const QString defaultPath = QDir::cleanPath(defaultFolder());
+    if (QDir::cleanPath(QDir::fromNativeSeparators(folder)) == defaultPath && !QFileInfo::exists(defaultPath))
+        QDir().mkpath(defaultPath);
 }

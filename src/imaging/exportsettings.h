@@ -31,4 +31,8 @@ public:
 
     // The user's pictures folder joined with "My Collages".
     static QString defaultFolder();
+    // Makes the default folder when `folder` is it and it does not exist
+    // yet, so that a new user's first export is not refused; any other
+    // folder must exist already (a mistyped one is refused, not made).
+    static void makeDefaultFolder(const QString& folder);
 };

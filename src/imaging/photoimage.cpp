@@ -61,6 +61,24 @@ private:
     bool m_ranOut = false;
 };
 
+// A JPEG cut short before its picture data decodes to the decoder's fill,
+// with at most a scrap in the first block (a block of the largest chroma
+// subsampling is 16 pixels square, less in a reduced decode).
+bool isFillOnly(const QImage& image, QSize fullSize)
+{
+    constexpr int kLargestBlock = 16;
+    const int scrap = 1 + (kLargestBlock * image.width() + fullSize.width() - 1) / std::max(1, fullSize.width());
+    const QImage pixels = image.convertToFormat(QImage::Format_RGB32);
+    const QRgb fill = pixels.pixel(pixels.width() - 1, pixels.height() - 1);
+    for (int y = 0; y < pixels.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(pixels.constScanLine(y));
+        const int from = y < scrap ? std::min(scrap, pixels.width()) : 0;
+        if (std::any_of(line + from, line + pixels.width(), [fill](QRgb pixel) { return pixel != fill; }))
+            return false;
+    }
+    return true;
+}
+
 QImage turnedBy(const QImage& image, int quarterTurns)
 {
     QImage turned = image;
@@ -118,10 +136,14 @@ std::optional<CDecodedPhoto> decode(const QString& path, QSize fitInside)
 
     file.watch();
     QImage image = reader.read();
-    if (image.isNull() || (jpeg && file.ranOut()))
+    if (image.isNull())
         return std::nullopt;
     if (!fullSize.isValid())
         fullSize = image.size(); // this decoder could not tell the size before decoding
+    // A camera card pulled too early leaves the top of the photo: it is
+    // shown with the rest grey, as the decoder fills it.
+    if (jpeg && file.ranOut() && isFillOnly(image, fullSize))
+        return std::nullopt;
 
     CDecodedPhoto decoded;
     decoded.fullSize = fullSize;

@@ -39,8 +39,9 @@ namespace PhotoDecoder {
 // downscale would make it; a JPEG is then decoded at a reduced DCT scale,
 // so a 12 MP photo is never decoded whole for a small copy.
 // Empty when the file cannot be opened or does not decode: not an image,
-// damaged, too large to allocate, or a JPEG whose data ends early (the
-// decoder would grey-fill the rest and call it a success).
+// damaged, too large to allocate, or a JPEG whose data ends before any of
+// the picture. A JPEG that ends part-way gives what was decoded, the rest
+// grey.
 // Safe from any thread.
 std::optional<CDecodedPhoto> decode(const QString& path, QSize fitInside = {});
 

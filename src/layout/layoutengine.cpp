@@ -98,41 +98,54 @@ bool CLayoutEngine::makePlan(int modesty)
         }
     }
 
-    const int L = plan.landscapes;
-    const int P = plan.portraits;
+    // A panorama is laid out in a block of its own (below), so the mended
+    // rules leave it out of the counts that choose the cell shape and the
+    // pairs: counted among the pairs as well, it left a pair block that only
+    // a photo of the other orientation could fill.
+    const bool panoramas = !(mended && modesty >= kModestyNoPanoramas);
+    const float tallLimit = mended ? kTallPanoramaAspect : kAsWrittenTallPanoramaAspect;
+    auto isWidePanorama = [this](int photo) { return isLandscape(photo) && photoAspect(photo) >= kWidePanoramaAspect; };
+    // The as-written test is "below 0.6"; the mended one "at most 1:2".
+    auto isTallPanorama = [this, mended, tallLimit](int photo) {
+        const float aspect = photoAspect(photo);
+        return !isLandscape(photo) && (mended ? aspect <= tallLimit : aspect < tallLimit);
+    };
+    int L = plan.landscapes;
+    int P = plan.portraits;
+    if (mended && panoramas) {
+        for (int photo : m_working) {
+            L -= isWidePanorama(photo) ? 1 : 0;
+            P -= isTallPanorama(photo) ? 1 : 0;
+        }
+    }
+
     const bool pairs = !(mended && modesty >= kModestyNoPairs);
     if (P > L && L > 0) {
         plan.portraitCells = true;
         plan.horizontalPairs = pairs ? L : 0;
-        plan.cellsNeeded = P + L + plan.horizontalPairs * kPairExtraCells;
+        plan.cellsNeeded = plan.total + plan.horizontalPairs * kPairExtraCells;
     } else if (P <= L && P > 0) {
         plan.landscapeCells = true;
         plan.verticalPairs = pairs ? P : 0;
-        plan.cellsNeeded = L + P + plan.verticalPairs * kPairExtraCells;
+        plan.cellsNeeded = plan.total + plan.verticalPairs * kPairExtraCells;
     } else {
         plan.portraitCells = P > 0;
         plan.landscapeCells = L > 0;
-        plan.cellsNeeded = P + L;
+        plan.cellsNeeded = plan.total;
     }
 
     // One pass over the working list, so the special list keeps the order
     // in which the photos were given.
-    const bool panoramas = !(mended && modesty >= kModestyNoPanoramas);
-    const float tallLimit = mended ? kTallPanoramaAspect : kAsWrittenTallPanoramaAspect;
     std::vector<int> remaining;
     for (int photo : m_working) {
         const QSizeF& size = m_sizes[std::size_t(photo)];
-        const float aspect = photoAspect(photo);
-        const bool wide = isLandscape(photo) && aspect >= kWidePanoramaAspect;
-        // The as-written test is "below 0.6"; the mended one "at most 1:2".
-        const bool tall = !isLandscape(photo) && (mended ? aspect <= tallLimit : aspect < tallLimit);
-        if (panoramas && wide) {
+        if (panoramas && isWidePanorama(photo)) {
             ++plan.widePanoramas;
             landscapeWidth -= size.width();
             landscapeHeight -= size.height();
             plan.cellsNeeded += plan.portraitCells ? kLongWidePanoramaLength - 1 : kShortWidePanoramaLength - 1;
             m_special.push_back(photo);
-        } else if (panoramas && tall) {
+        } else if (panoramas && isTallPanorama(photo)) {
             ++plan.tallPanoramas;
             portraitWidth -= size.width();
             portraitHeight -= size.height();
@@ -159,8 +172,7 @@ bool CLayoutEngine::makePlan(int modesty)
 
     if (mended) {
         // A plan never asks for more blocks than there are photos to fill
-        // them: feature blocks go first, then pairs (a panorama is also
-        // counted among the pairs of its orientation).
+        // them: feature blocks go first, then pairs.
         m_plan = plan;
         while (blockCount() > plan.total && m_plan.bigBlocks > 0) {
             --m_plan.bigBlocks;
@@ -215,21 +227,24 @@ float CLayoutEngine::aspectError() const
 
 void CLayoutEngine::setColumns(int columns)
 {
-    m_plan.columns = columns;
-    m_plan.rows = roundHalfAwayFromZero(double(m_plan.cellsNeeded) / columns);
-    if (!m_options.asWritten) {
-        // The grid holds its largest block in both directions.
-        int minColumns = 1;
-        int minRows = 1;
-        for (const BlockKind& kind : blockKinds()) {
-            if (kind.count > 0) {
-                minColumns = std::max(minColumns, kind.width);
-                minRows = std::max(minRows, kind.height);
-            }
-        }
-        m_plan.columns = std::max(m_plan.columns, minColumns);
-        m_plan.rows = std::max(m_plan.rows, minRows);
+    if (m_options.asWritten) {
+        m_plan.columns = columns;
+        m_plan.rows = roundHalfAwayFromZero(double(m_plan.cellsNeeded) / columns);
+        return;
     }
+    // The grid holds its largest block in both directions; the rows are
+    // counted for the columns the grid really has, or a grid widened for a
+    // panorama would get the rows of a narrower one.
+    int minColumns = 1;
+    int minRows = 1;
+    for (const BlockKind& kind : blockKinds()) {
+        if (kind.count > 0) {
+            minColumns = std::max(minColumns, kind.width);
+            minRows = std::max(minRows, kind.height);
+        }
+    }
+    m_plan.columns = std::max(columns, minColumns);
+    m_plan.rows = std::max(roundHalfAwayFromZero(double(m_plan.cellsNeeded) / m_plan.columns), minRows);
 }
 
 bool CLayoutEngine::chooseGrid()
@@ -349,7 +364,15 @@ bool CLayoutEngine::correctGrid(bool& corrected)
                 ++m_plan.columns;
         } else if (surplus < kBigBlockExtraCells
                    || (mended && !(m_plan.columns >= kBigBlockSide && m_plan.rows >= kBigBlockSide))) {
-            bool vertical = m_random.next() % 2 == 0;
+            // A pair takes one of the photos left over as singles, which are
+            // of the cells' orientation: a 1 x 2 block of portrait cells is
+            // a portrait, a 2 x 1 block of landscape cells a landscape. Only
+            // a plan that could not be placed that way turns its pairs the
+            // other way on the next round. The rules as written drew the
+            // direction at random.
+            const bool cellsKnown = m_plan.portraitCells != m_plan.landscapeCells;
+            bool vertical = mended && cellsKnown ? m_plan.portraitCells != m_pairsAcross
+                                                 : m_random.next() % 2 == 0;
             if (mended && vertical && m_plan.rows < kPairLength)
                 vertical = false;
             if (mended && !vertical && m_plan.columns < kPairLength)
@@ -404,6 +427,7 @@ bool CLayoutEngine::Run()
     m_outcome = Outcome::NotRun;
     m_modesty = 0;
     m_scanPlacement = false;
+    m_pairsAcross = false;
 
     // Plans the mended rules cannot grid are made more modest at once.
     auto replan = [this]() {
@@ -445,10 +469,12 @@ bool CLayoutEngine::Run()
         if (++failures % kTriesPerPlan == 0) {
             if (!m_options.asWritten) {
                 // Rounds after the first fill the grid cell by cell, which
-                // leaves no holes that a block cannot reach, and later
-                // rounds ask for fewer blocks.
+                // leaves no holes that a block cannot reach, every other one
+                // turns the grid's extra pairs, and later rounds ask for
+                // fewer blocks.
                 const int round = failures / kTriesPerPlan;
                 m_scanPlacement = true;
+                m_pairsAcross = round % 2 == 1;
                 m_modesty = std::min(kModestyNoPairs, (round - 1) / kRoundsPerModesty);
             }
             if (!replan())
@@ -646,7 +672,11 @@ std::vector<CLayoutPlacement> CLayoutEngine::Assign() const
             break;
 
         const float recordAspect = record.width / record.height;
-        const bool recordLandscape = record.width > record.height;
+        // A square block (a pair of 2:1 cells) counts as a portrait, as a
+        // square photo does; its float edges must not make it a landscape
+        // that takes a landscape photo from the cells that need one.
+        const bool recordLandscape = m_options.asWritten ? record.width > record.height
+                                                         : recordAspect > 1.0f + kSquareTolerance;
         std::size_t chosen = 0;
         if (specialRecord && candidates == &special && !m_options.asWritten) {
             // A panorama block takes the panorama whose shape matches it

@@ -82,6 +82,9 @@ public:
     static constexpr int kGridPasses = 5;
     // Apply's best match starts from this difference of aspect ratios.
     static constexpr float kAssignStartDifference = 10.0f;
+    // A cell this close to square in its aspect ratio is square: its edges
+    // are floats and may miss each other by a float step.
+    static constexpr float kSquareTolerance = 1e-4f;
     // The aspect assumed for a photo whose pixel size is unknown.
     static constexpr float kUnknownPhotoAspect = 4.0f / 3.0f;
 
@@ -187,4 +190,6 @@ private:
     int m_plans = 0;
     int m_modesty = 0;
     bool m_scanPlacement = false;
+    // The extra pairs of the grid correction lie across the cells' orientation.
+    bool m_pairsAcross = false;
 };

@@ -501,6 +501,60 @@ TEST_F(MainFrame, ADropOutsideTheCanvasPlacesNothing)
     EXPECT_EQ(shown[0], services->catalogue().text("DropInsideCanvas"));
 }
 
+TEST_F(MainFrame, ADropOfMorePhotosThanFrameIdsLeftPlacesNoneAndSaysWhy)
+{
+    const QString one = writeImage("one.png", 20, 10);
+    const QString two = writeImage("two.png", 10, 20);
+    {
+        CUndoSuspend quiet(&services->undo());
+        for (quint32 id = 1; id < CPicInfoManager::kIdsPerPlane; ++id) {
+            auto filler = std::make_unique<CPicInfo>();
+            filler->setId(id);
+            services->frames().appendFrame(std::move(filler));
+        }
+    }
+    const int count = services->frames().frameCount();
+    window->show();
+
+    dropFiles({one, two});
+    EXPECT_EQ(services->frames().frameCount(), count) << "one id left for two photos";
+    EXPECT_FALSE(services->undo().CanUndo());
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown[0], services->catalogue().text("FrameIdsExhausted"));
+
+    dropFiles({one});
+    EXPECT_EQ(services->frames().frameCount(), count + 1);
+    EXPECT_EQ(shown.size(), 1);
+}
+
+// --- A project handed over by another start
+
+TEST_F(MainFrame, AHandedOverProjectOpensOnlyAfterTheQuestionAboutUnsavedChanges)
+{
+    const QString handed = path("Handed.Collage");
+    ASSERT_EQ(doc->saveDocument(handed), CCollageDoc::SaveResult::Saved);
+    doc->setPath({});
+    doc->newDocument();
+    doc->setModified(true);
+
+    answer = MsgButton::Cancel;
+    EXPECT_FALSE(window->openHandedOverProject(handed));
+    EXPECT_EQ(shown, QStringList{"Save changes to Untitled?"});
+    EXPECT_TRUE(window->isVisible()) << "the window came to the front to ask";
+    EXPECT_TRUE(doc->path().isEmpty());
+    EXPECT_TRUE(doc->isModified());
+
+    answer = MsgButton::No;
+    EXPECT_TRUE(window->openHandedOverProject(handed));
+    EXPECT_EQ(doc->path(), handed);
+    EXPECT_EQ(window->windowTitle(), "Handed.Collage - Tessary Ombravelle");
+
+    writeFile(path("Damaged.Collage"), "not a project");
+    EXPECT_FALSE(window->openHandedOverProject(path("Damaged.Collage")));
+    EXPECT_EQ(shown.last(), services->catalogue().text("CorruptProject"));
+    EXPECT_EQ(doc->path(), handed);
+}
+
 // --- Opening what cannot be read
 
 class OpeningBadProjects : public MainFrame

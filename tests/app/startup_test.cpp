@@ -253,6 +253,47 @@ TEST_F(ProgramStart, ResetWhileTheProgramRunsOnlyBringsTheRunningInstanceForward
     EXPECT_TRUE(QFile::exists(DataPaths::settingsFile()));
 }
 
+namespace {
+
+// A project file as the editor saves it, made without a running editor.
+QString writeProject(const QString& folder, const QString& name)
+{
+    const QString project = folder + '/' + name;
+    CServices services(folder + "/elsewhere.DAT", folder + "/elsewhere");
+    CCollageDoc doc(services.docServices());
+    EXPECT_EQ(doc.saveDocument(project), CCollageDoc::SaveResult::Saved);
+    return project;
+}
+
+} // namespace
+
+TEST_F(ProgramStart, TheRunningEditorOpensAProjectASecondStartHandsOver)
+{
+    const QString first = writeProject(m_home.path(), "First.Collage");
+    const QString second = writeProject(m_home.path(), "Second.Collage");
+    QProcess& running = start({first}, kSafetyQuitMs);
+    ASSERT_TRUE(waitFor([this] { return someoneListensOn(slotName()); }));
+
+    // What a double-click on the file in a file manager runs.
+    EXPECT_EQ(runToEnd({second}), 0);
+
+    EXPECT_EQ(waitForLine(running, "project:"), "project: " + second);
+    EXPECT_EQ(running.state(), QProcess::Running);
+}
+
+TEST_F(ProgramStart, AResetHandedOverIsNoProjectAndLeavesTheOpenOneAsItIs)
+{
+    const QString open = writeProject(m_home.path(), "Open.Collage");
+    QProcess& running = start({open}, kSafetyQuitMs);
+    ASSERT_TRUE(waitFor([this] { return someoneListensOn(slotName()); }));
+
+    EXPECT_EQ(runToEnd({"/reset"}), 0);
+
+    // Taken for a path, "/reset" would end in a "FileNotFound" box that
+    // holds the editor until someone answers it.
+    EXPECT_EQ(waitForLine(running, "project:"), "project: " + open);
+}
+
 TEST_F(ProgramStart, OnlyAProjectThatOpensLetsTheStartGoOnToTheMainWindow)
 {
     // The unattended quit dismisses the "FileNotFound" or "CorruptProject"

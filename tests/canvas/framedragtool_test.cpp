@@ -6,6 +6,7 @@
 
 #include "canvasfixture.h"
 
+#include "bandtool.h"
 #include "canvastoolhost.h"
 #include "commandids.h"
 #include "dragmode.h"
@@ -26,7 +27,11 @@ public:
     void dragStarted() override { dragging = true; }
     void dragFinished() override { dragging = false; }
     void showInfoTip(const QString& key) override { tips << key; }
-    void showStatusMessage(const QString& key) override { status = key; }
+    void showStatusMessage(const QString& key) override
+    {
+        status = key;
+        statuses << key;
+    }
     void clearStatusMessage() override { status.clear(); }
     void requestCommand(int id) override { commands << id; }
     void setFramesDragged(const std::vector<CPicInfo*>&, bool) override {}
@@ -43,7 +48,8 @@ public:
     CViewCoords viewCoords;
     bool dragging = false;
     QStringList tips;
-    QString status; // the status text shown now, by its key
+    QString status;      // the status text shown now, by its key
+    QStringList statuses; // every status text shown, in order
     QList<int> commands;
     QList<QSize> splits;
 };
@@ -89,6 +95,33 @@ TEST_F(FrameDragToolTest, APressSelectsAndHoldsThePointerAndTheReleaseCommitsOne
     ASSERT_TRUE(undo().Undo());
     EXPECT_FLOAT_EQ(f.frameRect().x, 1.0f);
     EXPECT_FLOAT_EQ(f.frameRect().y, 1.0f);
+}
+
+TEST_F(FrameDragToolTest, ADrawnFrameIsRefusedInTheStatusBarOnceEveryFrameIdIsTaken)
+{
+    CBandTool draw(CBandTool::Purpose::DrawFrame, host, undo(), selection(), frames());
+    auto band = [&] {
+        draw.pressed({QPointF(), QPointF(10, 10), Qt::NoModifier});
+        draw.moved({QPointF(), QPointF(90, 70), Qt::NoModifier});
+        draw.released({QPointF(), QPointF(90, 70), Qt::NoModifier});
+    };
+    {
+        CUndoSuspend quiet(&undo());
+        for (quint32 id = 1; id < CPicInfoManager::kIdsPerPlane; ++id) {
+            auto filler = std::make_unique<CPicInfo>();
+            filler->setId(id);
+            frames().appendFrame(std::move(filler));
+        }
+    }
+    band();
+    EXPECT_EQ(frames().frameCount(), int(CPicInfoManager::kIdsPerPlane)) << "id 0 was still free";
+    EXPECT_TRUE(host.statuses.isEmpty());
+    EXPECT_EQ(steps(), 1u);
+
+    band();
+    EXPECT_EQ(frames().frameCount(), int(CPicInfoManager::kIdsPerPlane));
+    EXPECT_EQ(host.statuses, QStringList{"FrameIdsExhausted"});
+    EXPECT_EQ(steps(), 1u);
 }
 
 struct HandleClick

@@ -25,6 +25,13 @@ QString corpusList()
     return folder + "/jpeg12mp.list";
 }
 constexpr int kCorpusPhotos = 5;
+
+void writeBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 
@@ -34,8 +41,8 @@ protected:
     CliRun run(const QStringList& args) { return runCli(args); }
     QString path(const QString& name) const { return home.path() + '/' + name; }
 
-    // Camera photos when the corpus is there, with one that does not
-    // decode; else photos of plain colours made here.
+    // Camera photos when the corpus is there, else photos of plain colours
+    // made here.
     QStringList photos()
     {
         QFile list(corpusList());
@@ -43,7 +50,6 @@ protected:
         if (list.open(QIODevice::ReadOnly)) {
             for (const QByteArray& line : list.readAll().split('\n').mid(0, kCorpusPhotos))
                 files << QString::fromLocal8Bit(line.trimmed());
-            files << QFileInfo(corpusList()).absolutePath() + "/CORRUPT_garbage.jpg";
             return files;
         }
         for (int i = 0; i < kCorpusPhotos; ++i) {
@@ -160,6 +166,74 @@ TEST_F(ExportCli, MakeJumblesAndExportsInTheSameCall)
     };
     EXPECT_EQ(tilts("3").size(), files.size());
     EXPECT_NE(tilts("4"), tilts("3"));
+}
+
+TEST_F(ExportCli, MakeSkipsNamedPhotosThatAreMissingOrBrokenAndSaysSo)
+{
+    const QStringList good = photos().mid(0, 2);
+    writeBytes(path("garbage.jpg"), "this is no picture at all");
+    writeBytes(path("empty.jpg"), "");
+    const QStringList broken{path("gone.jpg"), path("garbage.jpg"), path("empty.jpg")};
+
+    const CliRun made = run(QStringList{"make"} + good + broken + QStringList{"--out", path("some")});
+    EXPECT_EQ(made.exitCode, kExitFailed);
+    for (const QString& file : broken)
+        EXPECT_TRUE(made.err.contains(file.toUtf8())) << made.err.constData();
+    const CliRun dumped = run({"dump", path("some.Collage")});
+    const QJsonArray frames = dumpedFrames(dumped.out);
+    ASSERT_EQ(frames.size(), good.size()) << "the project of the good photos is written";
+    for (int i = 0; i < frames.size(); ++i)
+        EXPECT_EQ(frames[i].toObject()["photo"].toString(), good[i]);
+
+    const CliRun none = run(QStringList{"make"} + broken + QStringList{"--out", path("none")});
+    EXPECT_EQ(none.exitCode, kExitFailed);
+    EXPECT_FALSE(QFile::exists(path("none.Collage"))) << "no project without a photo";
+}
+
+TEST_F(ExportCli, ExportOfAProjectWhosePhotoCannotBeReadFails)
+{
+    QImage image(400, 300, QImage::Format_RGB32);
+    image.fill(Qt::darkCyan);
+    const QStringList files{path("a.jpg"), path("b.jpg")};
+    for (const QString& file : files)
+        ASSERT_TRUE(image.save(file, "JPEG"));
+    ASSERT_EQ(run(QStringList{"make"} + files + QStringList{"--out", path("p")}).exitCode, 0);
+    ASSERT_EQ(run({"export", path("p.Collage"), path("whole.jpg")}).exitCode, 0);
+
+    writeBytes(files[1], "overwritten with garbage");
+    const CliRun garbled = run({"export", path("p.Collage"), path("garbled.jpg")});
+    EXPECT_EQ(garbled.exitCode, kExitFailed);
+    EXPECT_TRUE(garbled.err.contains(files[1].toUtf8())) << garbled.err.constData();
+
+    QFile::remove(files[0]);
+    const CliRun gone = run({"export", path("p.Collage"), path("gone.jpg")});
+    EXPECT_EQ(gone.exitCode, kExitFailed);
+    EXPECT_TRUE(gone.err.contains(files[0].toUtf8())) << gone.err.constData();
+}
+
+TEST_F(ExportCli, APhotoCutShortIsExportedAsFarAsItGoesAndGreyBelow)
+{
+    QImage image(800, 600, QImage::Format_RGB32);
+    image.fill(Qt::blue);
+    ASSERT_TRUE(image.save(path("whole.jpg"), "JPEG", 90));
+    QFile whole(path("whole.jpg"));
+    ASSERT_TRUE(whole.open(QIODevice::ReadOnly));
+    const QByteArray jpeg = whole.readAll();
+    // Half of the picture data, which follows the last header.
+    const qsizetype data = jpeg.indexOf(QByteArray("\xFF\xDA", 2));
+    ASSERT_GT(data, 0);
+    writeBytes(path("cut.jpg"), jpeg.left(data + (jpeg.size() - data) / 2));
+
+    const CliRun made = run({"make", path("cut.jpg"), "--out", path("cut"), "--canvas", "8x6", "--export", path("cut.png")});
+    ASSERT_EQ(made.exitCode, 0) << made.err.constData();
+    const QImage picture(path("cut.png"));
+    ASSERT_EQ(picture.size(), QSize(800, 600));
+    const QColor top = picture.pixelColor(400, 20);
+    EXPECT_GT(top.blue(), 200);
+    EXPECT_LT(top.red(), 60);
+    const QColor bottom = picture.pixelColor(400, 580);
+    EXPECT_NEAR(bottom.red(), 128, 10);
+    EXPECT_NEAR(bottom.blue(), 128, 10);
 }
 
 TEST_F(ExportCli, MakeRefusesASeedThatIsNoNumber)

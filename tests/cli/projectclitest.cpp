@@ -23,7 +23,7 @@ protected:
     QString path(const QString& name) const { return home.path() + '/' + name; }
 
     // A project of three plain-colour photos.
-    QString makeProject(const QString& name)
+    QString makeProject(const QString& name, const QStringList& options = {})
     {
         QStringList args{"make"};
         for (int i = 0; i < 3; ++i) {
@@ -33,7 +33,7 @@ protected:
             EXPECT_TRUE(image.save(args.last(), "JPEG", 90));
         }
         const QString project = path(name + ".Collage");
-        const CliRun made = run(args + QStringList{"--out", project});
+        const CliRun made = run(args + QStringList{"--out", project} + options);
         EXPECT_EQ(made.exitCode, 0) << made.err.constData();
         return project;
     }
@@ -68,6 +68,16 @@ TEST_F(ProjectCli, InfoShowsTheWholeProject)
     EXPECT_TRUE(project["printer"].toObject().contains("devModeBytes"));
 }
 
+TEST_F(ProjectCli, InfoListsTheHistoryOldestStepFirst)
+{
+    // make places each photo, lays them out, then jumbles them.
+    const QJsonArray undo = info(makeProject("jumbled", {"--jumble"}))["undo"].toArray();
+    ASSERT_EQ(undo.size(), 8);
+    EXPECT_EQ(undo[0].toObject()["name"].toString(), "Create image frame");
+    EXPECT_EQ(undo[6].toObject()["name"].toString(), "ZadeDudaziz");
+    EXPECT_EQ(undo[7].toObject()["name"].toString(), "ZiraRadaru");
+}
+
 TEST_F(ProjectCli, ResaveWritesAProjectThatReadsTheSame)
 {
     const QString original = makeProject("original");
@@ -81,6 +91,36 @@ TEST_F(ProjectCli, ResaveWritesAProjectThatReadsTheSame)
         after.remove(key);
     }
     EXPECT_EQ(before, after);
+}
+
+TEST_F(ProjectCli, ResaveAsATemplateKeepsTheFramesWithoutAnyPhoto)
+{
+    const QString project = makeProject("trip");
+    const QString layout = path("layout.Collage");
+    const CliRun resaved = run({"resave", project, layout, "--template"});
+    ASSERT_EQ(resaved.exitCode, 0) << resaved.err.constData();
+
+    QFile file(layout);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    for (int i = 0; i < 3; ++i) {
+        const QString name = QString("photo%1.jpg").arg(i);
+        EXPECT_FALSE(bytes.contains(QByteArray(reinterpret_cast<const char*>(name.utf16()), name.size() * 2)))
+            << "the template names " << name.toStdString();
+    }
+
+    // Opened by a user whose collection is empty, it adds nothing to it.
+    ASSERT_TRUE(QFile::remove(home.dataHome() + "/Tessary/ImageDatabase/Collection.DAT"));
+    const QJsonObject opened = info(layout);
+    EXPECT_TRUE(opened["flags"].toObject()["template"].toBool());
+    const QJsonArray frames = opened["frames"].toArray();
+    ASSERT_EQ(frames.size(), 3);
+    for (const QJsonValue& frame : frames)
+        EXPECT_TRUE(frame.toObject()["photo"].toString().isEmpty());
+    EXPECT_TRUE(opened["photos"].toArray().isEmpty());
+    const CliRun listed = run({"photos", "list", "--json"});
+    ASSERT_EQ(listed.exitCode, 0) << listed.err.constData();
+    EXPECT_TRUE(QJsonDocument::fromJson(listed.out).array().isEmpty()) << listed.out.constData();
 }
 
 TEST_F(ProjectCli, DamagedOrMissingProjectsFailWithAMessage)
@@ -108,6 +148,7 @@ TEST_F(ProjectCli, WrongArgumentsShowTheUsage)
     EXPECT_EQ(run({"info"}).exitCode, kExitUsage);
     EXPECT_EQ(run({"info", "a", "b"}).exitCode, kExitUsage);
     EXPECT_EQ(run({"resave", "only-one"}).exitCode, kExitUsage);
+    EXPECT_EQ(run({"resave", "a", "b", "--as-template"}).exitCode, kExitUsage);
 }
 
 } // namespace

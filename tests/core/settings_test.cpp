@@ -237,27 +237,52 @@ TEST(PropRecord, MatchesHandComputedBytes)
     EXPECT_EQ(back->value(), CPropValue::boolean(true));
 }
 
-TEST_F(SettingsStore, SavedFileIsTheHandComputedStoreImage)
+// The image of a store holding "GridWidth" (f32 1.0, "G", flags 3) and "b"
+// (i16 7, persistent only): the store's record, as this build writes it, or
+// with the store's own class tag first, as earlier builds wrote it.
+QByteArray handComputedImage(bool withStoreClassTag)
+{
+    // Classes and objects share one index counter: with the store's class
+    // and the store itself first, CProp is class 3, else class 1.
+    QByteArray image = withStoreClassTag ? bytesFromHex("ffff 0100 0c00") + QByteArray("CPropManager") : QByteArray();
+    image += bytesFromHex("0200"); // two pairs
+    const QByteArray gridWidth = bytesFromHex("fffeff 09 6700 7200 6900 6400 7700 6900 6400 7400 6800");
+    image += gridWidth;                                            // key
+    image += bytesFromHex("ffff 0100 0500") + QByteArray("CProp"); // new class CProp, schema 1
+    image += gridWidth + bytesFromHex("fffeff 01 4700");           // name, description
+    image += bytesFromHex("0400 03000000 06000000 0400 0000803f"); // f32, flags 3, blob
+    image += bytesFromHex("fffeff 01 6200");                       // key "b"
+    image += bytesFromHex(withStoreClassTag ? "0380" : "0180");    // CProp again, by its class index
+    image += bytesFromHex("fffeff 01 6200 fffeff 00");             // name, empty description
+    image += bytesFromHex("0200 02000000 04000000 0200 0700");     // i16, persistent only, blob
+    return image;
+}
+
+TEST_F(SettingsStore, SavedFileIsTheStoresRecordItself)
 {
     CPropManager store;
     store.registerProp("GridWidth", "G", true, CPropValue::f32(1.0f));
     store.registerProp("b", "", false, CPropValue::i16(7));
     ASSERT_EQ(store.save(settingsPath()), CPropManager::SaveResult::Saved);
 
-    // New class CPropManager, schema 1, then two pairs.
-    QByteArray image = bytesFromHex("ffff 0100 0c00") + QByteArray("CPropManager") + bytesFromHex("0200");
-    const QByteArray gridWidth = bytesFromHex("fffeff 09 6700 7200 6900 6400 7700 6900 6400 7400 6800");
-    image += gridWidth;                                            // key
-    image += bytesFromHex("ffff 0100 0500") + QByteArray("CProp"); // CProp is class 3 (store class 1, store 2)
-    image += gridWidth + bytesFromHex("fffeff 01 4700");           // name, description
-    image += bytesFromHex("0400 03000000 06000000 0400 0000803f"); // f32, flags 3, blob
-    image += bytesFromHex("fffeff 01 6200");                       // key "b"
-    image += bytesFromHex("0380");                                 // known class 3
-    image += bytesFromHex("fffeff 01 6200 fffeff 00");             // name, empty description
-    image += bytesFromHex("0200 02000000 04000000 0200 0700");     // i16, persistent only, blob
-
+    const QByteArray image = handComputedImage(false);
     EXPECT_EQ(readFile(settingsPath()).toHex(' '), image.toHex(' '));
     EXPECT_EQ(store.savedImage(), image);
+}
+
+TEST_F(SettingsStore, BothFormsOfTheImageAreRead)
+{
+    for (const bool withStoreClassTag : {false, true}) {
+        SCOPED_TRACE(withStoreClassTag ? "class tag first" : "record only");
+        writeFile(settingsPath(), handComputedImage(withStoreClassTag));
+        CPropManager store;
+        ASSERT_EQ(store.load(settingsPath()), CPropManager::LoadResult::Loaded);
+        EXPECT_EQ(store.names(), QStringList({"gridwidth", "b"}));
+        EXPECT_EQ(valueOf(store, "GridWidth"), CPropValue::f32(1.0f));
+        EXPECT_EQ(store.find("GridWidth")->description(), "G");
+        EXPECT_EQ(valueOf(store, "b"), CPropValue::i16(7));
+        EXPECT_EQ(store.savedImage(), handComputedImage(withStoreClassTag));
+    }
 }
 
 // --- Round trips through the file --------------------------------------------

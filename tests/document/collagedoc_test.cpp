@@ -28,6 +28,29 @@ TEST_F(Document, CountsTheStartOfTheProgramWhenItIsCreated)
     EXPECT_EQ(services->settings().getValue("TimesRun")->toInt(), 2);
 }
 
+TEST_F(Document, TheSavedSettingsKeepTheDocumentsOrderWithTheGridSpacingLast)
+{
+    // A first start: the services and the document register into an empty
+    // store; the snapper, made in between, binds the grid spacing too.
+    const QString file = services->settingsFile();
+    doc.reset();
+    services.reset();
+    QFile::remove(file);
+    start();
+    services->settings().save(file);
+
+    CPropManager saved;
+    ASSERT_EQ(saved.load(file), CPropManager::LoadResult::Loaded);
+    const QStringList names = saved.names();
+    const qsizetype first = names.indexOf("wheelrev");
+    const qsizetype timesRun = names.indexOf("timesrun");
+    ASSERT_GE(first, 0);
+    EXPECT_GT(timesRun, first);
+    EXPECT_EQ(names.indexOf("gridwidth"), timesRun + 1);
+    EXPECT_EQ(names.indexOf("gridheight"), timesRun + 2);
+    EXPECT_EQ(saved.getValue("TimesRun")->toInt(), 1) << "the start is counted once";
+}
+
 TEST_F(Document, HasModsSetsTheModifiedMarkToTheNotifiedValue)
 {
     services->bus().Broadcast(Channel::Doc, Event::HasMods, CNotifyMessage::valueParameter(1));

@@ -4,6 +4,7 @@
 
 #include "doccommands.h"
 #include "myphotos.h"
+#include "picdropper.h"
 #include "picinfo.h"
 #include "picinfomanager.h"
 
@@ -142,6 +143,49 @@ TEST_F(DocCommands, ATemplateSavedWithoutItsPhotosForgetsItsNameAndJoinsTheRecen
     EXPECT_TRUE(doc->path().isEmpty());
     EXPECT_EQ(recent, QStringList({path("t.Collage")}));
     EXPECT_EQ(parseSections(readFile(path("t.Collage"))).size(), 7u);
+}
+
+// The path as the archive writes it: UTF-16, little-endian.
+QByteArray utf16(const QString& text)
+{
+    return QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+}
+
+TEST_F(DocCommands, ATemplateHoldsNoPhotoAndOpeningOneAddsNoneToTheCollection)
+{
+    putAPhotoOnTheCanvas();
+    QImage blue(10, 20, QImage::Format_RGB32);
+    blue.fill(Qt::blue);
+    ASSERT_TRUE(blue.save(path("blue.jpg")));
+    ASSERT_TRUE(services->dropper().AddToDropper(path("blue.jpg")));
+    ASSERT_EQ(doc->saveDocument(path("project.Collage")), CCollageDoc::SaveResult::Saved);
+    picker.choices.push_back({path("template.Collage"), ProjectType::Template, {}});
+    ASSERT_TRUE(commands->saveAsTemplate());
+
+    const QByteArray bytes = readFile(path("template.Collage"));
+    for (const char* photo : {"green.jpg", "blue.jpg"})
+        EXPECT_FALSE(bytes.contains(utf16(photo))) << photo;
+    std::vector<RawSection> sections = parseSections(bytes);
+    ASSERT_EQ(sections[3].name, "Thumbnail");
+    EXPECT_EQ(sections[3].content, QByteArray(4, '\0')) << "no photo, counted twice";
+
+    // A template of an earlier build still lists the collage's photos.
+    sections[3] = parseSections(readFile(path("project.Collage")))[3];
+    ASSERT_TRUE(sections[3].content.contains(utf16("green.jpg")));
+    writeFile(path("earlier.Collage"), buildFile(sections));
+
+    for (const char* file : {"template.Collage", "earlier.Collage"}) {
+        // A user whose collection is empty.
+        doc.reset();
+        services.reset();
+        ASSERT_TRUE(QDir(path("photodb")).removeRecursively());
+        start();
+        ASSERT_EQ(doc->openDocument(path(file)), CCollageDoc::OpenResult::Opened) << file;
+        EXPECT_TRUE(doc->isTemplate());
+        EXPECT_EQ(services->photos().photoCount(), 0) << file;
+        EXPECT_EQ(services->frames().frameCount(), 1);
+        EXPECT_EQ(services->frames().frameAt(0)->photo(), nullptr);
+    }
 }
 
 TEST_F(DocCommands, SaveModifiedAsksOnlyWhenThereIsSomethingToLose)

@@ -10,6 +10,7 @@
 #include "viewcoords.h"
 
 #include <cmath>
+#include <set>
 
 namespace {
 
@@ -23,6 +24,21 @@ std::vector<CCanvasRect> rectsOf(const CPicInfoManager& frames)
     for (const auto& frame : frames.frames())
         rects.push_back(frame->frameRect());
     return rects;
+}
+
+// Fills the photo frames' ids with frames of no size until `left` are free.
+void takeFrameIdsLeaving(CPicInfoManager& frames, quint32 left)
+{
+    std::set<quint32> used;
+    for (const auto& frame : frames.frames())
+        used.insert(frame->id());
+    for (quint32 id = 0; frames.freeFrameIds(CPicInfoManager::kPhotoPlaneNumber) > left; ++id) {
+        if (used.count(id))
+            continue;
+        auto filler = std::make_unique<CPicInfo>();
+        filler->setId(id);
+        frames.appendFrame(std::move(filler));
+    }
 }
 
 // --- Split
@@ -114,6 +130,33 @@ TEST_F(FrameCommands, SplitIntoOnePieceOrCancelledRecordsNothingAndCountsStopAtN
 
     ASSERT_TRUE(commands().split({50, 1}));
     EXPECT_EQ(frames().frameCount(), 9) << "counts beyond nine are nine";
+}
+
+TEST_F(FrameCommands, SplitAndDuplicateRefuseAsAWholeWhenTooFewFrameIdsAreLeft)
+{
+    CPicInfo& a = frame({0.0f, 0.0f, 4.0f, 3.0f});
+    CPicInfo& b = frame({5.0f, 0.0f, 2.0f, 2.0f});
+    quietly([&] { takeFrameIdsLeaving(frames(), 1); });
+    const int count = frames().frameCount();
+    const std::vector<CCanvasRect> before = rectsOf(frames());
+    const QString exhausted = services->catalogue().text("FrameIdsExhausted");
+    select({&a, &b});
+
+    EXPECT_FALSE(commands().split({2, 1})) << "two pieces more, one id left";
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown[0], exhausted);
+    EXPECT_FALSE(commands().duplicate(CViewCoords(96.0f, 96.0f)));
+    ASSERT_EQ(shown.size(), 2);
+    EXPECT_EQ(shown[1], exhausted);
+    EXPECT_EQ(frames().frameCount(), count);
+    EXPECT_EQ(rectsOf(frames()), before) << "no frame is split half-way";
+    EXPECT_EQ(steps(), 0u);
+    EXPECT_EQ(selection().frames(), (std::vector<CPicInfo*>{&a, &b}));
+
+    select({&a});
+    ASSERT_TRUE(commands().split({2, 1})) << "the last id is enough for one piece";
+    EXPECT_EQ(frames().frameCount(), count + 1);
+    EXPECT_EQ(shown.size(), 2u);
 }
 
 TEST_F(FrameCommands, SplitWorksOnALockedCollageAndLeavesItLocked)

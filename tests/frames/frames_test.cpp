@@ -210,6 +210,8 @@ TEST_F(FrameFixture, NewIdsAreTheSmallestFreeIdOfTheirPlane)
     addFrame({}, 10000, CPicInfo::kPlanePageSegments);
     EXPECT_EQ(manager.newFrameId(1), 1u);
     EXPECT_EQ(manager.newFrameId(2), 10001u);
+    EXPECT_EQ(manager.freeFrameIds(1), 9998u);
+    EXPECT_EQ(manager.freeFrameIds(2), 9999u);
     // Plane number 0 takes the visible-planes word as the number: 0x10D = 269.
     EXPECT_EQ(manager.newFrameId(CPicInfoManager::kPlaneFromVisiblePlanes), 2680000u);
 }
@@ -219,6 +221,7 @@ TEST_F(FrameFixture, APlaneWhoseIdsAreAllTakenGivesNoIdWhileOtherPlanesStillDo)
     for (quint32 id = 0; id < CPicInfoManager::kIdsPerPlane; ++id)
         addFrame({}, id);
     EXPECT_EQ(manager.newFrameId(1), std::nullopt);
+    EXPECT_EQ(manager.freeFrameIds(1), 0u);
     EXPECT_EQ(manager.newFrameId(2), 10000u);
 }
 
@@ -226,6 +229,7 @@ TEST_F(FrameFixture, PlanesWhoseIdsWouldPassThirtyTwoBitsGiveNoId)
 {
     EXPECT_EQ(manager.newFrameId(429496), 4294950000u);
     EXPECT_EQ(manager.newFrameId(429497), std::nullopt);
+    EXPECT_EQ(manager.freeFrameIds(429497), 0u);
     EXPECT_EQ(manager.newFrameId(0xFFFFFFFFu), std::nullopt);
     manager.setVisiblePlanes(0xFFFFFFFFu, 0);
     EXPECT_EQ(manager.newFrameId(CPicInfoManager::kPlaneFromVisiblePlanes), std::nullopt);

@@ -507,6 +507,32 @@ TEST_F(DamagedHistory, AStepWithATruncatedSnapshotOrAnUnknownKindIsDroppedAndThe
     EXPECT_EQ(posOf(1), QPointF(0, 0));
 }
 
+TEST_F(DamagedHistory, EditUndoOfAStepThatCannotBeReplayedSaysSoAndLeavesTheDocumentAsItWas)
+{
+    auto truncatedLeaf = std::make_unique<CUndoItem>("FramePos", "Move Image Frame");
+    truncatedLeaf->snapshotWriter()->writeU32(1);
+    const QString file = projectWith(items(groupOf("Truncated", items(std::move(truncatedLeaf), moveLeaf(2, 0.0f, 0.0f))),
+                                           moveLeaf(1, 0.0f, 0.0f)));
+    restart();
+    ASSERT_EQ(doc->openDocument(file), CCollageDoc::OpenResult::Opened);
+    const QByteArray opened = fingerprint();
+
+    EXPECT_TRUE(doc->undoCommand()) << "the user is told, so no beep";
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown[0], services->catalogue().text("UndoStepFailed"));
+    EXPECT_FALSE(shown[0].isEmpty());
+    EXPECT_EQ(styles[0], MsgStyle::WarningOk);
+    EXPECT_EQ(fingerprint(), opened);
+    EXPECT_FALSE(doc->isModified());
+    EXPECT_FALSE(history().CanRedo());
+    EXPECT_EQ(history().undoList().size(), 1u);
+
+    EXPECT_TRUE(doc->undoCommand());
+    EXPECT_EQ(shown.size(), 1) << "a sound step replays without a word";
+    EXPECT_EQ(posOf(1), QPointF(0, 0));
+    EXPECT_TRUE(doc->isModified());
+}
+
 TEST_F(DamagedHistory, AHistoryNamingFramesThatAreGoneReplaysAsNothing)
 {
     const QString file = projectWith(items(moveLeaf(777, 0.0f, 0.0f), moveLeaf(1, 0.0f, 0.0f)));

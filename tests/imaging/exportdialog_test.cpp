@@ -3,6 +3,7 @@
 // question before replacing a file, and what a good OK writes and stores.
 
 #include "exportdialog.h"
+#include "exportsettings.h"
 #include "renderfixture.h"
 
 #include "propmanager.h"
@@ -149,18 +150,28 @@ TEST_F(ExportDialog, TheNextExportStartsAtTheLastWidth)
     EXPECT_EQ(again.heightField()->text(), "480");
 }
 
-TEST_F(ExportDialog, TheSuggestedFolderIsMadeWhenAFreshAccountHasNone)
+TEST_F(ExportDialog, TheFirstExportToTheDefaultFolderMakesItButATypedFolderMustExist)
 {
-    const QByteArray oldHome = qgetenv("HOME");
-    qputenv("HOME", home.path().toLocal8Bit());
-    const QString suggested = CExportSettings::defaultFolder();
-    ASSERT_TRUE(suggested.startsWith(home.path())) << suggested.toStdString();
-    ASSERT_FALSE(QFileInfo::exists(suggested));
-    dialog->folderField()->setText(suggested);
+    // A new user: a Pictures folder, and nothing in it yet.
+    const QString pictures = home.path() + "/Pictures";
+    QFile dirs(home.configHome() + "/user-dirs.dirs");
+    ASSERT_TRUE(dirs.open(QIODevice::WriteOnly));
+    dirs.write("XDG_PICTURES_DIR=\"" + pictures.toUtf8() + "\"\n");
+    dirs.close();
+    const QString folder = CExportSettings::defaultFolder();
+    ASSERT_EQ(folder, pictures + "/My Collages");
+    ASSERT_FALSE(QFileInfo::exists(folder));
+
+    dialog->folderField()->setText(folder);
     enter(dialog->resolutionField(), "20");
-    EXPECT_EQ(dialog->tryExport(), "");
-    EXPECT_TRUE(QFileInfo::exists(QDir(suggested).filePath("Collage.jpg")));
-    qputenv("HOME", oldHome);
+    ASSERT_EQ(dialog->tryExport(), "");
+    EXPECT_TRUE(QFileInfo(folder + "/Collage.jpg").isFile());
+    EXPECT_TRUE(shown.isEmpty());
+
+    const QString typo = home.path() + "/My Colages";
+    dialog->folderField()->setText(typo);
+    EXPECT_EQ(dialog->tryExport(), "ExportNoDir");
+    EXPECT_FALSE(QFileInfo::exists(typo));
 }
 
 TEST_F(ExportDialog, TheTransparentCanvasIsOfferedForPngOnly)

@@ -102,6 +102,15 @@ QByteArray withClaimedSize(QByteArray jpeg, quint16 width, quint16 height)
     return jpeg;
 }
 
+// Where a JPEG's picture data begins: after the start-of-scan header.
+qsizetype pictureDataStart(const QByteArray& jpeg)
+{
+    const qsizetype sos = jpeg.indexOf(QByteArray("\xFF\xDA", 2));
+    if (sos < 0)
+        return 0;
+    return sos + 2 + ((quint8(jpeg[sos + 2]) << 8) | quint8(jpeg[sos + 3]));
+}
+
 class PhotoImageTest : public ::testing::Test
 {
 protected:
@@ -304,8 +313,7 @@ TEST_F(PhotoImageTest, DamagedFilesGiveThePlaceholderAndMarkThePhotoInvalid)
         {"empty.jpg", QByteArray()},
         {"text.jpg", QByteArray("this is a shopping list, not a photo\n")},
         {"garbage.jpg", jpeg.left(600) + QByteArray(20000, '\x5A')},
-        {"truncated.jpg", jpeg.left(jpeg.size() / 4)},
-        {"nearly.jpg", jpeg.left(jpeg.size() - 2)},
+        {"headers only.jpg", jpeg.left(pictureDataStart(jpeg))},
         {"truncated.png", pngBytes.left(pngBytes.size() / 2)},
     };
     for (const auto& [name, bytes] : damaged) {
@@ -317,7 +325,33 @@ TEST_F(PhotoImageTest, DamagedFilesGiveThePlaceholderAndMarkThePhotoInvalid)
         EXPECT_FALSE(photo.isMissing()) << name;
         EXPECT_TRUE(isPlaceholder(images.GetWorkingCopy(photo, true))) << name;
         EXPECT_TRUE(photo.isInvalid()) << name;
+        EXPECT_EQ(photo.stateText(), "The file does not contain a valid image") << name;
     }
+}
+
+TEST_F(PhotoImageTest, AJpegCutShortShowsWhatWasDecodedAndTheRestGrey)
+{
+    // Blue on top, red below: the cut falls in the red part.
+    writeImage(file("source.jpg"), bandedPicture(QSize(800, 600)));
+    const QByteArray jpeg = readBytes(file("source.jpg"));
+    const std::pair<const char*, qsizetype> cuts[] = {{"half.jpg", jpeg.size() / 2}, {"nearly.jpg", jpeg.size() - 2}};
+    for (const auto& [name, length] : cuts) {
+        const QString path = file(name);
+        writeBytes(path, jpeg.left(length));
+        CPhotoItem& photo = photoOf(path);
+        const QImage full = images.LoadFullImage(photo, true, false);
+        ASSERT_EQ(full.size(), QSize(800, 600)) << name;
+        EXPECT_FALSE(photo.isInvalid()) << name;
+        EXPECT_TRUE(isBluish(meanColour(full, QRect(0, 0, 800, 50)))) << name;
+        EXPECT_TRUE(isReddish(meanColour(full, QRect(0, 100, 800, 100)))) << name;
+        EXPECT_EQ(photo.stateText(), "Normal") << name;
+    }
+    const QColor rest = meanColour(images.LoadFullImage(photoOf(file("half.jpg")), true, false), QRect(0, 550, 800, 50));
+    EXPECT_NEAR(rest.red(), 128, 8);
+    EXPECT_NEAR(rest.green(), 128, 8);
+    EXPECT_NEAR(rest.blue(), 128, 8);
+    const QColor bottom = meanColour(images.LoadFullImage(photoOf(file("nearly.jpg")), true, false), QRect(0, 550, 800, 50));
+    EXPECT_TRUE(isReddish(bottom)) << "only the end marker was missing";
 }
 
 TEST_F(PhotoImageTest, AClaimedSizeBeyondMemoryIsRefusedWholeAndNeverCrashes)
@@ -341,7 +375,7 @@ TEST_F(PhotoImageTest, AFileThatDecodesAgainClearsTheInvalidMark)
     const QString path = file("repaired.jpg");
     writeImage(path, photoLikePicture(QSize(800, 600)));
     const QByteArray whole = readBytes(path);
-    writeBytes(path, whole.left(whole.size() / 3));
+    writeBytes(path, whole.left(pictureDataStart(whole)));
     setModified(path, QDateTime::currentDateTime().addDays(-2));
     CPhotoItem& photo = photoOf(path);
     images.GetWorkingCopy(photo);

@@ -252,6 +252,8 @@ int CDocumentTarget::dropImages(const QStringList& paths, const QPointF& canvasP
     CMessageCatalogue& catalogue = m_services.catalogue();
     if (result.outsideCanvas)
         catalogue.show(QStringLiteral("DropInsideCanvas"), MsgStyle::InfoOk);
+    else if (result.frameIdsExhausted)
+        catalogue.show(QStringLiteral("FrameIdsExhausted"), MsgStyle::WarningOk);
     else if (placed == 0 && !result.refused.isEmpty())
         catalogue.show(QStringLiteral("DropperNoValidPhoto"), MsgStyle::InfoOk);
     else if (!result.refused.isEmpty())

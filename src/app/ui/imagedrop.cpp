@@ -73,6 +73,10 @@ CImageDropResult CImageDrop::drop(const QStringList& paths, const QPointF& canva
     }
     if (photos.empty())
         return result;
+    if (services.frames.freeFrameIds(CPicInfoManager::kPhotoPlaneNumber) < photos.size()) {
+        result.frameIdsExhausted = true;
+        return result;
+    }
 
     std::vector<CPicInfo*> empty;
     if (target == Target::SelectedEmptyFrames) {

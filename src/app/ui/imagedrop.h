@@ -22,6 +22,9 @@ struct CImageDropResult
     QStringList refused;
     // The drop point lies off the canvas: nothing was placed.
     bool outsideCanvas = false;
+    // The photo frames have too few ids left for every photo: nothing was
+    // placed ("FrameIdsExhausted").
+    bool frameIdsExhausted = false;
 };
 
 class CImageDrop

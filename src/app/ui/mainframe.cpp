@@ -584,6 +584,12 @@ void CMainFrame::bringToFront()
     activateWindow();
 }
 
+bool CMainFrame::openHandedOverProject(const QString& path)
+{
+    bringToFront();
+    return m_documentTarget->saveModified() && m_documentTarget->openProject(path);
+}
+
 // --- Drops from the file manager
 
 QStringList CMainFrame::droppedFiles(const QMimeData* data) const

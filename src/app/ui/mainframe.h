@@ -111,6 +111,10 @@ public:
     // Another start handed over to us: come out of minimized state and to
     // the front without changing a maximized or full-screen placement.
     void bringToFront();
+    // A project another start handed over (a double-click in the file
+    // manager): comes to the front, asks to save changes first, then opens
+    // it through the checks of Open. True when it was opened.
+    bool openHandedOverProject(const QString& path);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

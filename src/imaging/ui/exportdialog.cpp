@@ -222,11 +222,8 @@ QString CExportDialog::tryExport()
     m_exportedPath.clear();
     commitFocusedField();
     const QString folder = m_folder->text().trimmed();
-    // The folder the program suggests is made when it is not there yet
-    // (a fresh account has no pictures folder); one the user typed is not.
-    if (QDir::fromNativeSeparators(folder) == CExportSettings::defaultFolder())
-        QDir().mkpath(CExportSettings::defaultFolder());
     QString name = m_name->text().trimmed();
+    CExportSettings::makeDefaultFolder(folder);
     const QString problem = ExportRules::validate(folder, name, m_size);
     if (!problem.isEmpty()) {
         QWidget* field = problem == "ExportMissingDir" || problem == "ExportNoDir" ? m_folder
