@@ -21,6 +21,7 @@ QHash<int, const char*> buildPrompts()
         {SaveAs, "Save the collage project under a new name or in another folder"},
         {SaveAsTemplate, "Save the arrangement of frames, without the photos, as a template for new collages"},
         {ExportImage, "Save the collage as an image file (JPEG, PNG and others)"},
+        {ShareCollage, "E-mail the collage as a web page, or publish it as a small web site"},
         {Print, "Print the collage"},
         {PrintPreview, "Show the collage as it will be printed"},
         {AddPictures, "Add photos to the collage; they fill the selected empty frames first"},
@@ -97,6 +98,7 @@ QHash<int, const char*> buildPrompts()
         // Help
         {ResetInfoTips, "Show every info-tip again, also those you switched off"},
         {QuickTour, "Open the sample collage that shows what the program can do"},
+        {CheckForUpdates, "Ask whether a newer version of the program is available"},
     };
     for (int i = 0; i < RecentFileCount; ++i)
         prompts.insert(RecentFileFirst + i, "Open this collage project");

@@ -547,7 +547,7 @@ TEST_F(MainFrame, AHandedOverProjectOpensOnlyAfterTheQuestionAboutUnsavedChanges
     answer = MsgButton::No;
     EXPECT_TRUE(window->openHandedOverProject(handed));
     EXPECT_EQ(doc->path(), handed);
-    EXPECT_EQ(window->windowTitle(), "Handed.Collage - Tessary Ombravelle");
+    EXPECT_EQ(window->windowTitle(), "Handed.Collage[*] - Tessary Ombravelle");
 
     writeFile(path("Damaged.Collage"), "not a project");
     EXPECT_FALSE(window->openHandedOverProject(path("Damaged.Collage")));

@@ -4,7 +4,9 @@
 #include "datapaths.h"
 #include "exportdialog.h"
 #include "imagetypes.h"
+#include "picinfomanager.h"
 #include "projectpicker.h"
+#include "propmanager.h"
 #include "newcollagedialog.h"
 #include "gridsettingsdialog.h"
 #include "canvassizedialog.h"
@@ -12,6 +14,7 @@
 #include "imagetonedialog.h"
 #include "services.h"
 #include "splitframedialog.h"
+#include "surfaces.h"
 
 #include <QColorDialog>
 #include <QFileDialog>
