@@ -10,6 +10,7 @@
 #include "singleinstance.h"
 #include "commandids.h"
 #include "mainframe.h"
+#include "organizercommands.h"
 #include "recentfiles.h"
 #include "messagebox.h"
 #include "progresswindow.h"
@@ -165,6 +166,7 @@ int CCollageApp::run(int argc, char** argv)
     CMainFrame frame(doc, services);
     installMessageBox(services.catalogue(), [&frame] { return frame.isVisible() ? &frame : nullptr; });
     plugInCanvasView(frame, doc, services);
+    frame.addCommandTarget(new COrganizerCommands(services, &frame)); // a child of the window
     frame.setProjectPath(doc.path());
     if (!project.isEmpty())
         frame.recentFiles().add(doc.path());

@@ -89,6 +89,10 @@ inline constexpr int MagneticFrames = 251;
 inline constexpr int SoundEffects = 340;
 inline constexpr int GridSettings = 252;
 
+// --- Photos
+inline constexpr int PhotoOrganizer = 470;
+inline constexpr int RefreshPhotos = 471;
+
 // --- Help
 inline constexpr int ShowInfoTips = 346;
 inline constexpr int ResetInfoTips = 348;

@@ -82,6 +82,9 @@ QList<CCommandSpec> buildCommands()
         {ResizeCanvasToFit, "Resize Canvas to Fit Collage", ""},
         {ZadeDudaziz, "&ZadeDudaziz\tAlt+Q", "Alt+Q"},
         {ZiraRadaru, "Zira&Radaru", ""},
+        // Photos
+        {PhotoOrganizer, "Photo &Organizer...\tCtrl+Shift+O", "Ctrl+Shift+O"},
+        {RefreshPhotos, "&Refresh Photo Collection...", ""},
         // Help
         {ResetInfoTips, "Reset All Info-Tips", ""},
         {QuickTour, "Open Quick Tour", ""},

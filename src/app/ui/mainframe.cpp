@@ -357,6 +357,9 @@ void CMainFrame::createMenus()
     QMenu* canvasMenu = menuBar()->addMenu(tr("&Canvas"));
     addItems(canvasMenu, {ZadeDudaziz, ZiraRadaru, 0, ResizeCanvasToFit});
 
+    QMenu* photos = menuBar()->addMenu(tr("&Photos"));
+    addItems(photos, {PhotoOrganizer, RefreshPhotos});
+
     QMenu* help = menuBar()->addMenu(tr("&Help"));
     addItems(help, {QuickTour, ResetInfoTips});
 
