@@ -122,8 +122,16 @@ QImage CThumbnailCache::GetThumbnail(CPhotoItem& photo)
     {
         QMutexLocker lock(&m_photos.mutex());
         touch(photo);
-        if (!photo.thumbnail().isNull())
-            return photo.thumbnail();
+        if (!photo.thumbnail().isNull()) {
+            // A camera preview stands in until the real one is made; if the
+            // worker was stopped meanwhile, it is asked for again.
+            if (m_provisional.count(&photo) == 0)
+                return photo.thumbnail();
+            const QImage preview = photo.thumbnail();
+            lock.unlock();
+            QueueRender(photo);
+            return preview;
+        }
     }
     QueueRender(photo);
     return m_photos.waitingPlaceholder();
@@ -154,13 +162,16 @@ void CThumbnailCache::touch(CPhotoItem& photo)
         m_recentIndex.erase(oldest);
         // Frames still draw these, a missing file could not make them again,
         // and the worker is writing this one.
-        if (!oldest->isInUse() && !oldest->isMissing() && !oldest->isBeingRendered())
+        if (!oldest->isInUse() && !oldest->isMissing() && !oldest->isBeingRendered()) {
             oldest->setThumbnail(QImage());
+            m_provisional.erase(oldest);
+        }
     }
 }
 
 void CThumbnailCache::forget(CPhotoItem* photo)
 {
+    m_provisional.erase(photo);
     if (const auto it = m_recentIndex.find(photo); it != m_recentIndex.end()) {
         m_recent.erase(it->second);
         m_recentIndex.erase(it);
@@ -216,7 +227,7 @@ bool CThumbnailCache::renderNext()
         job.path = entry.photo->path();
         job.fileSize = entry.fileSize;
         job.slot = entry.photo->thumbnailSlot();
-        job.hadThumbnail = !entry.photo->thumbnail().isNull();
+        job.hadThumbnail = !entry.photo->thumbnail().isNull() && m_provisional.count(entry.photo) == 0;
         m_held[job.photo] = std::move(hold);
         job.photo->setBeingRendered(true);
     }
@@ -251,8 +262,9 @@ void CThumbnailCache::renderJob(const Job& job)
         const QImage stored = m_store.LoadThumb(job.slot);
         if (!stored.isNull()) {
             QMutexLocker lock(&m_photos.mutex());
-            if (!job.hold->cancelled && photo->thumbnail().isNull())
+            if (!job.hold->cancelled && (photo->thumbnail().isNull() || m_provisional.count(photo) != 0))
                 photo->setThumbnail(stored);
+            m_provisional.erase(photo);
             return;
         }
         // The listeners clear the slot before the SaveThumb that follows.
@@ -267,6 +279,7 @@ void CThumbnailCache::renderJob(const Job& job)
                 if (job.hold->cancelled)
                     return;
                 photo->setThumbnail(ThumbnailMaker::turned(preview, photo->quarterTurns()));
+                m_provisional.insert(photo);
             }
             announce(Event::RenderComplete, photo);
         }
@@ -285,6 +298,7 @@ void CThumbnailCache::renderJob(const Job& job)
         // The turns as they are now: a rotation that went ahead while the
         // file decoded has turned only the thumbnail there was then.
         photo->setThumbnail(ThumbnailMaker::turned(image, photo->quarterTurns()));
+        m_provisional.erase(photo);
     }
     announce(result.rendered() ? Event::SaveThumb : Event::ImageError, photo);
 }
@@ -380,6 +394,7 @@ bool CThumbnailCache::OnNotify(const CNotifyMessage& message)
         QMutexLocker lock(&m_photos.mutex());
         m_recent.clear();
         m_recentIndex.clear();
+        m_provisional.clear();
         m_queue.clear();
         return true;
     }

@@ -33,6 +33,7 @@
 #include <list>
 #include <memory>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 class CNotificationBus;
@@ -73,7 +74,7 @@ public:
     bool newestFirst();
     int queuedCount();
     // Also show the camera's EXIF preview while the real thumbnail renders
-    // (never stored).
+    // (announced with "RenderComplete", never stored).
     void setEmbeddedPreviews(bool on) { m_embeddedPreviews = on; }
 
     // Decoding threads the next start uses; 0 means one per core.
@@ -144,6 +145,8 @@ private:
     CRenderQueue m_queue;
     std::unordered_map<CPhotoItem*, std::unique_ptr<Hold>> m_held;
     QWaitCondition m_released; // a hold ended
+    // Photos that show the camera's EXIF preview until their thumbnail is made.
+    std::unordered_set<CPhotoItem*> m_provisional;
     std::list<CPhotoItem*> m_recent; // most recently used first
     std::unordered_map<CPhotoItem*, std::list<CPhotoItem*>::iterator> m_recentIndex;
     QWaitCondition m_wake;

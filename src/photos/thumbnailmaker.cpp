@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <cmath>
 #include <csetjmp>
-#include <cstdio>
 
 #include <jpeglib.h>
 #include <jerror.h>
@@ -60,31 +59,39 @@ void noteWarning(j_common_ptr info, int level)
 // All state of one JPEG decode. It lives in the caller's frame, so the
 // jump back from an error skips no destructor (runJpeg keeps only trivial
 // locals).
+//
+// The file is mapped whole rather than read through a small buffer: the
+// Huffman decoder's fast path wants several kilobytes in hand at every
+// MCU, and takes the slow path at each buffer refill otherwise.
 struct JpegJob
 {
     explicit JpegJob(const QString& path)
-        : file(std::fopen(QFile::encodeName(path).constData(), "rb"))
+        : file(path)
     {
         info.err = jpeg_std_error(&errors.manager);
         errors.manager.error_exit = jumpOnError;
         errors.manager.emit_message = noteWarning;
-        if (file) {
-            jpeg_create_decompress(&info);
-            jpeg_stdio_src(&info, file);
-            jpeg_save_markers(&info, kApp1Marker, kMaxMarkerBytes);
-        }
+        if (!file.open(QIODevice::ReadOnly) || file.size() <= 0)
+            return;
+        bytes = file.map(0, file.size());
+        if (!bytes)
+            return;
+        jpeg_create_decompress(&info);
+        jpeg_mem_src(&info, bytes, static_cast<unsigned long>(file.size()));
+        jpeg_save_markers(&info, kApp1Marker, kMaxMarkerBytes);
     }
     ~JpegJob()
     {
-        if (file) {
+        if (bytes)
             jpeg_destroy_decompress(&info);
-            std::fclose(file);
-        }
     }
     JpegJob(const JpegJob&) = delete;
     JpegJob& operator=(const JpegJob&) = delete;
 
-    FILE* file;
+    bool isOpen() const { return bytes != nullptr; }
+
+    QFile file;
+    uchar* bytes = nullptr;
     jpeg_decompress_struct info{};
     JpegErrors errors{};
     QSize box;
@@ -208,7 +215,7 @@ CRenderedThumbnail renderWithJpegTurbo(const QString& path, QSize box, const std
     JpegJob job(path);
     job.box = box;
     job.abort = abort;
-    if (!job.file || !readJpegHeader(&job) || job.storedSize.isEmpty())
+    if (!job.isOpen() || !readJpegHeader(&job) || job.storedSize.isEmpty())
         return result;
     const bool sideways = isSideways(job.orientation);
     result.fullSize = sideways ? job.storedSize.transposed() : job.storedSize;
@@ -317,7 +324,7 @@ CRenderedThumbnail render(const QString& path, QSize box, const std::atomic<bool
 QImage embedded(const QString& path, QSize box)
 {
     JpegJob job(path);
-    if (!job.file || !readJpegHeader(&job) || !job.exif.hasThumbnail() || job.storedSize.isEmpty())
+    if (!job.isOpen() || !readJpegHeader(&job) || !job.exif.hasThumbnail() || job.storedSize.isEmpty())
         return {};
     QByteArray bytes;
     for (jpeg_saved_marker_ptr marker = job.info.marker_list; marker; marker = marker->next) {

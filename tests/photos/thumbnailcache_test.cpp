@@ -100,9 +100,23 @@ struct Session
     EventLog log;
 };
 
+// The thumbnail each announcement finds on its photo.
+class ThumbnailWatch : public CNotifyListener
+{
+public:
+    bool OnNotify(const CNotifyMessage& message) override
+    {
+        if (auto* photo = static_cast<CPhotoItem*>(message.parameter))
+            seen.push_back(photo->thumbnail());
+        return false;
+    }
+    std::vector<QImage> seen;
+};
+
 class ThumbnailCacheTest : public ::testing::Test
 {
 protected:
+    ThumbnailWatch previewWatch;
     QString pictures(const QString& name) const { return home.path() + "/Pictures/" + name; }
     QString photoJpeg(const QString& name, QSize size = {400, 300})
     {
@@ -311,6 +325,27 @@ TEST_F(ThumbnailCacheTest, RendersAPhotoTurnedBeforeItsFirstThumbnailTurned)
     s->cache.GetThumbnail(*photo);
     s->cache.renderQueued();
     EXPECT_EQ(photo->thumbnail().size(), QSize(96, 128));
+}
+
+TEST_F(ThumbnailCacheTest, ShowsTheCamerasPreviewUntilTheThumbnailIsMadeAndNeverStoresIt)
+{
+    const QString path = photoJpeg("a.jpg", {800, 600});
+    QImage preview(160, 120, QImage::Format_RGB32);
+    preview.fill(qRgb(250, 0, 250));
+    writeExifPreview(path, preview);
+    CPhotoItem* photo = s->photo(path);
+    s->cache.setEmbeddedPreviews(true);
+    s->bus.Register(&previewWatch, Channel::MyPhotos);
+    s->cache.GetThumbnail(*photo);
+    s->cache.renderQueued();
+    s->bus.Unregister(&previewWatch, Channel::MyPhotos);
+
+    EXPECT_EQ(s->log.namesFor(photo), QStringList({"RenderComplete", "SaveThumb", "RenderComplete"}));
+    ASSERT_EQ(previewWatch.seen.size(), 3u);
+    EXPECT_EQ(previewWatch.seen[0].pixel(60, 40), qRgb(250, 0, 250)) << "first the camera's preview";
+    EXPECT_NE(previewWatch.seen[1].pixel(60, 40), qRgb(250, 0, 250)) << "then the photo, which is stored";
+    const QImage stored = s->store.LoadThumb(photo->thumbnailSlot());
+    EXPECT_NE(stored.pixel(60, 40) & 0xF0F0F0, qRgb(250, 0, 250) & 0xF0F0F0);
 }
 
 // Unreadable, cut-short, empty and non-image files in a refreshed folder:

@@ -61,22 +61,6 @@ QByteArray jpegBytes(const QImage& image, int quality = 85)
     return bytes;
 }
 
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-void writeExifPreview(const QString& path, const QImage& preview, int orientation)
-{
-    Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(QFile::encodeName(path).toStdString());
-    image->readMetadata();
-    Exiv2::ExifData data = image->exifData();
-    if (orientation != 0)
-        data[kOrientation] = uint16_t(orientation);
-    const QByteArray bytes = jpegBytes(preview);
-    Exiv2::ExifThumb(data).setJpegThumbnail(reinterpret_cast<const Exiv2::byte*>(bytes.constData()),
-                                            long(bytes.size()));
-    image->setExifData(data);
-    image->writeMetadata();
-}
-#pragma GCC diagnostic pop
 
 class ThumbnailMakerTest : public ::testing::Test
 {
