@@ -382,6 +382,20 @@ TEST_F(OrganizerTest, ShowingAMomentOutsideTheViewSwitchesToAllPhotos)
     EXPECT_EQ(organizer->selectedPhotos(), (QList<CPhotoItem*>{photo("may-a.jpg"), photo("july-b.jpg")}));
 }
 
+TEST_F(OrganizerTest, AsksThumbnailsOnlyForTheTilesOnScreen)
+{
+    for (int i = 0; i < 3000; ++i)
+        services->photos().AddPhoto(QStringLiteral("%1/many/IMG_%2.jpg").arg(home.path()).arg(i));
+    services->thumbnails().setSynchronous(true); // requests wait in the queue
+    open();
+    organizer->resize(700, 500);
+    QApplication::processEvents();
+    organizer->view()->viewport()->repaint();
+    const int queued = services->thumbnails().queuedCount();
+    EXPECT_GT(queued, 0);
+    EXPECT_LE(queued, 40) << "a window of 700 × 500 shows a few dozen tiles of 3,006";
+}
+
 // ---------------------------------------------------------------------------
 // Keys, wheel and size
 

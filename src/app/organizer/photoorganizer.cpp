@@ -657,8 +657,10 @@ bool CPhotoOrganizer::eventFilter(QObject* watched, QEvent* event)
 void CPhotoOrganizer::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    // Scrolling requests what comes into view; the latest wants rendering first.
+    // Scrolling requests what comes into view; the latest wants rendering
+    // first, and a camera's own preview can stand in at once meanwhile.
     m_services.thumbnails().setNewestFirst(true);
+    m_services.thumbnails().setEmbeddedPreviews(true);
     m_restoreTop = true;
     reload();
 }
@@ -673,6 +675,7 @@ void CPhotoOrganizer::closeEvent(QCloseEvent* event)
 {
     saveViewState();
     m_services.thumbnails().setNewestFirst(false);
+    m_services.thumbnails().setEmbeddedPreviews(false);
     // Saving lets go of hidden photos: nothing may list them any more.
     m_model->setPhotos({});
     m_services.photos().Save();
