@@ -12,8 +12,10 @@
 # collage-cli starts each round from a collection of the 48 photos without
 # thumbnails (a fresh "Thumbs.DAT"), so it renders and stores all 48. Times
 # are wall clock around the whole process, start-up included, for all
-# three; the peak resident memory of each process comes from GNU time.
-# Prints the medians and the ratios of photos per second.
+# three; GNU time adds the processor time (user + system) and the peak
+# resident memory of each process. Prints the medians and the ratios of
+# photos per second, by wall clock and by processor time (the fairer one on
+# a machine other work shares).
 set -euo pipefail
 
 CORPUS=${1:-/tmp/corpus}
@@ -47,10 +49,12 @@ run() {
   local name=$1 cpus=$2; shift 2
   local start end
   start=$(date +%s.%N)
-  /usr/bin/time -f %M -o "$WORK/rss" taskset -c "$cpus" "$@" >"$WORK/out" 2>"$WORK/err" \
+  /usr/bin/time -f "%M %U %S" -o "$WORK/rss" taskset -c "$cpus" "$@" >"$WORK/out" 2>"$WORK/err" \
     || { echo "$name failed:" >&2; cat "$WORK/err" >&2; exit 1; }
   end=$(date +%s.%N)
-  echo "$(awk -v a="$start" -v b="$end" 'BEGIN { print b - a }') $(cat "$WORK/rss")" >> "$WORK/$name.runs"
+  read -r rss user sys < "$WORK/rss"
+  echo "$(awk -v a="$start" -v b="$end" 'BEGIN { print b - a }') $rss $(awk -v u="$user" -v s="$sys" 'BEGIN { print u + s }')" \
+    >> "$WORK/$name.runs"
 }
 
 fresh_home() {
@@ -73,15 +77,16 @@ for round in $(seq "$ROUNDS"); do
 done
 
 median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
-printf '%-8s %10s %12s %14s\n' run seconds photos/s "peak MiB"
+printf '%-8s %10s %12s %12s %14s %10s\n' run seconds photos/s "cpu seconds" "photos/cpu-s" "peak MiB"
 for name in vips ours-1 ours-2; do
   s=$(cut -d' ' -f1 "$WORK/$name.runs" | median)
   m=$(cut -d' ' -f2 "$WORK/$name.runs" | median)
-  printf '%-8s %10.3f %12.1f %14.1f\n' "$name" "$s" "$(awk -v c="$COUNT" -v s="$s" 'BEGIN { print c / s }')" \
-    "$(awk -v m="$m" 'BEGIN { print m / 1024 }')"
-  eval "sec_${name//-/_}=$s"
+  c=$(cut -d' ' -f3 "$WORK/$name.runs" | median)
+  printf '%-8s %10.3f %12.1f %12.3f %14.1f %10.1f\n' "$name" "$s" "$(awk -v n="$COUNT" -v s="$s" 'BEGIN { print n / s }')" \
+    "$c" "$(awk -v n="$COUNT" -v c="$c" 'BEGIN { print n / c }')" "$(awk -v m="$m" 'BEGIN { print m / 1024 }')"
+  eval "sec_${name//-/_}=$s cpu_${name//-/_}=$c"
 done
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
-echo "ours-1 / vips: $(ratio "$sec_vips" "$sec_ours_1") times the photos per second"
+echo "ours-1 / vips: $(ratio "$sec_vips" "$sec_ours_1") times the photos per second ($(ratio "$cpu_vips" "$cpu_ours_1") by processor time)"
 echo "ours-2 / vips: $(ratio "$sec_vips" "$sec_ours_2") times the photos per second"
-echo "($COUNT photos, $ROUNDS rounds, medians; $(nproc) cores)"
+echo "($COUNT photos, $ROUNDS rounds, medians; $(nproc) cores; load average $(cut -d' ' -f1-3 /proc/loadavg))"

@@ -27,6 +27,13 @@ constexpr int kDctEighths[] = {1, 2, 4, 8};
 constexpr int kDctDenominator = 8;
 constexpr int kApp1Marker = JPEG_APP0 + 1;
 constexpr unsigned kMaxMarkerBytes = 0xFFFF;
+// A JPEG larger than this is left to Qt's reader, which reads it a piece
+// at a time; a thread keeps a read buffer up to the second size between
+// photos.
+constexpr qint64 kMaxJpegFileBytes = 256LL * 1024 * 1024;
+constexpr qint64 kKeptBufferBytes = 32LL * 1024 * 1024;
+// The camera's preview sits in the first segments; this much covers them.
+constexpr qint64 kHeaderBytes = 256 * 1024;
 
 #if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
 constexpr J_COLOR_SPACE kRgb32Space = JCS_EXT_BGRA; // 0xAARRGGBB words, alpha 0xFF
@@ -60,38 +67,55 @@ void noteWarning(j_common_ptr info, int level)
 // jump back from an error skips no destructor (runJpeg keeps only trivial
 // locals).
 //
-// The file is mapped whole rather than read through a small buffer: the
-// Huffman decoder's fast path wants several kilobytes in hand at every
-// MCU, and takes the slow path at each buffer refill otherwise.
+// The file is read whole, in one call, rather than through a small buffer:
+// the Huffman decoder's fast path wants several kilobytes in hand at every
+// MCU and takes the slow path at each buffer refill otherwise. The buffer
+// is the thread's own and is kept between photos, so it costs no page
+// faults after the first (mapping the file costs one per page).
 struct JpegJob
 {
-    explicit JpegJob(const QString& path)
-        : file(path)
+    // Reads at most `limit` bytes of the file: all of it to decode, the
+    // start to read the header.
+    JpegJob(const QString& path, qint64 limit)
     {
         info.err = jpeg_std_error(&errors.manager);
         errors.manager.error_exit = jumpOnError;
         errors.manager.emit_message = noteWarning;
-        if (!file.open(QIODevice::ReadOnly) || file.size() <= 0)
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
             return;
-        bytes = file.map(0, file.size());
-        if (!bytes)
+        const qint64 size = qMin(file.size(), limit);
+        tooLarge = file.size() > kMaxJpegFileBytes;
+        if (size <= 0 || tooLarge)
             return;
+        thread_local QByteArray buffer;
+        if (buffer.size() < size)
+            buffer.resize(size);
+        if (file.read(buffer.data(), size) != size)
+            return;
+        bytes = reinterpret_cast<const uchar*>(buffer.constData());
         jpeg_create_decompress(&info);
-        jpeg_mem_src(&info, bytes, static_cast<unsigned long>(file.size()));
+        jpeg_mem_src(&info, bytes, static_cast<unsigned long>(size));
         jpeg_save_markers(&info, kApp1Marker, kMaxMarkerBytes);
+        // An exceptionally large photo does not keep its memory.
+        if (size > kKeptBufferBytes)
+            release = &buffer;
     }
     ~JpegJob()
     {
         if (bytes)
             jpeg_destroy_decompress(&info);
+        if (release)
+            *release = QByteArray();
     }
     JpegJob(const JpegJob&) = delete;
     JpegJob& operator=(const JpegJob&) = delete;
 
     bool isOpen() const { return bytes != nullptr; }
 
-    QFile file;
-    uchar* bytes = nullptr;
+    const uchar* bytes = nullptr;
+    QByteArray* release = nullptr;
+    bool tooLarge = false;
     jpeg_decompress_struct info{};
     JpegErrors errors{};
     QSize box;
@@ -212,9 +236,10 @@ CRenderedThumbnail renderWithJpegTurbo(const QString& path, QSize box, const std
                                        bool* tryOtherReader)
 {
     CRenderedThumbnail result;
-    JpegJob job(path);
+    JpegJob job(path, kMaxJpegFileBytes);
     job.box = box;
     job.abort = abort;
+    *tryOtherReader = job.tooLarge;
     if (!job.isOpen() || !readJpegHeader(&job) || job.storedSize.isEmpty())
         return result;
     const bool sideways = isSideways(job.orientation);
@@ -323,7 +348,7 @@ CRenderedThumbnail render(const QString& path, QSize box, const std::atomic<bool
 
 QImage embedded(const QString& path, QSize box)
 {
-    JpegJob job(path);
+    JpegJob job(path, kHeaderBytes);
     if (!job.isOpen() || !readJpegHeader(&job) || !job.exif.hasThumbnail() || job.storedSize.isEmpty())
         return {};
     QByteArray bytes;
