@@ -156,7 +156,7 @@ void CThumbnailCache::touch(CPhotoItem& photo)
     }
     m_recent.push_front(&photo);
     m_recentIndex[&photo] = m_recent.begin();
-    while (int(m_recent.size()) > kMemoryListSize) {
+    while (int(m_recent.size()) > m_memoryListSize) {
         CPhotoItem* oldest = m_recent.back();
         m_recent.pop_back();
         m_recentIndex.erase(oldest);
@@ -167,6 +167,12 @@ void CThumbnailCache::touch(CPhotoItem& photo)
             m_provisional.erase(oldest);
         }
     }
+}
+
+void CThumbnailCache::setTilesOnScreen(int tiles)
+{
+    // Twice the screen: scrolling back a page finds its thumbnails still there.
+    m_memoryListSize = qMax(kMemoryListSize, 2 * tiles);
 }
 
 void CThumbnailCache::forget(CPhotoItem* photo)

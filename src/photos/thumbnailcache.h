@@ -77,12 +77,18 @@ public:
     // (announced with "RenderComplete", never stored).
     void setEmbeddedPreviews(bool on) { m_embeddedPreviews = on; }
 
+    // The memory list keeps 200 photos, or more while a view shows more
+    // tiles at once than that: it must never let go of what is on screen.
+    void setTilesOnScreen(int tiles);
+    int memoryListSize() const { return m_memoryListSize; }
+
     // Decoding threads the next start uses; 0 means one per core.
     void setThreadCount(int threads);
     int threadCount() const;
 
     // Without threads: requests only queue, and renderQueued() renders them
-    // on the calling thread. For tests and tools that want determinism.
+    // on the calling thread. For tests and tools that want determinism. Set
+    // it before the first request.
     void setSynchronous(bool on) { m_synchronous = on; }
     // Renders until the queue is empty; returns how many photos it took.
     int renderQueued();
@@ -138,8 +144,9 @@ private:
     CNotificationBus& m_bus;
     CIntProp m_threadSetting;
     int m_threadCount = 0;
-    bool m_synchronous = false;
-    bool m_embeddedPreviews = false;
+    std::atomic<bool> m_synchronous{false};
+    std::atomic<bool> m_embeddedPreviews{false};
+    int m_memoryListSize = kMemoryListSize;
 
     // Under the collection's lock (m_photos.mutex()):
     CRenderQueue m_queue;

@@ -18,6 +18,7 @@
 #include "picdropper.h"
 #include "propmanager.h"
 #include "refreshdialog.h"
+#include "renderqueue.h"
 #include "services.h"
 #include "testhome.h"
 #include "thumbnailcache.h"
@@ -394,6 +395,38 @@ TEST_F(OrganizerTest, AsksThumbnailsOnlyForTheTilesOnScreen)
     const int queued = services->thumbnails().queuedCount();
     EXPECT_GT(queued, 0);
     EXPECT_LE(queued, 40) << "a window of 700 × 500 shows a few dozen tiles of 3,006";
+}
+
+// More tiles on screen than the render queue holds: each still gets its
+// thumbnail, and none is let go while it shows.
+TEST_F(OrganizerTest, FillsAScreenOfMoreTilesThanTheQueueHolds)
+{
+    for (int i = 0; i < 300; ++i)
+        writeJpeg(QStringLiteral("%1/small/IMG_%2.jpg").arg(pictures()).arg(i), QSize(16, 12));
+    refresh();
+    services->thumbnails().setSynchronous(true);
+    open();
+    organizer->setThumbSize(1.0f);
+    organizer->resize(790, 590); // inside the offscreen screen, which paints only what it covers
+    QApplication::processEvents();
+    // Only what the window does by itself: the first paint, then repaints
+    // of the tiles whose thumbnails arrive.
+    for (int round = 0; round < 50; ++round) {
+        QApplication::processEvents();
+        if (services->thumbnails().renderQueued() == 0)
+            break;
+        QApplication::processEvents();
+    }
+    int onScreen = 0;
+    const QRect visible = organizer->view()->viewport()->rect();
+    for (int row = 0; row < organizer->model()->rowCount(); ++row) {
+        if (!organizer->view()->visualRect(organizer->model()->index(row)).intersects(visible))
+            continue;
+        ++onScreen;
+        EXPECT_FALSE(organizer->model()->photoAt(row)->thumbnail().isNull()) << row;
+    }
+    EXPECT_GT(onScreen, CRenderQueue::kCap + 1);
+    EXPECT_GE(services->thumbnails().memoryListSize(), onScreen);
 }
 
 // ---------------------------------------------------------------------------

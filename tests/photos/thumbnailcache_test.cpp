@@ -271,6 +271,22 @@ TEST_F(ThumbnailCacheTest, KeepsThe200MostRecentlyUsedThumbnailsInMemory)
     photos[1]->releaseUse();
 }
 
+TEST_F(ThumbnailCacheTest, KeepsTwiceAScreenfulWhenAViewShowsMoreThan200Tiles)
+{
+    s->cache.setTilesOnScreen(150);
+    EXPECT_EQ(s->cache.memoryListSize(), 300);
+    std::vector<CPhotoItem*> photos;
+    for (int i = 0; i < 301; ++i) {
+        photos.push_back(s->photos.AddPhoto(QStringLiteral("/nowhere/%1.jpg").arg(i)));
+        photos.back()->setThumbnail(QImage(4, 4, QImage::Format_RGB32));
+        s->cache.GetThumbnail(*photos.back());
+    }
+    EXPECT_TRUE(photos[0]->thumbnail().isNull());
+    EXPECT_FALSE(photos[1]->thumbnail().isNull());
+    s->cache.setTilesOnScreen(10);
+    EXPECT_EQ(s->cache.memoryListSize(), CThumbnailCache::kMemoryListSize);
+}
+
 TEST_F(ThumbnailCacheTest, ReadsTheStoredThumbnailInTheNextRunWithoutTheFile)
 {
     const QString path = photoJpeg("a.jpg");

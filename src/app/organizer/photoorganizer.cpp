@@ -11,6 +11,7 @@
 #include "photopos.h"
 #include "picinfomanager.h"
 #include "refreshdialog.h"
+#include "renderqueue.h"
 #include "services.h"
 #include "thumbnailcache.h"
 #include "undo.h"
@@ -308,12 +309,50 @@ void CPhotoOrganizer::scheduleListing()
 
 void CPhotoOrganizer::photoChanged(CPhotoItem* photo)
 {
+    scheduleFeeding();
     // Hidden or shown again: it leaves or joins this view.
     if (!PhotoView::matches(*photo, filter(), selectedDate(), QDate::currentDate()))
         scheduleListing();
     const QList<CPhotoItem*> selected = selectedPhotos();
     if (!selected.isEmpty() && selected.first() == photo)
         showDetails(photo, false);
+}
+
+void CPhotoOrganizer::scheduleFeeding()
+{
+    if (std::exchange(m_feedingScheduled, true))
+        return;
+    QTimer::singleShot(0, this, [this] {
+        m_feedingScheduled = false;
+        feedTilesOnScreen();
+    });
+}
+
+QList<int> CPhotoOrganizer::rowsOnScreen() const
+{
+    QList<int> rows;
+    const QRect visible = m_view->viewport()->rect();
+    const QModelIndex first = m_view->indexAt(visible.topLeft() + QPoint(CPhotoTileDelegate::kMargin, 1));
+    for (int row = first.isValid() ? first.row() : 0; row < m_model->rowCount(); ++row) {
+        const QRect tile = m_view->visualRect(m_model->index(row));
+        if (tile.top() > visible.bottom())
+            break;
+        if (tile.intersects(visible))
+            rows << row;
+    }
+    return rows;
+}
+
+void CPhotoOrganizer::feedTilesOnScreen()
+{
+    CThumbnailCache& cache = m_services.thumbnails();
+    for (int row : rowsOnScreen()) {
+        if (cache.queuedCount() >= CRenderQueue::kCap)
+            return;
+        CPhotoItem* photo = m_model->photoAt(row);
+        if (photo->thumbnail().isNull())
+            cache.QueueRender(*photo);
+    }
 }
 
 CPhotoViewFilter CPhotoOrganizer::filter() const { return PhotoView::filterFromSetting(m_show.get()); }
@@ -581,6 +620,14 @@ void CPhotoOrganizer::applyThumbSize()
     const int tile = m_delegate->imageSide() + 2 * CPhotoTileDelegate::kMargin;
     m_view->setGridSize(QSize(tile, tile)); // lays the tiles out again
     m_view->verticalScrollBar()->setSingleStep(tile);
+    updateTilesOnScreen();
+}
+
+void CPhotoOrganizer::updateTilesOnScreen()
+{
+    const int tile = m_delegate->imageSide() + 2 * CPhotoTileDelegate::kMargin;
+    const QSize area = m_view->viewport()->size();
+    m_services.thumbnails().setTilesOnScreen((area.width() / tile + 1) * (area.height() / tile + 2));
 }
 
 void CPhotoOrganizer::updateCursor(Qt::KeyboardModifiers modifiers)
@@ -643,6 +690,10 @@ bool CPhotoOrganizer::eventFilter(QObject* watched, QEvent* event)
             break;
         case QEvent::Enter:
             updateCursor(QGuiApplication::queryKeyboardModifiers());
+            break;
+        case QEvent::Resize:
+            if (watched == m_view->viewport())
+                updateTilesOnScreen();
             break;
         default:
             break;

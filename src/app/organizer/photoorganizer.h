@@ -111,6 +111,14 @@ private:
     void showDetails(CPhotoItem* photo, bool rebuildPreview);
     QImage previewOf(CPhotoItem& photo, bool rebuild);
     void applyThumbSize();
+    // The cache keeps at least the thumbnails of a screenful in memory.
+    void updateTilesOnScreen();
+    // Keeps the render queue fed with the tiles on screen that still show
+    // the placeholder: the queue drops requests beyond its cap, and a tile
+    // already painted asks again only when it is painted again.
+    void scheduleFeeding();
+    void feedTilesOnScreen();
+    QList<int> rowsOnScreen() const;
     void updateCursor(Qt::KeyboardModifiers modifiers);
     void scrollToRow(int row);
     bool handleKey(QKeyEvent* event);
@@ -142,5 +150,6 @@ private:
     QLabel* m_count = nullptr;
     QPushButton* m_remove = nullptr;
     bool m_listingScheduled = false;
+    bool m_feedingScheduled = false;
     bool m_restoreTop = true;
 };
