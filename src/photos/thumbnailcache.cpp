@@ -165,6 +165,7 @@ void CThumbnailCache::touch(CPhotoItem& photo)
         if (!oldest->isInUse() && !oldest->isMissing() && !oldest->isBeingRendered()) {
             oldest->setThumbnail(QImage());
             m_provisional.erase(oldest);
+            m_previewTried.erase(oldest);
         }
     }
 }
@@ -178,6 +179,7 @@ void CThumbnailCache::setTilesOnScreen(int tiles)
 void CThumbnailCache::forget(CPhotoItem* photo)
 {
     m_provisional.erase(photo);
+    m_previewTried.erase(photo);
     if (const auto it = m_recentIndex.find(photo); it != m_recentIndex.end()) {
         m_recent.erase(it->second);
         m_recentIndex.erase(it);
@@ -218,8 +220,48 @@ int CThumbnailCache::renderQueued()
     return rendered;
 }
 
+void CThumbnailCache::showPreviewsOfQueued()
+{
+    if (!m_embeddedPreviews)
+        return;
+    std::vector<std::pair<CPhotoItem*, QString>> batch;
+    {
+        QMutexLocker lock(&m_photos.mutex());
+        for (const CRenderQueue::Entry& entry : m_queue.entries()) {
+            if (int(batch.size()) == kPreviewBatch)
+                break;
+            CPhotoItem* photo = entry.photo;
+            // A stored thumbnail comes quicker than any preview.
+            if (!photo->thumbnail().isNull() || photo->thumbnailSlot() != 0 || !m_previewTried.insert(photo).second)
+                continue;
+            batch.emplace_back(photo, photo->path());
+        }
+    }
+    for (const auto& [photo, path] : batch) {
+        const QImage preview = ThumbnailMaker::embedded(path);
+        if (preview.isNull())
+            continue;
+        QMutexLocker lock(&m_photos.mutex());
+        // Still waiting, and so still alive: a photo that leaves is taken
+        // out of the queue first.
+        if (!m_queue.contains(photo) || !photo->thumbnail().isNull())
+            continue;
+        photo->setThumbnail(ThumbnailMaker::turned(preview, photo->quarterTurns()));
+        m_provisional.insert(photo);
+        // Queued while the lock keeps the photo in the queue, so a
+        // dropThumbnail withdraws it; delivered at once it must not be.
+        if (m_synchronous) {
+            lock.unlock();
+            announce(Event::RenderComplete, photo);
+        } else {
+            announce(Event::RenderComplete, photo);
+        }
+    }
+}
+
 bool CThumbnailCache::renderNext()
 {
+    showPreviewsOfQueued();
     Job job;
     {
         QMutexLocker lock(&m_photos.mutex());
@@ -277,7 +319,12 @@ void CThumbnailCache::renderJob(const Job& job)
         announce(Event::CacheError, photo);
     }
 
+    bool tryPreview = false;
     if (m_embeddedPreviews) {
+        QMutexLocker lock(&m_photos.mutex());
+        tryPreview = m_previewTried.insert(photo).second;
+    }
+    if (tryPreview) {
         const QImage preview = ThumbnailMaker::embedded(job.path);
         if (!preview.isNull()) {
             {
@@ -305,6 +352,7 @@ void CThumbnailCache::renderJob(const Job& job)
         // file decoded has turned only the thumbnail there was then.
         photo->setThumbnail(ThumbnailMaker::turned(image, photo->quarterTurns()));
         m_provisional.erase(photo);
+        m_previewTried.erase(photo);
     }
     announce(result.rendered() ? Event::SaveThumb : Event::ImageError, photo);
 }
@@ -401,6 +449,7 @@ bool CThumbnailCache::OnNotify(const CNotifyMessage& message)
         m_recent.clear();
         m_recentIndex.clear();
         m_provisional.clear();
+        m_previewTried.clear();
         m_queue.clear();
         return true;
     }

@@ -50,6 +50,8 @@ public:
     static constexpr int kStopWaitMs = 2000;
     static constexpr int kStopWaitLargeFileMs = 9000;
     static constexpr const char* kThreadsSetting = "ThumbnailThreads";
+    // Camera previews a worker reads for the queue before its next render.
+    static constexpr int kPreviewBatch = 8;
 
     CThumbnailCache(CMyPhotos& photos, CThumbStore& store, CNotificationBus& bus, CPropManager& settings);
     ~CThumbnailCache() override;
@@ -73,8 +75,8 @@ public:
     void setNewestFirst(bool on);
     bool newestFirst();
     int queuedCount();
-    // Also show the camera's EXIF preview while the real thumbnail renders
-    // (announced with "RenderComplete", never stored).
+    // Also show the camera's EXIF preview of queued photos while their
+    // thumbnails render (announced with "RenderComplete", never stored).
     void setEmbeddedPreviews(bool on) { m_embeddedPreviews = on; }
 
     // The memory list keeps 200 photos, or more while a view shows more
@@ -131,6 +133,9 @@ private:
     void startWorker();
     // One thread's loop, until the running flag clears.
     void workLoop();
+    // Shows the camera previews of a few queued photos, so a screen of
+    // tiles fills at once while the thumbnails render one by one.
+    void showPreviewsOfQueued();
     // Takes and renders one queued photo; false when the queue was empty.
     bool renderNext();
     void renderJob(const Job& job);
@@ -154,6 +159,8 @@ private:
     QWaitCondition m_released; // a hold ended
     // Photos that show the camera's EXIF preview until their thumbnail is made.
     std::unordered_set<CPhotoItem*> m_provisional;
+    // Photos whose file was searched for a preview (found or not).
+    std::unordered_set<CPhotoItem*> m_previewTried;
     std::list<CPhotoItem*> m_recent; // most recently used first
     std::unordered_map<CPhotoItem*, std::list<CPhotoItem*>::iterator> m_recentIndex;
     QWaitCondition m_wake;
