@@ -364,6 +364,28 @@ TEST_F(ThumbnailCacheTest, ShowsTheCamerasPreviewUntilTheThumbnailIsMadeAndNever
     EXPECT_NE(stored.pixel(60, 40) & 0xF0F0F0, qRgb(250, 0, 250) & 0xF0F0F0);
 }
 
+TEST_F(ThumbnailCacheTest, ShowsThePreviewsOfEveryQueuedPhotoBeforeRenderingTheFirst)
+{
+    std::vector<CPhotoItem*> photos;
+    for (int i = 0; i < 4; ++i) {
+        const QString path = photoJpeg(QStringLiteral("p%1.jpg").arg(i), {800, 600});
+        if (i != 2) // one camera wrote none
+            writeExifPreview(path, QImage(160, 120, QImage::Format_RGB32));
+        photos.push_back(s->photo(path));
+    }
+    s->cache.setEmbeddedPreviews(true);
+    for (CPhotoItem* photo : photos)
+        s->cache.GetThumbnail(*photo);
+    s->cache.renderQueued();
+    QStringList order;
+    for (const auto& [event, photo] : s->log.events)
+        order << event;
+    EXPECT_EQ(order.mid(0, 4), QStringList({"RenderComplete", "RenderComplete", "RenderComplete", "SaveThumb"}));
+    EXPECT_EQ(order.count("SaveThumb"), 4);
+    for (CPhotoItem* photo : photos)
+        EXPECT_NE(photo->thumbnailSlot(), 0u);
+}
+
 // Unreadable, cut-short, empty and non-image files in a refreshed folder:
 // each is marked invalid, shows the invalid placeholder, is never stored,
 // and the worker goes on to the next photo.
