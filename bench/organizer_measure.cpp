@@ -9,7 +9,9 @@
 //    organizer open and scrolled by a page every 200 ms for 10 s while the
 //    thumbnails stream in: the longest gap between two ticks of a 1 ms timer,
 //    that is the longest the window did not answer (the target is 50 ms),
-//    its 99th percentile, and how many thumbnails arrived.
+//    its 99th percentile, and how many thumbnails arrived; beside it the
+//    same timer in an idle event loop, which is what the machine itself
+//    costs (other programs, the virtual machine).
 //
 // The photos are hard links to the corpus's bench48.list photos (camera-like
 // 12 MP JPEGs; OMBRAVELLE_CORPUS, default /tmp/corpus), else to 48
@@ -41,6 +43,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <functional>
 #include <cstdio>
 #include <vector>
 
@@ -71,6 +74,12 @@ QStringList sourcePhotos(const QString& scratch)
         photoLikeImage(QSize(4000, 3000), quint32(i + 1), true).save(photos.last(), "JPEG", 90);
     }
     return photos;
+}
+
+QString loadAverage()
+{
+    QFile file(QStringLiteral("/proc/loadavg"));
+    return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll()).section(' ', 0, 2) : QString();
 }
 
 // A folder of `count` photos spread over subfolders, hard-linked to the sources.
@@ -169,6 +178,48 @@ public:
     int count = 0;
 };
 
+// The gaps between the ticks of a 1 ms timer while `loop` runs for `seconds`.
+struct TickGaps
+{
+    std::vector<qint64> gaps;
+    double longestMs() const { return gaps.empty() ? 0.0 : double(gaps.back()) / 1e6; }
+    double p99Ms() const { return gaps.empty() ? 0.0 : double(gaps[gaps.size() * 99 / 100]) / 1e6; }
+};
+
+TickGaps runTicking(int seconds, const std::function<void()>& everyScroll)
+{
+    QElapsedTimer clock;
+    clock.start();
+    TickGaps result;
+    qint64 last = clock.nsecsElapsed();
+    QTimer ticker;
+    ticker.setTimerType(Qt::PreciseTimer);
+    ticker.setInterval(1);
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        const qint64 now = clock.nsecsElapsed();
+        result.gaps.push_back(now - last);
+        last = now;
+    });
+    QTimer scroller;
+    scroller.setInterval(kScrollEveryMs);
+    QObject::connect(&scroller, &QTimer::timeout, everyScroll);
+    QEventLoop loop;
+    QTimer::singleShot(seconds * 1000, &loop, &QEventLoop::quit);
+    ticker.start();
+    scroller.start();
+    loop.exec();
+    std::sort(result.gaps.begin(), result.gaps.end());
+    return result;
+}
+
+// What the machine itself costs: the same timer with nothing else to do.
+void measureIdle()
+{
+    const TickGaps idle = runTicking(kStreamSeconds, [] {});
+    std::printf("idle event loop, %d s: longest gap %.1f ms, 99th percentile %.1f ms (load average %s)\n",
+                kStreamSeconds, idle.longestMs(), idle.p99Ms(), qPrintable(loadAverage()));
+}
+
 void measureStreaming(const QString& settings, const QString& photoFolder, int threads)
 {
     CServices services(settings, photoFolder);
@@ -180,39 +231,15 @@ void measureStreaming(const QString& settings, const QString& photoFolder, int t
     organizer.resize(kWindow);
     organizer.show();
 
-    QElapsedTimer clock;
-    clock.start();
-    std::vector<qint64> gaps;
-    qint64 last = clock.nsecsElapsed();
-    QTimer ticker;
-    ticker.setTimerType(Qt::PreciseTimer);
-    ticker.setInterval(1);
-    QObject::connect(&ticker, &QTimer::timeout, [&] {
-        const qint64 now = clock.nsecsElapsed();
-        gaps.push_back(now - last);
-        last = now;
-    });
-    QTimer scroller;
-    scroller.setInterval(kScrollEveryMs);
-    QObject::connect(&scroller, &QTimer::timeout, [&] {
+    const TickGaps streaming = runTicking(kStreamSeconds, [&] {
         organizer.view()->verticalScrollBar()->triggerAction(QAbstractSlider::SliderPageStepAdd);
     });
-    QEventLoop loop;
-    QTimer::singleShot(kStreamSeconds * 1000, &loop, &QEventLoop::quit);
-    ticker.start();
-    scroller.start();
-    loop.exec();
-    ticker.stop();
-    scroller.stop();
     services.bus().Unregister(&arrivals, Channel::MyPhotos);
 
-    std::sort(gaps.begin(), gaps.end());
-    const double longest = double(gaps.back()) / 1e6;
-    const double p99 = double(gaps[gaps.size() * 99 / 100]) / 1e6;
     std::printf("streaming, %d s scrolling a page every %d ms over %d photos: longest gap between events %.1f ms, "
-                "99th percentile %.1f ms, %d thumbnails arrived, %d threads\n",
-                kStreamSeconds, kScrollEveryMs, organizer.model()->rowCount(), longest, p99, arrivals.count,
-                services.thumbnails().threadCount());
+                "99th percentile %.1f ms, %d thumbnails and previews arrived, %d threads (load average %s)\n",
+                kStreamSeconds, kScrollEveryMs, organizer.model()->rowCount(), streaming.longestMs(),
+                streaming.p99Ms(), arrivals.count, services.thumbnails().threadCount(), qPrintable(loadAverage()));
 }
 
 } // namespace
@@ -239,6 +266,7 @@ int main(int argc, char** argv)
     storeThumbnails(settings, stored);
 
     measureReopen(settings, stored, threads);
+    measureIdle();
     measureStreaming(settings, fresh, threads);
     return 0;
 }

@@ -171,6 +171,8 @@ int renderThumbnails(CServices& services, const QStringList& args, QTextStream& 
         cache.setThreadCount(jobs);
         ++i;
     }
+    // Nothing here waits on a window: the workers get the whole processor.
+    cache.setBackgroundPriority(false);
     CMyPhotos& photos = services.photos();
     CThumbStore& store = cache.store();
     if (!store.ensureOpen()) {

@@ -12,6 +12,9 @@
 #include <QMutexLocker>
 #include <QThread>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <algorithm>
 
 namespace {
@@ -64,6 +67,10 @@ protected:
     void run() override
     {
         setTerminationEnabled(false);
+        // Qt's thread priorities mean nothing to Linux's normal scheduler;
+        // a nice value does.
+        if (m_cache.m_backgroundPriority)
+            setpriority(PRIO_PROCESS, id_t(gettid()), CThumbnailCache::kBackgroundNice);
         m_cache.workLoop();
     }
 

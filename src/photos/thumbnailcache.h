@@ -84,6 +84,13 @@ public:
     void setTilesOnScreen(int tiles);
     int memoryListSize() const { return m_memoryListSize; }
 
+    // Worker threads run below the user-interface thread's priority, so that
+    // decoding never holds up a repaint (the default, for the editor), or
+    // at the normal priority, for a tool that waits for them anyway. Applies
+    // to threads started afterwards.
+    void setBackgroundPriority(bool on) { m_backgroundPriority = on; }
+    static constexpr int kBackgroundNice = 10;
+
     // Decoding threads the next start uses; 0 means one per core.
     void setThreadCount(int threads);
     int threadCount() const;
@@ -151,6 +158,7 @@ private:
     int m_threadCount = 0;
     std::atomic<bool> m_synchronous{false};
     std::atomic<bool> m_embeddedPreviews{false};
+    std::atomic<bool> m_backgroundPriority{true};
     int m_memoryListSize = kMemoryListSize;
 
     // Under the collection's lock (m_photos.mutex()):

@@ -25,6 +25,20 @@ QSize CPhotoTileDelegate::sizeHint(const QStyleOptionViewItem&, const QModelInde
     return QSize(tile, tile);
 }
 
+const QImage& CPhotoTileDelegate::scaled(const QImage& image, QSize size) const
+{
+    const QPair<qint64, quint32> key(image.cacheKey(), quint32(size.width()) << 16 | quint32(size.height()));
+    if (QImage* cached = m_scaled.object(key))
+        return *cached;
+    auto* copy = new QImage(image.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    const int cost = int(qMin<qsizetype>(copy->sizeInBytes(), kScaledCacheBytes));
+    m_scaled.insert(key, copy, qMax(1, cost));
+    // Never null: a picture too large to keep was not kept, and is drawn as is.
+    static const QImage none;
+    QImage* kept = m_scaled.object(key);
+    return kept ? *kept : none;
+}
+
 void CPhotoTileDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
 {
     painter->save();
@@ -36,8 +50,14 @@ void CPhotoTileDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     const QRect target = imageRect(tile, image.size());
     if (!target.isEmpty()) {
         painter->fillRect(target.translated(kShadowOffset, kShadowOffset), QColor::fromRgba(kTileShadow));
-        painter->setRenderHint(QPainter::SmoothPixmapTransform, target.size() != image.size());
-        painter->drawImage(target, image);
+        if (target.size() == image.size()) {
+            painter->drawImage(target.topLeft(), image);
+        } else if (const QImage& picture = scaled(image, target.size()); !picture.isNull()) {
+            painter->drawImage(target.topLeft(), picture);
+        } else {
+            painter->setRenderHint(QPainter::SmoothPixmapTransform);
+            painter->drawImage(target, image);
+        }
         const bool fromPhoto = index.data(CPhotoListModel::MetadataDateRole).toBool();
         painter->setPen(QColor::fromRgba(fromPhoto ? kTileBorderDate : kTileBorderNoDate));
         painter->drawRect(target.adjusted(0, 0, -1, -1));

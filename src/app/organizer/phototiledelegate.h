@@ -4,7 +4,9 @@
 // one colour when the photo's date came from the photo itself and another
 // when it is only the file's date, and marked when selected.
 
+#include <QCache>
 #include <QColor>
+#include <QImage>
 #include <QStyledItemDelegate>
 
 class CPhotoTileDelegate : public QStyledItemDelegate
@@ -19,6 +21,9 @@ public:
     static constexpr QRgb kTileSelection = 0xFF3A7BD5;
     static constexpr int kMargin = 6;
     static constexpr int kShadowOffset = 3;
+    // Thumbnails scaled to the tile side are kept up to this many bytes, so
+    // a repaint (each scroll step) copies pictures instead of scaling them.
+    static constexpr int kScaledCacheBytes = 32 * 1024 * 1024;
 
     explicit CPhotoTileDelegate(QObject* parent = nullptr);
 
@@ -32,5 +37,8 @@ public:
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
 private:
+    const QImage& scaled(const QImage& image, QSize size) const;
+
     int m_side = 100;
+    mutable QCache<QPair<qint64, quint32>, QImage> m_scaled{kScaledCacheBytes};
 };
