@@ -19,7 +19,8 @@
 // generated 12 MP photos. Setting up takes a minute: every photo is read
 // once by the refresh.
 //
-// Run: organizer_measure [--photos N] [--threads N]
+// Run: organizer_measure [--photos N] [--threads N] [--normal-priority]
+// (--normal-priority: the worker threads at the window's priority)
 
 #include "benchphotos.h"
 #include "dropperhandover.h"
@@ -114,17 +115,36 @@ public:
         wall.start();
         const double cpu = threadCpuMs();
         const bool handled = QApplication::notify(receiver, event);
-        longestCpuMs = std::max(longestCpuMs, threadCpuMs() - cpu);
-        longestWallMs = std::max(longestWallMs, double(wall.nsecsElapsed()) / 1e6);
+        const double cpuMs = threadCpuMs() - cpu;
+        if (cpuMs > longestCpuMs) {
+            longestCpuMs = cpuMs;
+            longestCpuEvent = describe(receiver, event);
+        }
+        if (const double wallMs = double(wall.nsecsElapsed()) / 1e6; wallMs > longestWallMs) {
+            longestWallMs = wallMs;
+            longestWallEvent = describe(receiver, event);
+        }
         --m_depth;
         return handled;
     }
-    void reset() { longestCpuMs = longestWallMs = 0.0; }
+    void reset()
+    {
+        longestCpuMs = longestWallMs = 0.0;
+        longestCpuEvent.clear();
+        longestWallEvent.clear();
+    }
 
     double longestCpuMs = 0.0;
+    QString longestCpuEvent;
+    QString longestWallEvent;
     double longestWallMs = 0.0;
 
 private:
+    static QString describe(QObject* receiver, QEvent* event)
+    {
+        return QStringLiteral("event %1 to %2").arg(int(event->type())).arg(receiver->metaObject()->className());
+    }
+
     int m_depth = 0;
 };
 
@@ -284,6 +304,7 @@ void measureStreaming(const QString& settings, const QString& photoFolder, int t
 {
     CServices services(settings, photoFolder);
     services.thumbnails().setThreadCount(threads);
+    services.thumbnails().setBackgroundPriority(!qApp->arguments().contains("--normal-priority"));
     Arrivals arrivals;
     services.bus().Register(&arrivals, Channel::MyPhotos);
     CPicDropperHandOver handOver(services.dropper(), services.undo());
@@ -299,10 +320,11 @@ void measureStreaming(const QString& settings, const QString& photoFolder, int t
 
     std::printf("streaming, %d s scrolling a page every %d ms over %d photos: longest gap between events %.1f ms, "
                 "99th percentile %.1f ms, %d thumbnails and previews arrived, %d threads (load average %s)\n"
-                "  longest single event: %.1f ms of processor time, %.1f ms wall clock\n",
+                "  longest single event: %.1f ms of processor time (%s), %.1f ms wall clock (%s)\n",
                 kStreamSeconds, kScrollEveryMs, organizer.model()->rowCount(), streaming.longestMs(),
                 streaming.p99Ms(), arrivals.count, services.thumbnails().threadCount(), qPrintable(loadAverage()),
-                measured()->longestCpuMs, measured()->longestWallMs);
+                measured()->longestCpuMs, qPrintable(measured()->longestCpuEvent), measured()->longestWallMs,
+                qPrintable(measured()->longestWallEvent));
 }
 
 } // namespace
