@@ -172,6 +172,12 @@ TEST_F(OrganizerOnDisplay, PaintsTheTilesOfAPickedDayAndTurnsASpunPhoto)
         << "the spun photo's tile did not turn";
     EXPECT_TRUE(shows(0, kShots[0], false)) << "its neighbours stay as they were";
     EXPECT_TRUE(shows(2, kShots[2], false));
+
+    // The button did not take the keyboard from the tiles: Up still grows them.
+    ASSERT_EQ(organizer->focusWidget(), view);
+    const float size = organizer->thumbSize();
+    QTest::keyClick(organizer->focusWidget(), Qt::Key_Up);
+    EXPECT_GT(organizer->thumbSize(), size);
 }
 
 } // namespace

@@ -200,12 +200,19 @@ QWidget* CPhotoOrganizer::makeDetailPanel()
         label->setWordWrap(true);
         label->setAlignment(Qt::AlignTop | Qt::AlignLeft);
         label->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Minimum);
+        // Two lines each whatever they say, so the buttons below stay where
+        // the pointer left them when the selection changes.
+        label->setMinimumHeight(2 * label->fontMetrics().lineSpacing());
         layout->addWidget(label);
     }
     auto* spinLeft = new QPushButton(tr("Spin Left"), panel);
     auto* spinRight = new QPushButton(tr("Spin Right"), panel);
     m_remove = new QPushButton(tr("Remove"), panel);
     auto* toDropper = new QPushButton(tr("Add to Pix Dropper"), panel);
+    // Clicking them leaves the keyboard with the tiles, where the arrow keys
+    // change the thumbnail size.
+    for (QPushButton* button : {spinLeft, spinRight, m_remove, toDropper})
+        button->setFocusPolicy(Qt::TabFocus);
     auto* spins = new QHBoxLayout;
     spins->addWidget(spinLeft);
     spins->addWidget(spinRight);
