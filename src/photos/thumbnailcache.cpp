@@ -210,8 +210,12 @@ void CThumbnailCache::startWorker()
 void CThumbnailCache::workLoop()
 {
     while (m_running.load()) {
-        if (renderNext())
+        if (renderNext()) {
+            // The thumbnails the window has handed to the store since are
+            // written here, so that the window never waits for SQLite.
+            m_store.flushPending();
             continue;
+        }
         m_store.CommitThumbs();
         QMutexLocker lock(&m_photos.mutex());
         if (m_running.load() && m_queue.isEmpty())

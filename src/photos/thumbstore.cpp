@@ -134,12 +134,13 @@ CThumbStore::State CThumbStore::state()
 bool CThumbStore::isModified()
 {
     QMutexLocker lock(&m_lock);
-    return m_modified;
+    QMutexLocker pending(&m_pendingLock);
+    return m_modified || !m_pending.empty();
 }
 
 quint32 CThumbStore::nextSlot()
 {
-    QMutexLocker lock(&m_lock);
+    QMutexLocker pending(&m_pendingLock);
     return m_nextSlot;
 }
 
@@ -160,6 +161,7 @@ bool CThumbStore::openLocked()
         switch (tryOpen()) {
         case OpenOutcome::Opened:
             m_state = State::Open;
+            setAcceptingPending(true);
             return true;
         case OpenOutcome::Locked:
             closeLocked();
@@ -203,6 +205,7 @@ CThumbStore::OpenOutcome CThumbStore::tryOpen()
     QByteArray counter;
     if (!readStream(QString::fromLatin1(kCounterStream), &counter))
         return isLockError(sqlite3_extended_errcode(m_db)) ? OpenOutcome::Locked : OpenOutcome::Broken;
+    QMutexLocker pending(&m_pendingLock);
     if (counter.isNull()) {
         m_nextSlot = kFirstSlot; // a new store
     } else if (counter.size() == sizeof(quint32)) {
@@ -223,6 +226,7 @@ void CThumbStore::closeLocked()
     }
     m_inTransaction = false;
     m_modified = false;
+    setAcceptingPending(false);
     if (m_state == State::Open)
         m_state = State::Closed;
 }
@@ -235,8 +239,18 @@ bool CThumbStore::deleteFiles()
     return !QFile::exists(m_path);
 }
 
+void CThumbStore::setAcceptingPending(bool on)
+{
+    QMutexLocker pending(&m_pendingLock);
+    m_acceptingPending = on;
+    // Like the open transaction they belong to, records not yet written go.
+    if (!on)
+        m_pending.clear();
+}
+
 void CThumbStore::fail(const QString& reason)
 {
+    setAcceptingPending(false);
     m_state = State::Failed;
     m_failure = reason;
 }
@@ -290,6 +304,7 @@ bool CThumbStore::StoreThumb(quint32 slot, const QImage& image, bool create)
     QMutexLocker lock(&m_lock);
     if (!openLocked() || slot < kFirstSlot)
         return false;
+    flushPendingLocked();
     if (!writeStream(streamName(slot), encodeRecord(image), create))
         return false;
     m_modified = true;
@@ -300,17 +315,46 @@ quint32 CThumbStore::AllocateThumb(const QImage& image)
 {
     if (image.isNull())
         return 0;
-    // Encoded before the lock: the worker may want the store meanwhile.
-    const QByteArray record = encodeRecord(image);
+    QByteArray record = encodeRecord(image);
+    {
+        QMutexLocker pending(&m_pendingLock);
+        if (m_acceptingPending) {
+            const quint32 slot = m_nextSlot++;
+            m_pending.emplace(slot, std::move(record));
+            return slot;
+        }
+    }
+    // Not open yet: open it (once, the first time).
     QMutexLocker lock(&m_lock);
     if (!openLocked())
         return 0;
-    const quint32 slot = m_nextSlot;
-    if (!writeStream(streamName(slot), record, true))
-        return 0;
-    ++m_nextSlot;
-    m_modified = true;
+    QMutexLocker pending(&m_pendingLock);
+    const quint32 slot = m_nextSlot++;
+    m_pending.emplace(slot, std::move(record));
     return slot;
+}
+
+void CThumbStore::flushPending()
+{
+    QMutexLocker lock(&m_lock);
+    if (m_state == State::Open)
+        flushPendingLocked();
+}
+
+quint32 CThumbStore::flushPendingLocked()
+{
+    std::map<quint32, QByteArray> batch;
+    quint32 nextSlot = 0;
+    {
+        QMutexLocker pending(&m_pendingLock);
+        batch.swap(m_pending);
+        nextSlot = m_nextSlot;
+    }
+    for (const auto& [slot, record] : batch) {
+        if (writeStream(streamName(slot), record, true))
+            m_modified = true;
+    }
+    return nextSlot;
 }
 
 QImage CThumbStore::LoadThumb(quint32 slot)
@@ -318,7 +362,10 @@ QImage CThumbStore::LoadThumb(quint32 slot)
     QByteArray record;
     {
         QMutexLocker lock(&m_lock);
-        if (!openLocked() || slot < kFirstSlot || !readStream(streamName(slot), &record))
+        if (!openLocked() || slot < kFirstSlot)
+            return {};
+        flushPendingLocked();
+        if (!readStream(streamName(slot), &record))
             return {};
     }
     return decodeRecord(record);
@@ -328,13 +375,19 @@ bool CThumbStore::hasThumb(quint32 slot)
 {
     QMutexLocker lock(&m_lock);
     QByteArray record;
-    return openLocked() && slot >= kFirstSlot && readStream(streamName(slot), &record) && !record.isNull();
+    if (!openLocked() || slot < kFirstSlot)
+        return false;
+    flushPendingLocked();
+    return readStream(streamName(slot), &record) && !record.isNull();
 }
 
 void CThumbStore::DeleteThumb(quint32 slot)
 {
     QMutexLocker lock(&m_lock);
-    if (!openLocked() || slot < kFirstSlot || !beginIfNeeded())
+    if (!openLocked() || slot < kFirstSlot)
+        return;
+    flushPendingLocked();
+    if (!beginIfNeeded())
         return;
     Statement statement(m_db, "DELETE FROM streams WHERE name = ?1");
     if (statement && statement.bindText(1, streamName(slot)) && statement.step() == SQLITE_DONE)
@@ -344,10 +397,15 @@ void CThumbStore::DeleteThumb(quint32 slot)
 bool CThumbStore::CommitThumbs()
 {
     QMutexLocker lock(&m_lock);
-    if (m_state != State::Open || !m_modified)
+    if (m_state != State::Open)
+        return true;
+    // The counter as it stood with the records written: a slot handed out
+    // meanwhile belongs to the next commit, counter and all.
+    const quint32 nextSlot = flushPendingLocked();
+    if (!m_modified)
         return true;
     QByteArray counter(sizeof(quint32), Qt::Uninitialized);
-    qToLittleEndian<quint32>(m_nextSlot, counter.data());
+    qToLittleEndian<quint32>(nextSlot, counter.data());
     const bool committed = writeStream(QString::fromLatin1(kCounterStream), counter, true) && exec("COMMIT");
     if (!committed)
         exec("ROLLBACK");
@@ -376,7 +434,10 @@ void CThumbStore::ResetThumbs()
         fail(QStringLiteral("%1 cannot be replaced").arg(m_path));
         return;
     }
-    m_nextSlot = kFirstSlot;
+    {
+        QMutexLocker pending(&m_pendingLock);
+        m_nextSlot = kFirstSlot;
+    }
     if (openLocked())
         m_modified = true; // so the next commit writes the counter
 }

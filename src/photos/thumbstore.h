@@ -18,10 +18,16 @@
 // process holds is never deleted.
 //
 // Owned by the services; any thread (its own lock serialises the calls).
+// AllocateThumb alone never waits for SQLite: the window's thread calls it
+// for every new thumbnail, and the worker may be in the middle of a commit.
+// Its record is written by the next call that takes the store's lock (the
+// worker's flushPending after each render, at the latest CommitThumbs).
 
 #include <QImage>
 #include <QMutex>
 #include <QString>
+
+#include <map>
 
 struct sqlite3;
 
@@ -48,8 +54,12 @@ public:
     // unless `create` is set.
     bool StoreThumb(quint32 slot, const QImage& image, bool create);
     // Stores the image under the next free slot and returns it; 0 when the
-    // store is failed or the write fails (the counter is then unchanged).
+    // store is failed. The record is written later (see above); a write
+    // that fails then leaves the slot without a stream, which reads as a
+    // damaged slot: the thumbnail is rendered again.
     quint32 AllocateThumb(const QImage& image);
+    // Writes the records AllocateThumb handed over.
+    void flushPending();
     // The slot's thumbnail; null when the slot has no stream or its record
     // does not decode.
     QImage LoadThumb(quint32 slot);
@@ -86,6 +96,9 @@ private:
     bool readStream(const QString& name, QByteArray* bytes);
     bool exec(const char* sql);
     void fail(const QString& reason);
+    // Writes the handed-over records; the counter that covers them.
+    quint32 flushPendingLocked();
+    void setAcceptingPending(bool on);
 
     QString m_folder;
     QString m_path;
@@ -95,6 +108,11 @@ private:
     int m_openAttempts = 0;
     bool m_inTransaction = false;
     bool m_modified = false;
-    quint32 m_nextSlot = kFirstSlot;
     QString m_failure;
+
+    // Taken inside m_lock when both are needed, never the other way round.
+    QMutex m_pendingLock;
+    quint32 m_nextSlot = kFirstSlot;
+    bool m_acceptingPending = false; // the store is open
+    std::map<quint32, QByteArray> m_pending;
 };

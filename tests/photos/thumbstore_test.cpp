@@ -13,6 +13,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+#include <vector>
+
 #include <sqlite3.h>
 
 using StoreFaults::Fault;
@@ -159,12 +163,47 @@ TEST_F(ThumbStoreTest, ResetStartsEmptyWithTheCounterAtFour)
         store.AllocateThumb(filled({4, 4}, qRgb(255, 0, 0)));
         store.AllocateThumb(filled({4, 4}, qRgb(255, 0, 0)));
         ASSERT_TRUE(store.CommitThumbs());
+        EXPECT_EQ(store.AllocateThumb(filled({4, 4}, qRgb(255, 0, 0))), 6u) << "handed over, not yet written";
         store.ResetThumbs();
         EXPECT_FALSE(store.hasThumb(4));
         EXPECT_EQ(store.AllocateThumb(filled({4, 4}, qRgb(0, 255, 0))), 4u);
         ASSERT_TRUE(store.CommitThumbs());
+        EXPECT_TRUE(near(centre(store.LoadThumb(4)), qRgb(0, 255, 0)));
+        EXPECT_FALSE(store.hasThumb(6)) << "the old store's record came back";
     }
     EXPECT_EQ(counterIn(file()), 5u);
+}
+
+// The window's thread allocates while the worker writes and commits: every
+// thumbnail gets its own slot and lands in the store.
+TEST_F(ThumbStoreTest, AllocatesWhileAnotherThreadWritesAndCommits)
+{
+    constexpr int kCount = 300;
+    std::vector<quint32> given;
+    {
+        CThumbStore store(folder());
+        ASSERT_TRUE(store.ensureOpen());
+        std::atomic<bool> done{false};
+        std::thread worker([&] {
+            while (!done) {
+                store.flushPending();
+                store.CommitThumbs();
+            }
+        });
+        for (int i = 0; i < kCount; ++i)
+            given.push_back(store.AllocateThumb(filled({4, 4}, qRgb(i % 256, 0, 255))));
+        done = true;
+        worker.join();
+        ASSERT_TRUE(store.CommitThumbs());
+    }
+
+    for (int i = 0; i < kCount; ++i)
+        ASSERT_EQ(given[size_t(i)], quint32(CThumbStore::kFirstSlot + i));
+    CThumbStore reopened(folder());
+    for (int i = 0; i < kCount; i += 37)
+        EXPECT_TRUE(near(centre(reopened.LoadThumb(given[size_t(i)])), qRgb(i % 256, 0, 255))) << i;
+    EXPECT_TRUE(reopened.hasThumb(given.back()));
+    EXPECT_EQ(reopened.nextSlot(), CThumbStore::kFirstSlot + kCount);
 }
 
 class BadStore : public ThumbStoreTest, public ::testing::WithParamInterface<Fault>
