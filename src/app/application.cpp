@@ -11,6 +11,7 @@
 #include "singleinstance.h"
 #include "commandids.h"
 #include "mainframe.h"
+#include "organizercommands.h"
 #include "recentfiles.h"
 #include "infotipwindow.h"
 #include "ziraradaru.h"
@@ -207,6 +208,7 @@ int CCollageApp::run(int argc, char** argv)
     installMessageBox(services.catalogue(), [&frame] { return frame.isVisible() ? &frame : nullptr; });
     CCollageView* view = plugInCanvasView(frame, doc, services);
     view->playStartupSound();
+    frame.addCommandTarget(new COrganizerCommands(services, &frame)); // a child of the window
     frame.setProjectPath(doc.path());
     if (!project.isEmpty())
         frame.recentFiles().add(doc.path());

@@ -95,6 +95,10 @@ inline constexpr int BorderAndShadow = 461;
 inline constexpr int CanvasColour = 462;
 inline constexpr int CanvasSize = 463;
 
+// --- Photos
+inline constexpr int PhotoOrganizer = 470;
+inline constexpr int RefreshPhotos = 471;
+
 // --- Help
 inline constexpr int ShowInfoTips = 346;
 inline constexpr int ResetInfoTips = 348;

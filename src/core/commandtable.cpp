@@ -89,6 +89,9 @@ QList<CCommandSpec> buildCommands()
         {CanvasSize, "Canvas &Size...", "", "IDR_TB_CANVASSIZE"},
         {ZadeDudaziz, "&ZadeDudaziz\tAlt+Q", "Alt+Q"},
         {ZiraRadaru, "Zira&Radaru", ""},
+        // Photos
+        {PhotoOrganizer, "Photo &Organizer...\tCtrl+Shift+O", "Ctrl+Shift+O"},
+        {RefreshPhotos, "&Refresh Photo Collection...", ""},
         // Help
         {ResetInfoTips, "Reset All Info-Tips", ""},
         {QuickTour, "Open Quick Tour", ""},

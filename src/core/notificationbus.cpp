@@ -208,6 +208,16 @@ void CNotificationBus::Withdraw(const QString& channel, const QString& event)
     m_delayed.removeIf([&](const DelayedMessage& d) { return matches(d.message); });
 }
 
+void CNotificationBus::WithdrawParameter(const QString& channel, const void* parameter)
+{
+    const auto matches = [&](const CNotifyMessage& m) {
+        return m.parameter == parameter && sameName(m.channel, channel);
+    };
+    QMutexLocker lock(&m_lock);
+    m_queue.removeIf(matches);
+    m_delayed.removeIf([&](const DelayedMessage& d) { return matches(d.message); });
+}
+
 void CNotificationBus::CheckDelayed()
 {
     QList<DelayedMessage> due;

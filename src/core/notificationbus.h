@@ -127,6 +127,9 @@ public:
     // Removes undelivered queued and delayed messages of the channel, only
     // those of the given event unless it is empty (names ignore case).
     void Withdraw(const QString& channel, const QString& event = {});
+    // Removes the undelivered queued and delayed messages of the channel
+    // that carry this parameter: its object is about to go.
+    void WithdrawParameter(const QString& channel, const void* parameter);
 
     // User-interface thread, from idle processing. At most every
     // kDelayCheckIntervalMs it delivers and removes every delayed message

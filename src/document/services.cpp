@@ -3,6 +3,7 @@
 #include "collagedoc.h"
 #include "collagerenderer.h"
 #include "documentsettings.h"
+#include "datapaths.h"
 #include "macromanager.h"
 #include "messagecatalogue.h"
 #include "myphotos.h"
@@ -15,6 +16,8 @@
 #include "propmanager.h"
 #include "selection.h"
 #include "snapper.h"
+#include "thumbnailcache.h"
+#include "thumbstore.h"
 #include "undo.h"
 
 namespace {
@@ -61,6 +64,7 @@ CServices::CServices(const QString& settingsFile, const QString& photoFolder)
     // registered later, the grid spacing the snapper shares with them would
     // come first. The document counts the start when it registers them.
     registerDocumentSettings(*m_settings, false);
+    m_thumbStore = std::make_unique<CThumbStore>(photoFolder.isEmpty() ? DataPaths::photoDatabaseFolder() : photoFolder);
     m_catalogue = std::make_unique<CMessageCatalogue>();
     m_errorListener = std::make_unique<CErrorMsgListener>(*m_bus, *m_catalogue);
     registerHistoryClasses();
@@ -69,6 +73,8 @@ CServices::CServices(const QString& settingsFile, const QString& photoFolder)
     m_undo = std::make_unique<CUndo>();
     m_undo->setBus(m_bus.get());
     m_photos = std::make_unique<CMyPhotos>(*m_settings, *m_catalogue, *m_bus, nullptr, photoFolder);
+    m_thumbnails = std::make_unique<CThumbnailCache>(*m_photos, *m_thumbStore, *m_bus, *m_settings);
+    m_photos->setThumbnailCache(m_thumbnails.get());
     m_images = std::make_unique<CPhotoImage>(*m_photos);
     // The selection comes before the frame collection it refers to; it is
     // attached once the collection exists.
@@ -91,8 +97,10 @@ CDocServices CServices::docServices() const
 
 CServices::~CServices()
 {
-    // Nothing may be delivered to services that are going away.
+    // Nothing may be delivered to services that are going away, and no
+    // worker may hold a photo while they go.
     m_bus->Close();
+    m_thumbnails->StopWorker();
     // The renderer listens to the frames and draws through the progress.
     m_renderer.reset();
     m_errorListener.reset();
@@ -113,7 +121,10 @@ CServices::~CServices()
     m_printer.reset();
     m_images.reset();
     m_photos->Save();
+    m_photos->setThumbnailCache(nullptr);
+    m_thumbnails.reset();
     m_photos.reset();
+    m_thumbStore.reset();
     m_settings.reset();
     m_bus.reset();
     if (s_current == this)

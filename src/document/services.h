@@ -22,6 +22,8 @@ class CProgress;
 class CPropManager;
 class CSelection;
 class CSnapper;
+class CThumbStore;
+class CThumbnailCache;
 class CUndo;
 struct CDocServices;
 
@@ -49,6 +51,7 @@ public:
     CSnapper& snapper() const { return *m_snapper; }
     CUndo& undo() const { return *m_undo; }
     CMyPhotos& photos() const { return *m_photos; }
+    CThumbnailCache& thumbnails() const { return *m_thumbnails; }
     CSelection& selection() const { return *m_selection; }
     CPicDropper& dropper() const { return *m_dropper; }
     CPicInfoManager& frames() const { return *m_frames; }
@@ -65,12 +68,14 @@ private:
     std::unique_ptr<CNotificationBus> m_bus;
     std::unique_ptr<CProgress> m_progress;
     std::unique_ptr<CPropManager> m_settings;
+    std::unique_ptr<CThumbStore> m_thumbStore;
     std::unique_ptr<CMessageCatalogue> m_catalogue;
     std::unique_ptr<CErrorMsgListener> m_errorListener;
     std::unique_ptr<CMacroManager> m_macros;
     std::unique_ptr<CSnapper> m_snapper;
     std::unique_ptr<CUndo> m_undo;
     std::unique_ptr<CMyPhotos> m_photos;
+    std::unique_ptr<CThumbnailCache> m_thumbnails;
     std::unique_ptr<CPhotoImage> m_images;
     std::unique_ptr<CSelection> m_selection;
     std::unique_ptr<CPicDropper> m_dropper;

@@ -518,11 +518,13 @@ int CMyPhotos::SetQuarterTurns(CPhotoItem& photo, int quarterTurns)
         if (m_thumbs && photo.m_thumbnailSlot != 0)
             m_thumbs->turnThumb(photo.m_thumbnailSlot, CPhotoItem::normalisedTurns(previous), wanted);
         photo.m_thumbnail = turnedImage(photo.m_thumbnail, delta);
+        // With the thumbnail, under the lock: the worker turns what it makes
+        // by the turns it finds here.
+        photo.m_quarterTurns = quint16(wanted);
     }
     photo.releaseImages();
     if (delta % 2 != 0)
         std::swap(photo.m_pixelWidth, photo.m_pixelHeight);
-    photo.m_quarterTurns = quint16(wanted);
     announce(Event::FlipPhoto, &photo);
     announce(Event::RenderComplete, &photo);
     return previous;

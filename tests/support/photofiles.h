@@ -2,6 +2,7 @@
 // Real photo files for the photo tests: JPEGs written by QImage, EXIF tags
 // written into them with Exiv2, file times set as the test wants.
 
+#include <QBuffer>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -49,6 +50,29 @@ inline void writeExif(const QString& path, const Exif& exif)
         data[key] = value;
     if (exif.orientation != 0)
         data[kOrientation] = uint16_t(exif.orientation);
+    image->setExifData(data);
+    image->writeMetadata();
+}
+#pragma GCC diagnostic pop
+
+// Puts `preview` into the file's EXIF block as the camera's own thumbnail,
+// with the orientation tag when one is given.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+inline void writeExifPreview(const QString& path, const QImage& preview, int orientation = 0)
+{
+    Exiv2::Image::AutoPtr image = Exiv2::ImageFactory::open(QFile::encodeName(path).toStdString());
+    ASSERT_TRUE(image.get());
+    image->readMetadata();
+    Exiv2::ExifData data = image->exifData();
+    if (orientation != 0)
+        data[kOrientation] = uint16_t(orientation);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    preview.save(&buffer, "JPEG", 85);
+    Exiv2::ExifThumb(data).setJpegThumbnail(reinterpret_cast<const Exiv2::byte*>(bytes.constData()),
+                                            long(bytes.size()));
     image->setExifData(data);
     image->writeMetadata();
 }

@@ -411,6 +411,9 @@ void CMainFrame::createMenus()
     addItems(canvasMenu, {ZadeDudaziz, ZiraRadaru, 0, LockFrames, 0, BorderAndShadow, CanvasColour, CanvasSize,
                           ResizeCanvasToFit});
 
+    QMenu* photos = menuBar()->addMenu(tr("&Photos"));
+    addItems(photos, {PhotoOrganizer, RefreshPhotos});
+
     QMenu* help = menuBar()->addMenu(tr("&Help"));
     addItems(help, {QuickTour, ResetInfoTips, CheckForUpdates});
 
