@@ -20,3 +20,5 @@ int runInfoCommand(const QStringList& args, QTextStream& out, QTextStream& err);
 int runDumpCommand(const QStringList& args, QTextStream& out, QTextStream& err);
 // resave IN OUT: reads a project and writes it in the current version.
 int runResaveCommand(const QStringList& args, QTextStream& out, QTextStream& err);
+// print PROJECT --pdf OUT.pdf [--pages auto|portrait|landscape] [--paper A4|Letter|...]
+int runPrintCommand(const QStringList& args, QTextStream& out, QTextStream& err);
