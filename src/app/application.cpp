@@ -6,6 +6,7 @@
 #include "documentsettings.h"
 #include "messagecatalogue.h"
 #include "notificationbus.h"
+#include "printlayout.h"
 #include "propmanager.h"
 #include "services.h"
 #include "singleinstance.h"
@@ -103,6 +104,12 @@ void plugInCanvasView(CMainFrame& frame, CCollageDoc& doc, CServices& services)
     frame.addCommandTarget(view);
     frame.setCanvasPointMapper([view](const QPoint& pixel) { return view->coords().deviceToCanvas(QPointF(pixel)); });
     frame.setViewCoordsSource([view] { return &view->coords(); });
+    view->setPageOrientationFlipper([&doc](CPicInfo& page) {
+        const bool flipped = CPrintRegions::flipOrientation(page);
+        if (flipped)
+            doc.setModified(true);
+        return flipped;
+    });
     QObject::connect(view, &CCollageView::commandRequested, &frame, [&frame](int id) { frame.runCommand(id); });
     QObject::connect(view, &CCollageView::statusMessage, &frame,
                      [&frame](const QString& text) { frame.statusBar()->showMessage(text); });

@@ -20,7 +20,8 @@ QList<CCommandSpec> buildCommands()
         {ExportImage, "&Export to Image File...", "", "IDR_TB_EXPORT"},
         {ShareCollage, "S&hare Your Collage via E-Mail...", ""},
         {Print, "&Print...\tCtrl+P", "Ctrl+P", "IDR_TB_PRINT"},
-        {PrintPreview, "Print Pre&view", "", "IDR_TB_PREVIEW"},
+        {PrintPreview, "Print Pre&view", "", "IDR_TB_PREVIEW", true},
+        {PrintSetup, "P&rint Setup...", ""},
         {AddPictures, "Add &Pictures...", "", "IDR_TB_ADDPICTURES"},
         {ReloadImages, "&Reload Images", "", "IDR_TB_RELOAD"},
         {Exit, "E&xit", ""},
@@ -81,6 +82,8 @@ QList<CCommandSpec> buildCommands()
         {SnapImageToFrame, "Snap Image to Frame\tCtrl+I", "Ctrl+I", "IDR_TB_IMAGETOFRAME"},
         {DuplicateSelected, "Duplicate Selected\tCtrl+D", "Ctrl+D", "IDR_TB_DUPLICATE"},
         {ResizeCanvasToFit, "Resize Canvas to Fit Collage", ""},
+        {CanvasSize, "Canvas &Size...", ""},
+        {ShowPageSegments, "Show/Hide Page Segments", "", "IDR_TB_PAGESEGMENTS", true},
         {ZadeDudaziz, "&ZadeDudaziz\tAlt+Q", "Alt+Q"},
         {ZiraRadaru, "Zira&Radaru", ""},
         // Help
@@ -98,7 +101,7 @@ QList<CToolbarSpec> buildToolbars()
     return {
         {ToolbarMain, "Main", {New, Open, Save, 0, Undo, Redo}},
         {ToolbarZoom, "Zoom", {ZoomIn, ZoomOut, ResetZoom, CenterView}},
-        {ToolbarPrinting, "Printing", {Print, PrintPreview}},
+        {ToolbarPrinting, "Printing", {Print, PrintPreview, ShowPageSegments}},
         {ToolbarFrame, "Frame",
          {SplitFrame, MergeFrames, 0, SpinLeft, SpinRight, SnapUpright, SwapDimensions, 0, SnapFrameToImage,
           SnapImageToFrame, DuplicateSelected}},

@@ -6,6 +6,7 @@
 
 #include "doccommands.h"
 #include "framecommands.h"
+#include "printerchoice.h"
 
 #include <QString>
 #include <QStringList>
@@ -22,6 +23,12 @@ struct CNewCollageChoice
     float height = 0.0f;
     // The template or project to open.
     QString path;
+    // The blank canvas's size mode (canvas units, printer page, pixels) and
+    // the resolution of the pixel mode.
+    quint32 canvasSizeMode = 0;
+    quint32 resolution = 96;
+    // A printer chosen in the dialog.
+    std::optional<CPrinterSetup> printer;
 };
 
 // The values of the "Grid Settings" dialog.

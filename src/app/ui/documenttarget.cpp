@@ -14,6 +14,7 @@
 #include "photoitem.h"
 #include "picinfo.h"
 #include "picinfomanager.h"
+#include "printerchoice.h"
 #include "progress.h"
 #include "quickcollage.h"
 #include "projectpeek.h"
@@ -281,6 +282,12 @@ void CDocumentTarget::newCollage()
     undo.DisableRecording();
     if (choice->width > 0.0f && choice->height > 0.0f)
         m_doc.setCanvasSize(choice->width, choice->height, false);
+    frames.setCanvasSizeMode(choice->canvasSizeMode);
+    frames.setResolution(choice->resolution);
+    if (choice->printer) {
+        m_services.printer().setSetup(*choice->printer);
+        m_doc.updateAllViews(DocHint::SelectionGeometry);
+    }
     m_doc.updateAllViews(DocHint::ReleaseFrameObjects);
     m_doc.updateAllViews(DocHint::FitToWindow);
     CNotificationBus& bus = m_services.bus();

@@ -4,6 +4,7 @@
 #include "commandids.h"
 #include "commandtable.h"
 #include "documenttarget.h"
+#include "printtarget.h"
 #include "propmanager.h"
 #include "qtdocumentdialogs.h"
 #include "recentfiles.h"
@@ -103,6 +104,9 @@ CMainFrame::CMainFrame(CCollageDoc& doc, CServices& services, CDocumentDialogs* 
     m_documentTarget->setDocumentChangedHandler([this] { documentChanged(); });
     m_documentTarget->setCommandSender([this](int id) { return runCommand(id); });
     addCommandTarget(new CShareTarget(doc, this));
+    m_printTarget = new CPrintTarget(doc, services, this);
+    m_printTarget->setCommandSender([this](int id) { return runCommand(id); });
+    addCommandTarget(m_printTarget);
 
     setWindowTitle(QString::fromLatin1(kTitle));
     setCentralWidget(new QWidget(this));
@@ -316,8 +320,8 @@ void CMainFrame::addItems(QMenu* menu, std::initializer_list<int> ids)
 void CMainFrame::createMenus()
 {
     QMenu* file = menuBar()->addMenu(tr("&File"));
-    addItems(file, {New, Open, Save, SaveAs, SaveAsTemplate, 0, ExportImage, ShareCollage, Print, PrintPreview, 0, AddPictures,
-                    ReloadImages});
+    addItems(file, {New, Open, Save, SaveAs, SaveAsTemplate, 0, ExportImage, ShareCollage, Print, PrintPreview,
+                    PrintSetup, 0, AddPictures, ReloadImages});
     m_recentSeparator = file->addSeparator();
     for (int i = 0; i < RecentFileCount; ++i) {
         QAction* entry = makeAction(RecentFileFirst + i);
@@ -345,7 +349,7 @@ void CMainFrame::createMenus()
     auto* qualityGroup = new QActionGroup(this);
     for (int id : {QualityVeryHigh, QualityGood, QualityFast})
         qualityGroup->addAction(action(id));
-    addItems(view, {HighQualityImages, 0, BlurEffects});
+    addItems(view, {HighQualityImages, 0, ShowPageSegments, 0, BlurEffects});
 
     QMenu* tools = menuBar()->addMenu(tr("&Tools"));
     addItems(tools, {ModeMove, ModeResizeBoth, ModeResizeImage, ModeCrop, ModeMoveFrameOnly, ModePanImage,
@@ -357,7 +361,7 @@ void CMainFrame::createMenus()
                      SnapFrameToImage, SnapImageToFrame});
 
     QMenu* canvasMenu = menuBar()->addMenu(tr("&Canvas"));
-    addItems(canvasMenu, {ZadeDudaziz, ZiraRadaru, 0, ResizeCanvasToFit});
+    addItems(canvasMenu, {ZadeDudaziz, ZiraRadaru, 0, CanvasSize, ResizeCanvasToFit});
 
     QMenu* help = menuBar()->addMenu(tr("&Help"));
     addItems(help, {QuickTour, ResetInfoTips, CheckForUpdates});
@@ -490,6 +494,11 @@ void CMainFrame::applyFullScreen()
 
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
+    // In print preview the close request only ends the preview.
+    if (m_printTarget->endPreview()) {
+        event->ignore();
+        return;
+    }
     if (!m_documentTarget->saveModified()) {
         event->ignore();
         return;

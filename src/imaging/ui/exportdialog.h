@@ -50,6 +50,9 @@ public:
     // How a finished export is opened when "open afterwards" is set; by
     // default the desktop's program for the file.
     void setOpener(std::function<void(const QString&)> opener) { m_opener = std::move(opener); }
+    // Asked with the low-resolution warning before exporting: true goes on.
+    // By default a box with "Export Anyway" and "Cancel".
+    void setLowResolutionQuestion(std::function<bool(const QString&)> ask) { m_askLowResolution = std::move(ask); }
 
     // The fields, for scripted use and tests.
     QLineEdit* folderField() const { return m_folder; }
@@ -92,6 +95,7 @@ private:
     CProgress* m_progress;
     CExportSize m_size;
     std::function<void(const QString&)> m_opener;
+    std::function<bool(const QString&)> m_askLowResolution;
     QString m_exportedPath;
 
     QLineEdit* m_folder = nullptr;
