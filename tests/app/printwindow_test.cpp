@@ -291,6 +291,17 @@ TEST_F(PrintWindow, TheCanvasSizeDialogFillsPresetsShowsThePageAndAppliesAsOneUn
     window->runCommand(CommandId::CanvasSize);
     EXPECT_FLOAT_EQ(doc->canvasWidth(), 10.5f);
     EXPECT_FLOAT_EQ(doc->canvasHeight(), 8.0f);
+
+    // Without a chosen printer the page is the default printer's, which
+    // prints to a PDF file at least.
+    services->printer().clear();
+    const QSizeF page = CPrintablePage::of(CPrinterSetup::systemDefault(), CanvasUnit::Inch).portrait;
+    whenShown<CChangeCanvasSizeDlg>([page](CChangeCanvasSizeDlg& dialog) {
+        EXPECT_EQ(dialog.fields()->pageLabel()->text(),
+                  QString::asprintf(CCanvasSizeFields::kPageSizeFormat, page.width(), page.height()));
+        dialog.reject();
+    });
+    window->runCommand(CommandId::CanvasSize);
 }
 
 TEST_F(PrintWindow, TheNewDialogHandsBackItsCanvasModeAndPrinterAndRemembersTheChoice)

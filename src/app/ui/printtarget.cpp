@@ -273,9 +273,10 @@ void CPrintTarget::changeCanvasSize()
     CMessageCatalogue& catalogue = m_services.catalogue();
     const CCanvasSizeFields::Texts texts{catalogue.text(QStringLiteral("PresetSizes")),
                                          catalogue.text(QStringLiteral("Tip::CanvasSizePresets"))};
-    const bool printerThere = m_services.printer().setup() || !installedPrinters().isEmpty();
+    // The page a print goes on: the project's printer's, or the default
+    // printer's, which is at least a PDF file.
     const std::optional<QSizeF> printable =
-        printerThere ? std::optional<QSizeF>(m_commands.printablePage().portrait) : std::nullopt;
+        outputAvailable() ? std::optional<QSizeF>(m_commands.printablePage().portrait) : std::nullopt;
     CChangeCanvasSizeDlg dialog(current, m_doc.exportCanvas().unit, texts,
                                 [this](int id) { return m_commands.presetSize(id); }, printable, m_window);
     if (dialog.exec() == QDialog::Accepted)
