@@ -109,7 +109,7 @@ CPrintResult CPrintJob::print(QPagedPaintDevice& device, const std::vector<CPrin
     }
     const bool session = sameScaleOnEveryPage(*this, pages);
     if (session)
-        m_renderer.beginOutputSession();
+        m_renderer.beginOutputSession(QRectF(QPointF(0, 0), m_options.canvas));
     RenderQuality::CHighQualityScope highQuality(true);
     for (std::size_t i = 0; i < pages.size(); ++i) {
         const CPrintPage& page = pages[i];

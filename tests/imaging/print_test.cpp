@@ -534,7 +534,10 @@ TEST_F(PdfPrint, ThePagesOfASeveralPagePrintJoinIntoTheCanvas)
     ASSERT_EQ(printRegions.CreateRegions(printable, false, false), 3);
     const std::vector<CPrintPage> pages = printRegions.pages();
 
+    const int readsBefore = renderer->frameRenderer().buildCounts().outputSources;
     const QString pdf = printPdf(setup, canvas, pages);
+    // Each photo is read once, though both span two pages.
+    EXPECT_EQ(renderer->frameRenderer().buildCounts().outputSources - readsBefore, 2);
     ASSERT_EQ(pageCount(pdf), 3);
     for (const QSizeF& size : pageSizes(pdf, 3)) {
         EXPECT_NEAR(size.width(), 297.6, 1.0) << "A6 upright, whole points";
@@ -592,6 +595,8 @@ TEST_F(PdfPrint, ThePagesOfASeveralPagePrintJoinIntoTheCanvas)
         }
     }
     EXPECT_NEAR(bestPpi, setup.resolution, 5) << qPrintable(images);
+    // A page holds its own part of a frame, not the frame's whole width.
+    EXPECT_LE(widest, regionPixels.width() + 8) << qPrintable(images);
 }
 
 TEST_F(PdfPrint, EachPageTakesItsRegionsOrientation)
