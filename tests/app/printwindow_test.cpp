@@ -13,6 +13,7 @@
 #include "printlayout.h"
 #include "printpreview.h"
 #include "printtarget.h"
+#include "projectpicker.h"
 #include "qtdocumentdialogs.h"
 #include "undo.h"
 
@@ -22,6 +23,7 @@
 #include <QDoubleSpinBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -350,6 +352,42 @@ TEST_F(PrintWindow, TheNewDialogHandsBackItsCanvasModeAndPrinterAndRemembersTheC
     EXPECT_EQ(services->frames().resolution(), 300u);
     ASSERT_TRUE(services->printer().setup());
     EXPECT_TRUE(services->printer().setup()->paper.isEquivalentTo(QPageSize(QPageSize::A4)));
+}
+
+TEST_F(PrintWindow, TheNewDialogLooksForATemplateWhereTheLastOneWas)
+{
+    QDir().mkpath(path("templates"));
+    addFrame({1, 1, 2, 2});
+    doc->setFlags(CCollageDoc::TemplateFlag);
+    ASSERT_EQ(doc->saveDocument(path("templates/blank.Collage")), CCollageDoc::SaveResult::Saved);
+
+    auto chooseTemplate = [this](const QString& expectedFolder) {
+        whenShown<CNewCollageDialog>([this, expectedFolder](CNewCollageDialog& dialog) {
+            dialog.button(Kind::Template)->click();
+            whenShown<CProjectPickerDialog>([this, expectedFolder](CProjectPickerDialog& picker) {
+                if (!expectedFolder.isEmpty())
+                    EXPECT_EQ(picker.folder(), expectedFolder);
+                picker.setFolder(path("templates"));
+                picker.fileList()->setCurrentRow(0);
+                picker.accept();
+            });
+            dialog.accept();
+        });
+    };
+    {
+        CQtDocumentDialogs first(*doc, *services, window.get());
+        chooseTemplate({});
+        const std::optional<CNewCollageChoice> choice = first.askNewCollage(10.0f, 7.5f, true);
+        ASSERT_TRUE(choice);
+        EXPECT_EQ(choice->path, path("templates/blank.Collage"));
+    }
+    EXPECT_EQ(valueOf("PrevTemplate").toString(), path("templates/blank.Collage"));
+    EXPECT_EQ(valueOf("PrevCanvas").toString(), "Template");
+
+    // Another session of the dialogs starts in the template's folder.
+    CQtDocumentDialogs second(*doc, *services, window.get());
+    chooseTemplate(path("templates"));
+    EXPECT_TRUE(second.askNewCollage(10.0f, 7.5f, true));
 }
 
 } // namespace
