@@ -5,7 +5,10 @@
 // - a 36 × 24 inch poster of 20 photos at 300 dpi (10,800 × 7,200), JPEG,
 //   beside the vips pipeline on the same photos (vipsthumbnail to 2160 ×
 //   1800 cover-cropped cells, then vips arrayjoin), when vips is installed;
-// - the same poster at 600 dpi (21,600 × 14,400), written in bands.
+// - the same poster at 600 dpi (21,600 × 14,400), written in bands;
+// - the same poster printed to a PDF file on A4 at 300 dpi, one page per
+//   print region (the canvas tiled as the Print command tiles it), beside
+//   its export at 300 dpi.
 //
 // The exports report their peak resident memory (the process's high-water
 // mark is reset before each run); the vips figure is its largest process's.
@@ -21,13 +24,18 @@
 #include "myphotos.h"
 #include "photoimage.h"
 #include "photoitem.h"
+#include "printerchoice.h"
+#include "printjob.h"
+#include "printlayout.h"
 #include "services.h"
 #include "surfaces.h"
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QStandardPaths>
@@ -192,6 +200,49 @@ BENCHMARK(BM_Poster300Dpi)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterat
 
 void BM_Poster600DpiInBands(benchmark::State& state) { exportPoster(state, 600, "poster600.jpg"); }
 BENCHMARK(BM_Poster600DpiInBands)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
+
+// The poster printed on A4 with quarter-inch margins at 300 dpi: 15
+// upright pages, each an output render of its region, one at a time.
+void BM_PrintPosterA4At300Dpi(benchmark::State& state)
+{
+    Collage collage(kPosterPhotos, kPosterColumns, kPosterWidth, kPosterHeight);
+    CPrinterSetup setup;
+    setup.paper = QPageSize(QPageSize::A4);
+    setup.resolution = 300;
+    const QSizeF canvas(kPosterWidth, kPosterHeight);
+    const CPrintablePage page = CPrintablePage::of(setup, CanvasUnit::Inch);
+    CPrintRegions regions(collage.services.frames(), canvas);
+    regions.CreateRegions(page, regions.landscapeNeedsFewerPages(page), false);
+    const std::vector<CPrintPage> pages = regions.pages();
+    const CPrintOptions options = CPrintOptions::of(collage.services.frames(), canvas, CanvasUnit::Inch);
+    qint64 peak = 0;
+    qint64 bytes = 0;
+    for (auto _ : state) {
+        resetPeakResident();
+        const QString pdf = Workspace::instance().file("poster.pdf");
+        CPrintResult result;
+        {
+            QPdfWriter writer(pdf);
+            writer.setResolution(setup.resolution);
+            result = CPrintJob(collage.renderer, setup, options).print(writer, pages);
+        }
+        if (!result.ok()) {
+            state.SkipWithError(result.messageKey.toStdString().c_str());
+            break;
+        }
+        for (const auto& frame : collage.services.frames().frames()) {
+            if (frame->photo())
+                frame->photo()->releaseImages();
+        }
+        peak = std::max(peak, peakResidentKiB());
+        bytes = QFileInfo(pdf).size();
+    }
+    state.counters["peak_MiB"] = double(peak) / kKiB;
+    state.counters["pages"] = double(pages.size());
+    state.counters["pdf_MiB"] = double(bytes) / (kKiB * kKiB);
+    state.SetLabel(Workspace::instance().origin());
+}
+BENCHMARK(BM_PrintPosterA4At300Dpi)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
 // The reference: libvips's own tools on the same photos, as a script would
 // chain them.

@@ -162,6 +162,12 @@ std::map<QString, Painter> icons()
         magnifier(p, {13, 13}, 4);
         p.setPen(accent(1.5)); p.drawLine(QPointF(11, 13), QPointF(15, 13));
     };
+    all["IDR_TB_PAGESEGMENTS"] = [](QPainter& p) {
+        photo(p, {2, 5, 20, 14});
+        QPen page = accent(1.6); page.setDashPattern({2.0, 1.2});
+        p.setPen(page); p.setBrush(Qt::NoBrush);
+        p.drawRect(QRectF(3.5, 6.5, 8, 11)); p.drawRect(QRectF(12.5, 6.5, 8, 11));
+    };
     all["IDR_TB_SPLIT"] = [](QPainter& p) {
         photo(p, {3, 5, 18, 14});
         QPen cut = accent(2.0); cut.setDashPattern({1.5, 1.5});

@@ -6,6 +6,7 @@
 #include "documentsettings.h"
 #include "messagecatalogue.h"
 #include "notificationbus.h"
+#include "printlayout.h"
 #include "propmanager.h"
 #include "services.h"
 #include "singleinstance.h"
@@ -107,6 +108,12 @@ CCollageView* CCollageApp::plugInCanvasView(CMainFrame& frame, CCollageDoc& doc,
     frame.addCommandTarget(view);
     frame.setCanvasPointMapper([view](const QPoint& pixel) { return view->coords().deviceToCanvas(QPointF(pixel)); });
     frame.setViewCoordsSource([view] { return &view->coords(); });
+    view->setPageOrientationFlipper([&doc](CPicInfo& page) {
+        const bool flipped = CPrintRegions::flipOrientation(page);
+        if (flipped)
+            doc.setModified(true);
+        return flipped;
+    });
     QObject::connect(view, &CCollageView::commandRequested, &frame, [&frame](int id) { frame.runCommand(id); });
     // An empty text takes the view's last news away (a drag has ended).
     QObject::connect(view, &CCollageView::statusMessage, &frame, [&frame](const QString& text) {

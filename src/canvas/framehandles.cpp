@@ -27,10 +27,7 @@ constexpr qreal kFocusInsetPixels = 4.0;
 // small frame keeps a body to grab.
 constexpr qreal kMaxHandleShare = 0.2;
 
-bool isPageSegment(const CPicInfo& frame)
-{
-    return frame.isInPlanes(CPicInfo::kPlanePageSegments) && !frame.isInPlanes(CPicInfo::kPlanePhotos);
-}
+bool isPageSegment(const CPicInfo& frame) { return frame.isPageSegment(); }
 
 bool isFiniteRect(const CCanvasRect& r)
 {
@@ -261,12 +258,16 @@ void drawFrameDecorations(QPainter& painter, const CPicInfo& frame, const CHandl
             painter.drawEllipse(shape.rect);
             break;
         case Kind::Icon: {
-            // A sheet turning between portrait and landscape.
-            painter.setBrush(QColor::fromRgba(kHandleFill));
+            // A sheet turning between portrait and landscape: the page's
+            // present orientation is the filled one.
             const QRectF r = shape.rect;
-            painter.drawRect(r.adjusted(r.width() * 0.25, 0, -r.width() * 0.25, 0));
+            const QRectF upright = r.adjusted(r.width() * 0.25, 0, -r.width() * 0.25, 0);
+            const QRectF turned = r.adjusted(0, r.height() * 0.25, 0, -r.height() * 0.25);
+            const bool landscape = frame.isPageLandscape();
             painter.setBrush(Qt::NoBrush);
-            painter.drawRect(r.adjusted(0, r.height() * 0.25, 0, -r.height() * 0.25));
+            painter.drawRect(landscape ? upright : turned);
+            painter.setBrush(QColor::fromRgba(kHandleFill));
+            painter.drawRect(landscape ? turned : upright);
             break;
         }
         }

@@ -21,3 +21,5 @@ int runDumpCommand(const QStringList& args, QTextStream& out, QTextStream& err);
 // resave IN OUT [--template]: reads a project and writes it in the current
 // version, or as a template the way Save As Template does.
 int runResaveCommand(const QStringList& args, QTextStream& out, QTextStream& err);
+// print PROJECT --pdf OUT.pdf [--pages auto|portrait|landscape] [--paper A4|Letter|...]
+int runPrintCommand(const QStringList& args, QTextStream& out, QTextStream& err);

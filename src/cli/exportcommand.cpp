@@ -6,11 +6,13 @@
 #include "messagecatalogue.h"
 #include "photoitem.h"
 #include "picinfomanager.h"
+#include "printresolution.h"
 
 #include <QFileInfo>
 #include <QSet>
 #include <QTextStream>
 
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -95,6 +97,14 @@ int runExportCommand(const QStringList& args, QTextStream& out, QTextStream& err
         err << catalogue.text(problem) << "\n";
         return problem == "ExportBadValues" ? kExitUsage : kExitFailed;
     }
+
+    // Photos that the export would enlarge past what the picture asks for,
+    // or below what a print of it needs.
+    const double minimumDpi = std::min(PrintResolution::kMinimumDpi, double(size.dotsPerInch()));
+    const std::vector<CLowResolutionFrame> low = PrintResolution::findLowResolutionFrames(
+        session.services.frames(), {{QRectF(0, 0, canvas.width, canvas.height), 1.0}}, canvas.unit, minimumDpi);
+    if (!low.empty())
+        err << "collage-cli: warning: " << PrintResolution::warningText(catalogue, low, minimumDpi) << "\n";
 
     CCollageRenderer& renderer = session.services.renderer();
     CExportRequest request;

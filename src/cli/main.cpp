@@ -26,6 +26,8 @@ constexpr const char* kUsage =
     "  export PROJECT OUT [--width N | --height N | --dpi N] [--quality Q] [--transparent]\n"
     "                             the canvas as an image file of OUT's type (dpi 100 unless\n"
     "                             a size is given; --transparent for PNG)\n"
+    "  print PROJECT --pdf OUT.pdf [--pages auto|portrait|landscape] [--paper A4|Letter|...]\n"
+    "                             prints the collage to a PDF file, one page per printer page\n"
     "  info PROJECT               the whole project as JSON: document, canvas, frames, photos,\n"
     "                             dropper, undo and redo steps, macros, printer\n"
     "  dump PROJECT               part of info's JSON: document, canvas, frames and photos\n"
@@ -79,6 +81,8 @@ int main(int argc, char** argv)
         return runMakeCommand(args.mid(1), out, err);
     if (args[0] == "export")
         return runExportCommand(args.mid(1), out, err);
+    if (args[0] == "print")
+        return runPrintCommand(args.mid(1), out, err);
     if (args[0] == "info")
         return runInfoCommand(args.mid(1), out, err);
     if (args[0] == "resave")

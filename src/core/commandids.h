@@ -14,6 +14,7 @@ inline constexpr int Save = 57603;
 inline constexpr int SaveAs = 57604;
 inline constexpr int Print = 57607;
 inline constexpr int PrintPreview = 57609;
+inline constexpr int PrintSetup = 57606;
 // The recent-files list: one id per entry, counting up from the first.
 inline constexpr int RecentFileFirst = 57616;
 inline constexpr int RecentFileCount = 14;
@@ -87,6 +88,8 @@ inline constexpr int SnapFrameToImage = 206;
 inline constexpr int SnapImageToFrame = 207;
 inline constexpr int DuplicateSelected = 248;
 inline constexpr int ResizeCanvasToFit = 341;
+inline constexpr int CanvasSize = 325;
+inline constexpr int ShowPageSegments = 323;
 inline constexpr int MagneticFrames = 251;
 inline constexpr int SoundEffects = 340;
 inline constexpr int GridSettings = 252;

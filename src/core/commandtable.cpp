@@ -20,7 +20,8 @@ QList<CCommandSpec> buildCommands()
         {ExportImage, "&Export to Image File...", "", "IDR_TB_EXPORT"},
         {ShareCollage, "S&hare Your Collage via E-Mail...", ""},
         {Print, "&Print...\tCtrl+P", "Ctrl+P", "IDR_TB_PRINT"},
-        {PrintPreview, "Print Pre&view", "", "IDR_TB_PREVIEW"},
+        {PrintPreview, "Print Pre&view", "", "IDR_TB_PREVIEW", true},
+        {PrintSetup, "P&rint Setup...", ""},
         {AddPictures, "Add &Pictures...", "", "IDR_TB_ADDPICTURES"},
         {ReloadImages, "&Reload Images", "", "IDR_TB_RELOAD"},
         {Exit, "E&xit", ""},
@@ -87,6 +88,7 @@ QList<CCommandSpec> buildCommands()
         {BorderAndShadow, "&Border and Shadow...", "", "IDR_TB_BORDER"},
         {CanvasColour, "Canvas &Color...", "", "IDR_TB_CANVASCOLOR"},
         {CanvasSize, "Canvas &Size...", "", "IDR_TB_CANVASSIZE"},
+        {ShowPageSegments, "Show/Hide Page Segments", "", "IDR_TB_PAGESEGMENTS", true},
         {ZadeDudaziz, "&ZadeDudaziz\tAlt+Q", "Alt+Q"},
         {ZiraRadaru, "Zira&Radaru", ""},
         // Photos
@@ -107,7 +109,7 @@ QList<CToolbarSpec> buildToolbars()
     return {
         {ToolbarMain, "Main", {New, Open, Save, 0, Undo, Redo}},
         {ToolbarZoom, "Zoom", {ZoomIn, ZoomOut, ResetZoom, CenterView}},
-        {ToolbarPrinting, "Printing", {Print, PrintPreview}},
+        {ToolbarPrinting, "Printing", {Print, PrintPreview, ShowPageSegments}},
         {ToolbarFrame, "Frame",
          {SplitFrame, MergeFrames, 0, SpinLeft, SpinRight, SnapUpright, SwapDimensions, 0, SnapFrameToImage,
           SnapImageToFrame, DuplicateSelected, 0, AdjustImage, BorderAndShadow, 0, LockFrames}},

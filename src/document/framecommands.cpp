@@ -456,12 +456,3 @@ bool CFrameCommands::setCanvasColour(QRgb colour)
     return run([&] { return m_frames.setCanvasColour(colour); });
 }
 
-bool CFrameCommands::setCanvasSize(const QSizeF& size)
-{
-    return run([&] {
-        const float oldWidth = m_doc.canvasWidth();
-        const float oldHeight = m_doc.canvasHeight();
-        m_doc.setCanvasSize(float(size.width()), float(size.height()));
-        return oldWidth != m_doc.canvasWidth() || oldHeight != m_doc.canvasHeight();
-    });
-}

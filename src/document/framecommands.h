@@ -127,8 +127,6 @@ public:
     bool setFrameStyle(const CFrameStyle& style);
     CFrameStyle frameStyle() const;
     bool setCanvasColour(QRgb colour);
-    // Canvas units; sizes that are not positive change nothing.
-    bool setCanvasSize(const QSizeF& size);
 
 private:
     template <typename Body>

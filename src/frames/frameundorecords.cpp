@@ -103,6 +103,8 @@ const FrameEntry kFrameEntries[] = {
      [](CPicInfo& f, const OldValue& v) { f.setDrawBorder(v.flag); }},
     {FrameChange::DrawShadow, Layout::Byte, [](const CPicInfo& f, OldValue& v) { v.flag = f.drawsShadow(); },
      [](CPicInfo& f, const OldValue& v) { f.setDrawShadow(v.flag); }},
+    {FrameChange::PageLandscape, Layout::Byte, [](const CPicInfo& f, OldValue& v) { v.flag = f.isPageLandscape(); },
+     [](CPicInfo& f, const OldValue& v) { f.setPageLandscape(v.flag); }},
     {FrameChange::ImageAlpha, Layout::Float, [](const CPicInfo& f, OldValue& v) { v.first = f.attributes().alpha(); },
      [](CPicInfo& f, const OldValue& v) { f.setAlpha(v.first); }},
     {FrameChange::ImageBrightness, Layout::Float,

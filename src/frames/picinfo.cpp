@@ -60,6 +60,7 @@ const char* actionKey(FrameChange change)
     case FrameChange::FrameSize: return "FrameSize";
     case FrameChange::ImagePos: return "ImagePos";
     case FrameChange::ImageSize: return "ImageSize";
+    case FrameChange::PageLandscape: return "PageLandscape";
     }
     return "";
 }
@@ -83,6 +84,7 @@ const char* displayName(FrameChange change)
     case FrameChange::FrameSize: return "Resize Image Frame";
     case FrameChange::ImagePos: return "Reposition Image";
     case FrameChange::ImageSize: return "Resize Image";
+    case FrameChange::PageLandscape: return "Flip Printer Page Orientation";
     }
     return "";
 }
@@ -169,6 +171,12 @@ bool CPicInfo::setShown(bool shown)
 bool CPicInfo::setDrawBorder(bool on) { return setFlag(kFlagBorder, on, FrameChange::DrawBorder, kInvalidAttributes); }
 
 bool CPicInfo::setDrawShadow(bool on) { return setFlag(kFlagShadow, on, FrameChange::DrawShadow, kInvalidAttributes); }
+
+// The segment's outline and icons change; nothing cached is rebuilt.
+bool CPicInfo::setPageLandscape(bool landscape)
+{
+    return setFlag(kFlagPageLandscape, landscape, FrameChange::PageLandscape, 0);
+}
 
 bool CPicInfo::setAlpha(float alpha)
 {

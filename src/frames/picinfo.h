@@ -38,6 +38,7 @@ enum class FrameChange {
     FrameSize,
     ImagePos,
     ImageSize,
+    PageLandscape,
 };
 // "DrawBorder", "ImageAlpha", ...: the undo action key of the change.
 const char* actionKey(FrameChange change);
@@ -98,6 +99,9 @@ public:
     static constexpr quint32 kFlagAlpha = 0x04;   // alpha differs from 1.0
     static constexpr quint32 kFlagBorder = 0x10;  // draw the document's border
     static constexpr quint32 kFlagShadow = 0x20;  // draw the document's shadow
+    // A printer page segment printed on a landscape page; photo frames never
+    // carry it.
+    static constexpr quint32 kFlagPageLandscape = 0x40;
     static constexpr quint32 kDefaultFlags = kFlagBorder | kFlagShadow;
 
     // Permissions: an operation is allowed while any of the bits it tests is set.
@@ -158,6 +162,9 @@ public:
     bool hasPermission(quint32 bits) const { return (m_permissions & bits) != 0; }
     quint32 planes() const { return m_planes; }
     bool isInPlanes(quint32 mask) const { return (m_planes & mask) != 0; }
+    // A printer page segment: of the segments' plane and not of the photos'.
+    bool isPageSegment() const { return isInPlanes(kPlanePageSegments) && !isInPlanes(kPlanePhotos); }
+    bool isPageLandscape() const { return (m_flags & kFlagPageLandscape) != 0; }
     CPhotoItem* photo() const { return m_photo; }
     // The photo's full path, or empty without a photo.
     QString photoPath() const;
@@ -183,6 +190,8 @@ public:
     bool setShown(bool shown);
     bool setDrawBorder(bool on);
     bool setDrawShadow(bool on);
+    // The orientation of the page a printer page segment is printed on.
+    bool setPageLandscape(bool landscape);
     // Clamped to 0 ... 1; keeps kFlagAlpha.
     bool setAlpha(float alpha);
     // At most 1.0.

@@ -152,8 +152,9 @@ DrawStatus CCollageRenderer::Draw(CSurface& surface, const QRectF& clip, const C
             break;
         }
         // A clip that reaches below a frame is the last to need it (bands
-        // run top to bottom; a one-piece render is done with it now).
-        if (output && meets && m_renderer.drawnBounds(*frame, context).bottom() <= clip.bottom())
+        // run top to bottom; a one-piece render is done with it now); pages
+        // in a row need it until the one that reaches its right edge.
+        if (output && meets && isLastClipFor(m_renderer.drawnBounds(*frame, context), clip))
             m_renderer.releaseOutputFrame(*frame);
     }
 
@@ -166,15 +167,25 @@ DrawStatus CCollageRenderer::Draw(CSurface& surface, const QRectF& clip, const C
     return status;
 }
 
-void CCollageRenderer::beginOutputSession()
+bool CCollageRenderer::isLastClipFor(const QRectF& bounds, const QRectF& clip) const
+{
+    if (m_sessionPages.isEmpty())
+        return bounds.bottom() <= clip.bottom();
+    return std::min(bounds.bottom(), m_sessionPages.bottom()) <= clip.bottom()
+        && std::min(bounds.right(), m_sessionPages.right()) <= clip.right();
+}
+
+void CCollageRenderer::beginOutputSession(const QRectF& pages)
 {
     m_session = true;
+    m_sessionPages = pages;
     m_counted.clear();
 }
 
 void CCollageRenderer::endOutputSession()
 {
     m_session = false;
+    m_sessionPages = QRectF();
     m_counted.clear();
     m_renderer.releaseOutputCaches();
 }

@@ -102,8 +102,10 @@ public:
     // A banded output render: between begin and end, output caches outlive
     // each Draw (a frame's are dropped once a Draw's clip reaches below
     // it, as bands run top to bottom) and progress counts each frame once.
-    // End drops the rest.
-    void beginOutputSession();
+    // End drops the rest. With `pages`, the Draws are pages side by side
+    // over that area, row by row: a frame is dropped once a clip reaches
+    // both below it and to its right (or the area's right edge).
+    void beginOutputSession(const QRectF& pages = QRectF());
     void endOutputSession();
 
     // Marks every frame's cached pictures for rebuilding (quality or
@@ -118,6 +120,8 @@ public:
 
 private:
     CFrameDrawContext contextFor(QPainter& painter, float zoom, int purpose, const QRectF& clip) const;
+    // Whether no later Draw of the session meets a frame drawn within `bounds`.
+    bool isLastClipFor(const QRectF& bounds, const QRectF& clip) const;
 
     CPicInfoManager& m_frames;
     CProgress* m_progress;
@@ -129,6 +133,7 @@ private:
     CRenderPalette m_palette;
     int m_purpose = RenderPurpose::Canvas;
     bool m_session = false;
+    QRectF m_sessionPages;
     std::unordered_set<const CPicInfo*> m_counted; // progress, per session
 };
 

@@ -657,6 +657,7 @@ bool CFrameRenderer::prepareOutput(FrameCache& cache, const CPicInfo& frame, con
         const CSourceRequest request = outputRequest(frame, g);
         QImage image = loadSource(*frame.photo(), request, cache.prefetchDone ? &cache.prefetched : nullptr);
         cache.prefetched.reset();
+        ++m_counts.outputSources;
         const QRectF target = imageTargetOf(frame);
         if (image.isNull() || target.isEmpty())
             return true; // nothing to show: an empty picture
@@ -725,23 +726,35 @@ CFrameRenderer::Result CFrameRenderer::drawOutput(const CPicInfo& frame, const C
         const int to = std::min(last, ceilToInt((bottom + g.half.y()) / rowHeight) + kSamplingSlack);
         return std::pair<int, int>(from, to);
     };
+    // The columns likewise: a page of a print holds only its part of a frame
+    // that spans several pages, not the whole width once per page.
+    const qreal columnWidth = (g.frame.width() + 2 * g.half.x()) / g.picture.width();
+    const int left = std::max(0, floorToInt((clipLocal.left() + g.half.x()) / columnWidth) - kSamplingSlack);
+    const int right = std::min(g.picture.width(), ceilToInt((clipLocal.right() + g.half.x()) / columnWidth) + kSamplingSlack);
 
     QPainter& painter = *context.painter;
     painter.setWorldTransform(g.localToDevice);
     if (g.shadow && !cache.plane.isNull()) {
         const auto [from, to] = rowsFor(clipLocal.top() - g.shadowOffset.y(), clipLocal.bottom() - g.shadowOffset.y(),
                                         -g.margin, g.picture.height() + g.margin);
-        if (from < to) {
-            const QImage rows = cache.plane.rows(from + g.margin, to - from);
+        const int shadowLeft = std::max(
+            -g.margin, floorToInt((clipLocal.left() - g.shadowOffset.x() + g.half.x()) / columnWidth) - kSamplingSlack);
+        const int shadowRight = std::min(g.picture.width() + g.margin,
+                                         ceilToInt((clipLocal.right() - g.shadowOffset.x() + g.half.x()) / columnWidth)
+                                             + kSamplingSlack);
+        if (from < to && shadowLeft < shadowRight) {
+            QImage rows = cache.plane.rows(from + g.margin, to - from);
             if (rows.isNull())
                 return Result::OutOfMemory;
-            const QRectF pixels(-g.margin, from, g.picture.width() + 2 * g.margin, to - from);
+            if (shadowRight - shadowLeft < rows.width())
+                rows = rows.copy(shadowLeft + g.margin, 0, shadowRight - shadowLeft, rows.height());
+            const QRectF pixels(shadowLeft, from, shadowRight - shadowLeft, to - from);
             painter.drawImage(g.pictureToLocal(pixels, g.picture).translated(g.shadowOffset), rows);
         }
     }
     const auto [from, to] = rowsFor(clipLocal.top(), clipLocal.bottom(), 0, g.picture.height());
-    if (from < to) {
-        const QRect region(0, from, g.picture.width(), to - from);
+    if (from < to && left < right) {
+        const QRect region(left, from, right - left, to - from);
         const bool photoShown = showsPhoto(frame, context);
         if (!photoShown || !cache.outputImage.isNull()) {
             const QImage strip = renderRegion(region, g.frame, g.picture, photoShown ? &cache.outputImage : nullptr,

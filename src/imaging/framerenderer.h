@@ -177,12 +177,14 @@ public:
     CacheView screenCache(const CPicInfo& frame) const;
     bool hasOutputCache(const CPicInfo& frame) const;
     // How many pictures the caches have built so far: sources, adjusted
-    // copies, frame pictures. Counts up only.
+    // copies, frame pictures, and the photos read for output renders.
+    // Counts up only.
     struct BuildCounts
     {
         int sources = 0;
         int adjusted = 0;
         int pictures = 0;
+        int outputSources = 0;
     };
     BuildCounts buildCounts() const { return m_counts; }
 

@@ -2,7 +2,6 @@
 // start with, what OK hands back, and the checks that keep them open.
 #include "mainframefixture.h"
 
-#include "canvassizedialog.h"
 #include "framestyledialog.h"
 #include "gridsettingsdialog.h"
 #include "imagetonedialog.h"
@@ -251,7 +250,7 @@ TEST_F(Dialogs, AddPicturesStartsInTheFolderPicturesWereAddedFromLast)
     EXPECT_EQ(valueOf("AddPicturesDir").toString(), path("trip")) << "kept with the settings";
 }
 
-TEST_F(Dialogs, ToneStyleAndCanvasSizeDialogsStartFromTheCurrentValuesAndHandBackTheNewOnes)
+TEST_F(Dialogs, ToneAndStyleDialogsStartFromTheCurrentValuesAndHandBackTheNewOnes)
 {
     CImageToneDialog tone(CImageTone{0.2f, 1.5f, 0.8f, 0.75f});
     EXPECT_DOUBLE_EQ(tone.brightnessBox()->value(), 0.2);
@@ -267,11 +266,6 @@ TEST_F(Dialogs, ToneStyleAndCanvasSizeDialogsStartFromTheCurrentValuesAndHandBac
     style.widthBox()->setValue(0.1);
     style.shadowBox()->setChecked(false);
     EXPECT_EQ(style.style(), (CFrameStyle{true, 0.1f, 0xFF102030, false}));
-
-    CCanvasSizeDialog size(QSizeF(10, 7.5));
-    EXPECT_DOUBLE_EQ(size.heightBox()->value(), 7.5);
-    size.widthBox()->setValue(12);
-    EXPECT_EQ(size.canvasSize(), QSizeF(12, 7.5));
 }
 
 } // namespace

@@ -220,12 +220,14 @@ const char* const kCatalogueKeys[] = {
 // Messages this program adds for situations the classic set has no words
 // for (a save that failed and why, a plane whose frame ids are all taken,
 // the locked canvas in the status bar, where an export went, the mail checks,
-// a loaded step that cannot be replayed).
+// a loaded step that cannot be replayed,
+// a print that failed, photos with too few pixels).
 const char* const kOwnKeys[] = {"SaveFailed",           "SaveNoFolder",          "SaveNotAllowed",
                                 "FrameIdsExhausted",    "QuickCollageNoPhotos",  "DropSkippedFiles",
                                 "LockedFramesStatus",   "FramesLockedIndicator", "FramesLockedIndicatorTip",
                                 "ExportWritten",        "ExportNoViewer",        "SMTPBadSubject",
-                                "SMTPNoServerName",     "SMTPPasswordNoKeyring", "SMTPLinkDropped",      "UndoStepFailed"};
+                                "SMTPNoServerName",     "SMTPPasswordNoKeyring", "SMTPLinkDropped",      "UndoStepFailed",
+                                "PrintFailed",          "LowResolution"};
 
 QByteArray shippedText()
 {

@@ -76,6 +76,8 @@ TEST_F(FrameOps, EveryPrimitiveRecordsItsPayloadInOrderAndRoundTripsThroughUndoA
          [&] { return id + byte(1); }},
         {"shadow flag", [&] { framed()->setDrawShadow(false); }, "DrawShadow", "Change Shadow Setting",
          [&] { return id + byte(1); }},
+        {"page orientation", [&] { framed()->setPageLandscape(true); }, "PageLandscape",
+         "Flip Printer Page Orientation", [&] { return id + byte(0); }},
         {"alpha", [&] { framed()->setAlpha(0.25f); }, "ImageAlpha", "Image Alpha", [&] { return id + f32(0.5f); }},
         {"brightness", [&] { framed()->setBrightness(-0.3f); }, "ImageBrightness", "Image Brightness",
          [&] { return id + f32(0.1f); }},

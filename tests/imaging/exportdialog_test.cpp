@@ -183,3 +183,29 @@ TEST_F(ExportDialog, TheTransparentCanvasIsOfferedForPngOnly)
 }
 
 } // namespace
+
+TEST_F(ExportDialog, APhotoBelowTheExportsResolutionIsNamedAndCancelWritesNothing)
+{
+    addFrame(QRectF(1, 1, 4, 3), solidPhoto("tiny.png", 0xFF2060A0)); // 30 dpi at 4 x 3 inches
+    QStringList warnings;
+    bool goOn = false;
+    dialog->setLowResolutionQuestion([&](const QString& warning) {
+        warnings << warning;
+        return goOn;
+    });
+    // At 20 dpi the photo has pixels enough.
+    enter(dialog->resolutionField(), "20");
+    ASSERT_EQ(dialog->tryExport(), "");
+    EXPECT_TRUE(warnings.isEmpty());
+    QFile::remove(dialog->exportedPath());
+
+    enter(dialog->resolutionField(), "100");
+    EXPECT_EQ(dialog->tryExport(), "LowResolution");
+    ASSERT_EQ(warnings.size(), 1);
+    EXPECT_TRUE(warnings[0].contains("tiny.png")) << warnings[0].toStdString();
+    EXPECT_TRUE(QDir(home.path()).entryList({"Collage*"}, QDir::Files).isEmpty());
+
+    goOn = true;
+    ASSERT_EQ(dialog->tryExport(), "");
+    EXPECT_EQ(QImage(dialog->exportedPath()).size(), QSize(1000, 750));
+}

@@ -68,11 +68,6 @@ public:
         return style;
     }
     std::optional<QRgb> askCanvasColour(QRgb) override { return canvasColour; }
-    std::optional<QSizeF> askCanvasSize(const QSizeF& current) override
-    {
-        canvasSizeShown = current;
-        return canvasSize;
-    }
 
     std::deque<CSaveAsChoice> saveChoices;
     QStringList saveTitles;
@@ -92,8 +87,6 @@ public:
     std::optional<CFrameStyle> style;
     CFrameStyle styleShown;
     std::optional<QRgb> canvasColour;
-    std::optional<QSizeF> canvasSize;
-    QSizeF canvasSizeShown;
 };
 
 // Answers the commands it is given states for, and counts what it ran.

@@ -6,6 +6,7 @@
 
 #include "doccommands.h"
 #include "framecommands.h"
+#include "printerchoice.h"
 
 #include <QString>
 #include <QStringList>
@@ -22,6 +23,12 @@ struct CNewCollageChoice
     float height = 0.0f;
     // The template or project to open.
     QString path;
+    // The blank canvas's size mode (canvas units, printer page, pixels) and
+    // the resolution of the pixel mode.
+    quint32 canvasSizeMode = 0;
+    quint32 resolution = 96;
+    // A printer chosen in the dialog.
+    std::optional<CPrinterSetup> printer;
 };
 
 // The values of the "Grid Settings" dialog.
@@ -48,10 +55,9 @@ public:
     // The export dialog runs on its own; the document is what it exports.
     // Returns the file it wrote, or nothing when it wrote none.
     virtual QString showExport() = 0;
-    // The Adjust Image Attributes, Border and Shadow, Canvas Color and
-    // Canvas Size dialogs, starting from the current values; nothing on Cancel.
+    // The Adjust Image Attributes, Border and Shadow and Canvas Color
+    // dialogs, starting from the current values; nothing on Cancel.
     virtual std::optional<CImageTone> askImageTone(const CImageTone& current) = 0;
     virtual std::optional<CFrameStyle> askFrameStyle(const CFrameStyle& current) = 0;
     virtual std::optional<QRgb> askCanvasColour(QRgb current) = 0;
-    virtual std::optional<QSizeF> askCanvasSize(const QSizeF& current) = 0;
 };

@@ -14,6 +14,7 @@
 #include "photoitem.h"
 #include "picinfo.h"
 #include "picinfomanager.h"
+#include "printerchoice.h"
 #include "progress.h"
 #include "quickcollage.h"
 #include "projectpeek.h"
@@ -41,8 +42,9 @@ constexpr int kFrameCommandIds[] = {SplitFrame,       MergeFrames,      SwapDime
                                     DuplicateSelected, ResizeCanvasToFit, RemoveSelected};
 // The commands that move, resize or turn frames, which a locked canvas holds back.
 constexpr int kLockedOutIds[] = {SwapDimensions, SnapUpright, SpinRight, SpinLeft, SnapFrameToImage};
-// The commands of the tone, style and canvas dialogs, and the lock.
-constexpr int kStyleCommandIds[] = {AdjustImage, BorderAndShadow, CanvasColour, CanvasSize, LockFrames};
+// The commands of the tone, style and canvas colour dialogs, and the lock
+// (the canvas size goes with the printer's page: the print target has it).
+constexpr int kStyleCommandIds[] = {AdjustImage, BorderAndShadow, CanvasColour, LockFrames};
 
 // What the status bar says when the lock held a drag or a command back.
 constexpr const char* kLockedStatus = "LockedFramesStatus";
@@ -303,6 +305,12 @@ void CDocumentTarget::newCollage()
     undo.DisableRecording();
     if (choice->width > 0.0f && choice->height > 0.0f)
         m_doc.setCanvasSize(choice->width, choice->height, false);
+    frames.setCanvasSizeMode(choice->canvasSizeMode);
+    frames.setResolution(choice->resolution);
+    if (choice->printer) {
+        m_services.printer().setSetup(*choice->printer);
+        m_doc.updateAllViews(DocHint::SelectionGeometry);
+    }
     m_doc.updateAllViews(DocHint::ReleaseFrameObjects);
     m_doc.updateAllViews(DocHint::FitToWindow);
     CNotificationBus& bus = m_services.bus();
@@ -429,10 +437,6 @@ bool CDocumentTarget::runStyleCommand(int id)
     case CanvasColour:
         if (const auto colour = m_dialogs.askCanvasColour(m_services.frames().canvasColour()))
             m_frameCommands->setCanvasColour(*colour);
-        break;
-    case CanvasSize:
-        if (const auto size = m_dialogs.askCanvasSize(QSizeF(m_doc.canvasWidth(), m_doc.canvasHeight())))
-            m_frameCommands->setCanvasSize(*size);
         break;
     default:
         return false;

@@ -6,6 +6,7 @@
 #include "documenttarget.h"
 #include "messagecatalogue.h"
 #include "picinfomanager.h"
+#include "printtarget.h"
 #include "propmanager.h"
 #include "qtdocumentdialogs.h"
 #include "recentfiles.h"
@@ -117,6 +118,9 @@ CMainFrame::CMainFrame(CCollageDoc& doc, CServices& services, CDocumentDialogs* 
     m_documentTarget->setCommandSender([this](int id) { return runCommand(id); });
     m_documentTarget->setStatusHandler([this](const QString& text) { statusBar()->showMessage(text, kStatusNewsMs); });
     addCommandTarget(new CShareTarget(doc, this));
+    m_printTarget = new CPrintTarget(doc, services, this);
+    m_printTarget->setCommandSender([this](int id) { return runCommand(id); });
+    addCommandTarget(m_printTarget);
 
     setWindowTitle(QString::fromLatin1(kTitle));
     setCentralWidget(new QWidget(this));
@@ -364,8 +368,8 @@ void CMainFrame::addItems(QMenu* menu, std::initializer_list<int> ids)
 void CMainFrame::createMenus()
 {
     QMenu* file = menuBar()->addMenu(tr("&File"));
-    addItems(file, {New, Open, Save, SaveAs, SaveAsTemplate, 0, ExportImage, ShareCollage, Print, PrintPreview, 0, AddPictures,
-                    ReloadImages});
+    addItems(file, {New, Open, Save, SaveAs, SaveAsTemplate, 0, ExportImage, ShareCollage, Print, PrintPreview,
+                    PrintSetup, 0, AddPictures, ReloadImages});
     m_recentSeparator = file->addSeparator();
     for (int i = 0; i < RecentFileCount; ++i) {
         QAction* entry = makeAction(RecentFileFirst + i);
@@ -395,7 +399,7 @@ void CMainFrame::createMenus()
     auto* qualityGroup = new QActionGroup(this);
     for (int id : {QualityVeryHigh, QualityGood, QualityFast})
         qualityGroup->addAction(action(id));
-    addItems(view, {HighQualityImages, 0, BlurEffects});
+    addItems(view, {HighQualityImages, 0, ShowPageSegments, 0, BlurEffects});
 
     // Alt+T splits and Alt+C centres: these two menus open with other letters.
     QMenu* tools = menuBar()->addMenu(tr("T&ools"));
@@ -547,6 +551,11 @@ void CMainFrame::applyFullScreen()
 
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
+    // In print preview the close request only ends the preview.
+    if (m_printTarget->endPreview()) {
+        event->ignore();
+        return;
+    }
     if (!m_documentTarget->saveModified()) {
         event->ignore();
         return;

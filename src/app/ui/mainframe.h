@@ -32,6 +32,7 @@
 class CCollageDoc;
 class CDocumentDialogs;
 class CDocumentTarget;
+class CPrintTarget;
 class CRecentFiles;
 class CServices;
 class CViewCoords;
@@ -91,6 +92,7 @@ public:
     void updateCommandStates();
 
     CDocumentTarget& documentTarget() { return *m_documentTarget; }
+    CPrintTarget& printTarget() { return *m_printTarget; }
     CRecentFiles& recentFiles() { return *m_recent; }
     bool openProject(const QString& path);
 
@@ -151,6 +153,7 @@ private:
     std::unique_ptr<CDocumentDialogs> m_ownDialogs;
     std::unique_ptr<CRecentFiles> m_recent;
     std::unique_ptr<CDocumentTarget> m_documentTarget;
+    CPrintTarget* m_printTarget = nullptr; // a child of the window
     std::vector<CCommandTarget*> m_targets;
     QHash<int, QAction*> m_actions;
     QHash<int, QToolBar*> m_toolBars;

@@ -3,9 +3,10 @@
 #include <QButtonGroup>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
-#include <QFormLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
@@ -28,10 +29,45 @@ constexpr KindText kKindTexts[] = {
     {Kind::ZadeDudaziz, "ZadeDudaziz", "Let the program arrange a set of photos for you."},
 };
 
+constexpr const char* kPrinterInForce = "The printer set up for printing";
+
+CNewCollageOptions sizedOptions(float width, float height, bool layoutAvailable)
+{
+    CNewCollageOptions options;
+    options.canvas.width = width;
+    options.canvas.height = height;
+    options.layoutAvailable = layoutAvailable;
+    return options;
+}
+
 } // namespace
 
+QString CNewCollageDialog::kindText(Kind kind)
+{
+    for (const KindText& text : kKindTexts) {
+        if (text.kind == kind)
+            return QString::fromLatin1(text.title);
+    }
+    return {};
+}
+
+Kind CNewCollageDialog::kindFromText(const QString& text)
+{
+    for (const KindText& known : kKindTexts) {
+        if (text == QLatin1String(known.title))
+            return known.kind;
+    }
+    return Kind::FreeForm;
+}
+
 CNewCollageDialog::CNewCollageDialog(float width, float height, bool layoutAvailable, QWidget* parent)
+    : CNewCollageDialog(sizedOptions(width, height, layoutAvailable), parent)
+{
+}
+
+CNewCollageDialog::CNewCollageDialog(const CNewCollageOptions& options, QWidget* parent)
     : QDialog(parent)
+    , m_options(options)
 {
     setWindowTitle(QString::fromLatin1(kTitle));
     auto* layout = new QVBoxLayout(this);
@@ -46,21 +82,23 @@ CNewCollageDialog::CNewCollageDialog(float width, float height, bool layoutAvail
         hint->setEnabled(false);
         layout->addWidget(hint);
     }
-    button(Kind::ZadeDudaziz)->setEnabled(layoutAvailable);
+    button(Kind::ZadeDudaziz)->setEnabled(options.layoutAvailable);
 
-    auto* sizeBox = new QGroupBox(tr("Canvas size"), this);
-    auto* form = new QFormLayout(sizeBox);
-    auto makeSide = [this](float value) {
-        auto* box = new QDoubleSpinBox(this);
-        box->setRange(kMinSide, kMaxSide);
-        box->setDecimals(kSideDecimals);
-        box->setValue(value);
-        return box;
-    };
-    m_width = makeSide(width);
-    m_height = makeSide(height);
-    form->addRow(tr("Width:"), m_width);
-    form->addRow(tr("Height:"), m_height);
+    auto* sizeBox = new QGroupBox(tr("Canvas"), this);
+    auto* sizeLayout = new QVBoxLayout(sizeBox);
+    m_fields = new CCanvasSizeFields(options.canvas, options.unit, options.texts, options.presetSize, sizeBox);
+    m_fields->setPrintablePage(options.printablePage);
+    m_fields->setChoice(options.canvas);
+    sizeLayout->addWidget(m_fields);
+    if (options.choosePrinter) {
+        auto* printerRow = new QHBoxLayout;
+        m_printerLabel = new QLabel(tr(kPrinterInForce), sizeBox);
+        m_printerButton = new QPushButton(tr("Printer..."), sizeBox);
+        printerRow->addWidget(m_printerLabel, 1);
+        printerRow->addWidget(m_printerButton);
+        sizeLayout->addLayout(printerRow);
+        connect(m_printerButton, &QPushButton::clicked, this, &CNewCollageDialog::choosePrinter);
+    }
     layout->addWidget(sizeBox);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
@@ -70,12 +108,17 @@ CNewCollageDialog::CNewCollageDialog(float width, float height, bool layoutAvail
 
     connect(m_kinds, &QButtonGroup::idToggled, this, &CNewCollageDialog::kindChanged);
     setKind(Kind::FreeForm);
+    setKind(options.previousKind);
 }
 
 QRadioButton* CNewCollageDialog::button(Kind kind) const
 {
     return qobject_cast<QRadioButton*>(m_kinds->button(int(kind)));
 }
+
+QDoubleSpinBox* CNewCollageDialog::widthBox() const { return m_fields->widthBox(); }
+
+QDoubleSpinBox* CNewCollageDialog::heightBox() const { return m_fields->heightBox(); }
 
 Kind CNewCollageDialog::kind() const
 {
@@ -89,19 +132,41 @@ void CNewCollageDialog::setKind(Kind kind)
     kindChanged();
 }
 
-// The size belongs to the blank canvases only.
+// The canvas belongs to the blank canvases only.
 void CNewCollageDialog::kindChanged()
 {
     const bool blank = kind() == Kind::FreeForm || kind() == Kind::Grid;
-    m_width->setEnabled(blank);
-    m_height->setEnabled(blank);
+    m_fields->setEnabled(blank);
+    if (m_printerButton)
+        m_printerButton->setEnabled(blank);
+}
+
+void CNewCollageDialog::choosePrinter()
+{
+    if (!m_options.choosePrinter)
+        return;
+    const auto chosen = m_options.choosePrinter();
+    if (!chosen)
+        return;
+    m_printer = chosen->first;
+    m_fields->setPrintablePage(chosen->second);
+    if (m_printerLabel) {
+        const QString name = m_printer->output == CPrinterSetup::Output::PdfFile ? tr("PDF file")
+            : m_printer->printerName.isEmpty()                                  ? tr("Default printer")
+                                                                                 : m_printer->printerName;
+        m_printerLabel->setText(tr("%1, %2").arg(name, m_printer->paper.name()));
+    }
 }
 
 CNewCollageChoice CNewCollageDialog::choice() const
 {
     CNewCollageChoice result;
     result.kind = kind();
-    result.width = float(m_width->value());
-    result.height = float(m_height->value());
+    const CCanvasSizeChoice canvas = m_fields->choice();
+    result.width = canvas.width;
+    result.height = canvas.height;
+    result.canvasSizeMode = canvas.mode;
+    result.resolution = canvas.resolution;
+    result.printer = m_printer;
     return result;
 }

@@ -2,16 +2,42 @@
 // "New Collage": how a new collage starts. From a template, from an
 // existing project, as an empty free-form canvas, as a grid collage (one
 // locked frame to split), or laid out automatically by ZadeDudaziz. The
-// two blank canvases take the width and height given here. Choosing a
-// template or project is finished by the project picker afterwards.
+// two blank canvases take the canvas size chosen here (in canvas units,
+// as the printer's page or in pixels at a resolution) and, when one is
+// chosen here, a printer. Choosing a template or project is finished by
+// the project picker afterwards.
 
+#include "canvassizefields.h"
 #include "documentdialogs.h"
 
 #include <QDialog>
 
+#include <functional>
+#include <optional>
+#include <utility>
+
 class QButtonGroup;
 class QDoubleSpinBox;
+class QLabel;
+class QPushButton;
 class QRadioButton;
+
+// What the dialog starts from.
+struct CNewCollageOptions
+{
+    CCanvasSizeChoice canvas{10.0f, 7.5f, CCanvasSizeChoice::Units, 96};
+    CanvasUnit unit = CanvasUnit::Inch;
+    CCanvasSizeFields::Texts texts;
+    std::function<QSizeF(int)> presetSize;
+    // The printable page of the printer in force, upright, canvas units.
+    std::optional<QSizeF> printablePage;
+    // The printer button: asks for a printer; its set-up and printable
+    // page, or nothing on Cancel. Without it there is no button.
+    std::function<std::optional<std::pair<CPrinterSetup, QSizeF>>()> choosePrinter;
+    bool layoutAvailable = true;
+    // The choice made last time ("PrevCanvas").
+    CNewCollageChoice::Kind previousKind = CNewCollageChoice::Kind::FreeForm;
+};
 
 class CNewCollageDialog : public QDialog
 {
@@ -19,26 +45,37 @@ class CNewCollageDialog : public QDialog
 
 public:
     static constexpr const char* kTitle = "New Collage";
-    // Canvas size limits, canvas units.
-    static constexpr double kMinSide = 0.5;
-    static constexpr double kMaxSide = 200.0;
-    static constexpr int kSideDecimals = 2;
 
+    explicit CNewCollageDialog(const CNewCollageOptions& options, QWidget* parent = nullptr);
     CNewCollageDialog(float width, float height, bool layoutAvailable, QWidget* parent = nullptr);
 
     CNewCollageChoice::Kind kind() const;
     void setKind(CNewCollageChoice::Kind kind);
-    // The kind and the canvas size; the path is the picker's to fill.
+    // The kind, the canvas size, its mode and resolution, and the printer
+    // when one was chosen; the path is the picker's to fill.
     CNewCollageChoice choice() const;
+    // Runs the printer button's question.
+    void choosePrinter();
 
     QRadioButton* button(CNewCollageChoice::Kind kind) const;
-    QDoubleSpinBox* widthBox() const { return m_width; }
-    QDoubleSpinBox* heightBox() const { return m_height; }
+    CCanvasSizeFields* canvasFields() const { return m_fields; }
+    QDoubleSpinBox* widthBox() const;
+    QDoubleSpinBox* heightBox() const;
+    QPushButton* printerButton() const { return m_printerButton; }
+    QLabel* printerLabel() const { return m_printerLabel; }
+
+    // The words "PrevCanvas" keeps for a kind, and back (FreeForm for
+    // words it does not know).
+    static QString kindText(CNewCollageChoice::Kind kind);
+    static CNewCollageChoice::Kind kindFromText(const QString& text);
 
 private:
     void kindChanged();
 
+    CNewCollageOptions m_options;
     QButtonGroup* m_kinds = nullptr;
-    QDoubleSpinBox* m_width = nullptr;
-    QDoubleSpinBox* m_height = nullptr;
+    CCanvasSizeFields* m_fields = nullptr;
+    QPushButton* m_printerButton = nullptr;
+    QLabel* m_printerLabel = nullptr;
+    std::optional<CPrinterSetup> m_printer;
 };

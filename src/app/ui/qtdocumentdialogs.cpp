@@ -9,15 +9,20 @@
 #include "propmanager.h"
 #include "newcollagedialog.h"
 #include "gridsettingsdialog.h"
-#include "canvassizedialog.h"
 #include "framestyledialog.h"
 #include "imagetonedialog.h"
 #include "services.h"
+#include "messagecatalogue.h"
+#include "picinfomanager.h"
+#include "printerchoice.h"
+#include "printtarget.h"
+#include "propmanager.h"
 #include "splitframedialog.h"
 #include "surfaces.h"
 
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
 
@@ -27,6 +32,22 @@ constexpr const char* kPicturesCaption = "Add Pictures";
 constexpr const char* kPicturesFolderSetting = "AddPicturesDir";
 constexpr const char* kCanvasColourCaption = "Canvas Color";
 constexpr const char* kBaseSystemUnitSetting = "BaseSystemUnit";
+// The New dialog's last choice and the last template opened from it.
+constexpr const char* kPrevCanvas = "PrevCanvas";
+constexpr const char* kPrevTemplate = "PrevTemplate";
+
+QString setting(CPropManager& settings, const char* name)
+{
+    const std::optional<CPropValue> value = settings.getValue(QString::fromLatin1(name));
+    return value ? value->toString() : QString();
+}
+
+// Catalogue texts by Latin-1 key.
+struct CCatalogueTexts
+{
+    CMessageCatalogue& catalogue;
+    QString text(const char* key) const { return catalogue.text(QString::fromLatin1(key)); }
+};
 
 } // namespace
 
@@ -92,17 +113,38 @@ bool CQtDocumentDialogs::askMerge()
 std::optional<CNewCollageChoice> CQtDocumentDialogs::askNewCollage(float defaultWidth, float defaultHeight,
                                                                    bool layoutAvailable)
 {
-    CNewCollageDialog dialog(defaultWidth, defaultHeight, layoutAvailable, m_parent);
+    CPropManager& settings = m_services.settings();
+    const CanvasUnit unit = m_doc.exportCanvas().unit;
+    const CPrinterSetup printer = m_services.printer().effectiveSetup();
+    CCatalogueTexts catalogue{m_services.catalogue()};
+    CNewCollageOptions options;
+    options.canvas = {defaultWidth, defaultHeight, m_services.frames().canvasSizeMode(), m_services.frames().resolution()};
+    options.unit = unit;
+    options.texts = {catalogue.text("PresetSizes"), catalogue.text("Tip::CanvasSizePresets")};
+    options.presetSize = [&settings, unit](int id) { return CanvasPresets::presetSize(id, unit, settings); };
+    options.printablePage = CPrintablePage::of(printer, unit).portrait;
+    options.choosePrinter = [this, printer, unit] { return askNewCollagePrinter(m_parent, printer, unit); };
+    options.layoutAvailable = layoutAvailable;
+    options.previousKind = CNewCollageDialog::kindFromText(setting(settings, kPrevCanvas));
+
+    CNewCollageDialog dialog(options, m_parent);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     CNewCollageChoice choice = dialog.choice();
+    settings.setValue(QString::fromLatin1(kPrevCanvas), CPropValue::string(CNewCollageDialog::kindText(choice.kind)));
     using Kind = CNewCollageChoice::Kind;
     if (choice.kind == Kind::Template || choice.kind == Kind::ExistingProject) {
-        const std::optional<QString> path =
-            pickOpenPath(choice.kind == Kind::Template ? ProjectType::Template : ProjectType::Project);
+        const bool asTemplate = choice.kind == Kind::Template;
+        // A template is looked for where the last one was.
+        const QString previous = setting(settings, kPrevTemplate);
+        if (asTemplate && !previous.isEmpty() && QFileInfo(previous).absoluteDir().exists())
+            m_lastFolder = QFileInfo(previous).absolutePath();
+        const std::optional<QString> path = pickOpenPath(asTemplate ? ProjectType::Template : ProjectType::Project);
         if (!path)
             return std::nullopt;
         choice.path = *path;
+        if (asTemplate)
+            settings.setValue(QString::fromLatin1(kPrevTemplate), CPropValue::string(*path));
     }
     return choice;
 }
@@ -158,14 +200,6 @@ std::optional<QRgb> CQtDocumentDialogs::askCanvasColour(QRgb current)
     if (!chosen.isValid())
         return std::nullopt;
     return chosen.rgba();
-}
-
-std::optional<QSizeF> CQtDocumentDialogs::askCanvasSize(const QSizeF& current)
-{
-    CCanvasSizeDialog dialog(current, m_parent);
-    if (dialog.exec() != QDialog::Accepted)
-        return std::nullopt;
-    return dialog.canvasSize();
 }
 
 QString CQtDocumentDialogs::showExport()

@@ -30,7 +30,6 @@ public:
     std::optional<CImageTone> askImageTone(const CImageTone& current) override;
     std::optional<CFrameStyle> askFrameStyle(const CFrameStyle& current) override;
     std::optional<QRgb> askCanvasColour(QRgb current) override;
-    std::optional<QSizeF> askCanvasSize(const QSizeF& current) override;
 
 private:
     std::optional<QString> pickOpenPath(ProjectType type);

@@ -1,7 +1,9 @@
 #include "exportdialog.h"
 
 #include "collagerenderer.h"
+#include "lowresolutionquestion.h"
 #include "messagecatalogue.h"
+#include "printresolution.h"
 #include "prop.h"
 #include "propmanager.h"
 
@@ -239,6 +241,19 @@ QString CExportDialog::tryExport()
     if (QFileInfo::exists(path) && m_catalogue.show(QStringLiteral("ExportSameName"), MsgStyle::QuestionYesNo) != MsgButton::Yes) {
         m_name->setFocus();
         return QStringLiteral("ExportSameName");
+    }
+
+    // Photos the picture would enlarge past what it asks for, or below what
+    // a print of it needs.
+    const double minimumDpi = std::min(PrintResolution::kMinimumDpi, double(m_size.dotsPerInch()));
+    const std::vector<CLowResolutionFrame> low = PrintResolution::findLowResolutionFrames(
+        m_renderer.frames(), {{QRectF(0, 0, m_canvas.width, m_canvas.height), 1.0}}, m_canvas.unit, minimumDpi);
+    if (!low.empty()) {
+        const QString warning = PrintResolution::warningText(m_catalogue, low, minimumDpi);
+        const bool goOn = m_askLowResolution ? m_askLowResolution(warning)
+                                             : askLowResolutionAnyway(this, warning, tr("Export Anyway"));
+        if (!goOn)
+            return QString::fromLatin1(PrintResolution::kWarningKey);
     }
 
     m_settings.folder.set(folder);

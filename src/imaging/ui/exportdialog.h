@@ -52,6 +52,9 @@ public:
     // took the file: when none did, the user is told once and the option is
     // turned off.
     void setOpener(std::function<bool(const QString&)> opener) { m_opener = std::move(opener); }
+    // Asked with the low-resolution warning before exporting: true goes on.
+    // By default a box with "Export Anyway" and "Cancel".
+    void setLowResolutionQuestion(std::function<bool(const QString&)> ask) { m_askLowResolution = std::move(ask); }
 
     // The fields, for scripted use and tests.
     QLineEdit* folderField() const { return m_folder; }
@@ -94,6 +97,7 @@ private:
     CProgress* m_progress;
     CExportSize m_size;
     std::function<bool(const QString&)> m_opener;
+    std::function<bool(const QString&)> m_askLowResolution;
     QString m_exportedPath;
 
     QLineEdit* m_folder = nullptr;
