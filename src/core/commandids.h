@@ -96,7 +96,6 @@ inline constexpr int GridSettings = 252;
 inline constexpr int LockFrames = 460;
 inline constexpr int BorderAndShadow = 461;
 inline constexpr int CanvasColour = 462;
-inline constexpr int CanvasSize = 463;
 
 // --- Photos
 inline constexpr int PhotoOrganizer = 470;
