@@ -24,8 +24,11 @@ QHash<int, const char*> buildPrompts()
         {ShareCollage, "E-mail the collage as a web page, or publish it as a small web site"},
         {Print, "Print the collage"},
         {PrintPreview, "Show the collage as it will be printed"},
+        {PrintSetup, "Choose the printer, the paper and its margins"},
         {AddPictures, "Add photos to the collage; they fill the selected empty frames first"},
         {ReloadImages, "Read the collage's photos again from their files"},
+        {PhotoOrganizer, "Browse your photo collection by date and pick photos for the collage"},
+        {RefreshPhotos, "Look for new photos in your photo folders"},
         {Exit, "Quit the program; you are asked to save your changes first"},
         // Edit
         {Undo, "Take back the last change"},
@@ -57,6 +60,7 @@ QHash<int, const char*> buildPrompts()
         {QualityGood, "Draw the pictures smoothly from their working copies"},
         {QualityFast, "Draw the pictures quickly, with rougher detail"},
         {HighQualityImages, "Show the pictures at their full resolution"},
+        {ShowPageSegments, "Show or hide the printer pages over the canvas"},
         {ReverseWheel, "Zoom in by rolling the mouse wheel away from you instead of toward you"},
         {FullScreen, "Display the application in full screen, taking up the entire computer desktop"},
         {BlurEffects, "When a dialog box appears, the main frame window is blured, allowing for beter focus on the "
