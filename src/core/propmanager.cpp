@@ -190,7 +190,9 @@ CPropManager::SaveResult CPropManager::save(const QString& path)
 
     QDir().mkpath(QFileInfo(path).absolutePath());
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(image) != image.size() || !file.commit())
+    // QSaveFile::commit does not notice a failed flush of its write buffer
+    // and would put a cut-short file in place: flush first, commit only then.
+    if (!file.open(QIODevice::WriteOnly) || file.write(image) != image.size() || !file.flush() || !file.commit())
         return SaveResult::Failed;
 
     m_savedImage = image;

@@ -227,7 +227,9 @@ bool CMyPhotos::writeFile(const QString& path, void (CMyPhotos::*write)(CArchive
         file.cancelWriting();
         return false;
     }
-    return file.commit();
+    // QSaveFile::commit does not notice a failed flush of its write buffer
+    // and would put a cut-short file in place: flush first, commit only then.
+    return file.flush() && file.commit();
 }
 
 void CMyPhotos::serialize(CArchive& ar)
