@@ -344,11 +344,21 @@ void CMyPhotos::announce(const char* event, CPhotoItem* photo)
     m_bus.Broadcast(Channel::MyPhotos, event, photo);
 }
 
+CMyPhotos::PhotoMap::iterator CMyPhotos::lookUp(const QString& path, const QString& key)
+{
+    // A collection written elsewhere may hold a path this program would
+    // spell differently (relative, or untidy); it is found as stored first,
+    // so that photo is never taken in a second time.
+    if (const auto it = m_photos.find(path); it != m_photos.end())
+        return it;
+    return m_photos.find(key);
+}
+
 CPhotoItem* CMyPhotos::FindPhoto(const QString& path, bool addIfMissing)
 {
     Load();
     const QString key = keyFor(path);
-    if (const auto it = m_photos.find(key); it != m_photos.end())
+    if (const auto it = lookUp(path, key); it != m_photos.end())
         return it->second.get();
     if (!addIfMissing || key.isEmpty() || !ImageTypes::isImage(key))
         return nullptr;
@@ -361,6 +371,8 @@ CPhotoItem* CMyPhotos::AddPhoto(const QString& path)
 {
     Load();
     const QString key = keyFor(path);
+    if (const auto it = lookUp(path, key); it != m_photos.end())
+        return it->second.get();
     auto& slot = m_photos[key];
     if (!slot) {
         slot = std::make_unique<CPhotoItem>();

@@ -220,7 +220,8 @@ const char* const kCatalogueKeys[] = {
 // Messages this program adds for situations the classic set has no words
 // for (a save that failed, a plane whose frame ids are all taken).
 const char* const kOwnKeys[] = {"SaveFailed", "FrameIdsExhausted", "QuickCollageNoPhotos", "DropSkippedFiles",
-                                "SMTPBadSubject", "SMTPNoServerName", "SMTPPasswordNoKeyring", "SMTPLinkDropped"};
+                                "SMTPBadSubject", "SMTPNoServerName", "SMTPPasswordNoKeyring", "SMTPLinkDropped",
+                                "SettingsSaveFailed"};
 
 QByteArray shippedText()
 {
