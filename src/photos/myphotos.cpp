@@ -125,6 +125,22 @@ QString CMyPhotos::collectionPath() const { return m_folder + '/' + DataPaths::k
 
 QString CMyPhotos::momentsPath() const { return m_folder + '/' + DataPaths::kMomentsFile; }
 
+namespace {
+
+// The photo of `path` as stored, else of its key: a collection written
+// elsewhere may hold a path this program would spell differently (relative,
+// or untidy); it is found as stored first, so that photo is never taken in
+// a second time.
+template <class PhotoMap>
+auto lookUp(PhotoMap& photos, const QString& path, const QString& key)
+{
+    if (const auto it = photos.find(path); it != photos.end())
+        return it;
+    return photos.find(key);
+}
+
+} // namespace
+
 QString CMyPhotos::keyFor(const QString& path)
 {
     if (path.isEmpty())
@@ -344,21 +360,11 @@ void CMyPhotos::announce(const char* event, CPhotoItem* photo)
     m_bus.Broadcast(Channel::MyPhotos, event, photo);
 }
 
-CMyPhotos::PhotoMap::iterator CMyPhotos::lookUp(const QString& path, const QString& key)
-{
-    // A collection written elsewhere may hold a path this program would
-    // spell differently (relative, or untidy); it is found as stored first,
-    // so that photo is never taken in a second time.
-    if (const auto it = m_photos.find(path); it != m_photos.end())
-        return it;
-    return m_photos.find(key);
-}
-
 CPhotoItem* CMyPhotos::FindPhoto(const QString& path, bool addIfMissing)
 {
     Load();
     const QString key = keyFor(path);
-    if (const auto it = lookUp(path, key); it != m_photos.end())
+    if (const auto it = lookUp(m_photos, path, key); it != m_photos.end())
         return it->second.get();
     if (!addIfMissing || key.isEmpty() || !ImageTypes::isImage(key))
         return nullptr;
@@ -371,7 +377,7 @@ CPhotoItem* CMyPhotos::AddPhoto(const QString& path)
 {
     Load();
     const QString key = keyFor(path);
-    if (const auto it = lookUp(path, key); it != m_photos.end())
+    if (const auto it = lookUp(m_photos, path, key); it != m_photos.end())
         return it->second.get();
     auto& slot = m_photos[key];
     if (!slot) {

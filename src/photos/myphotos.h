@@ -200,8 +200,6 @@ private:
     void readPhotoMap(CArchive& ar, PhotoMap& photos, std::vector<CPhotoItem*>& order);
     void writePhotoMap(CArchive& ar);
     void compactOrder();
-    // The photo of `path` as stored, else of its key (keyFor).
-    PhotoMap::iterator lookUp(const QString& path, const QString& key);
 
     void adopt(CPhotoItem& photo, const QString& path);
     // Takes the photo out of the map; one still in use is kept alive apart.
