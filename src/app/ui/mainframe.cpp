@@ -4,6 +4,7 @@
 #include "commandids.h"
 #include "commandtable.h"
 #include "documenttarget.h"
+#include "messagecatalogue.h"
 #include "propmanager.h"
 #include "qtdocumentdialogs.h"
 #include "recentfiles.h"
