@@ -209,7 +209,9 @@ CPropManager::SaveResult CPropManager::save(const QString& path)
 
     QDir().mkpath(QFileInfo(path).absolutePath());
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(image) != image.size() || !file.commit())
+    // QSaveFile::commit does not notice a failed flush of its write buffer
+    // and would put a cut-short file in place: flush first, commit only then.
+    if (!file.open(QIODevice::WriteOnly) || file.write(image) != image.size() || !file.flush() || !file.commit())
         return SaveResult::Failed;
 
     m_savedImage = image;
@@ -237,6 +239,10 @@ void CPropManager::serialize(CArchive& ar)
     clear();
     const quint32 pairs = ar.readCount();
     ar.checkCount(pairs, kMinPairBytes);
+    // A second record of a name replaces the first, but the first lives on
+    // until the whole store is read: a later record may name it by its
+    // object index, and the archive must find an object there.
+    std::vector<std::unique_ptr<CProp>> replaced;
     for (quint32 i = 0; i < pairs; ++i) {
         const QString key = ar.readString();
         std::unique_ptr<CProp> prop = ar.readObject<CProp>();
@@ -244,6 +250,13 @@ void CPropManager::serialize(CArchive& ar)
             CArchive::fail("a setting without a record");
         // The key is what lookups use; the record's own name follows it.
         prop->setName(key);
+        if (CProp* old = m_byName.value(prop->name(), nullptr)) {
+            const auto it = std::find_if(m_props.begin(), m_props.end(),
+                                         [old](const std::unique_ptr<CProp>& p) { return p.get() == old; });
+            replaced.push_back(std::move(*it));
+            m_props.erase(it);
+            m_byName.remove(prop->name());
+        }
         insert(std::move(prop));
     }
 }

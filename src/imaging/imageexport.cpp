@@ -266,7 +266,9 @@ CExportResult ExportImage(CCollageRenderer& renderer, const CExportCanvas& canva
             const std::unique_ptr<CBandWriter> bands = BandWriters::forFormat(encoder->format);
             result = bands ? renderBands(renderer, target, request, *bands, file, progress)
                            : renderWhole(renderer, target, request, *encoder, file, progress);
-            if (result.ok() && !file.commit())
+            // QSaveFile::commit does not notice a failed flush of its write
+            // buffer and would put a cut-short file in place.
+            if (result.ok() && (!file.flush() || !file.commit()))
                 result = failed(kMessageInterrupt);
             // Otherwise the temporary file goes with `file`.
         }

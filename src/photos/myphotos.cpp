@@ -125,6 +125,22 @@ QString CMyPhotos::collectionPath() const { return m_folder + '/' + DataPaths::k
 
 QString CMyPhotos::momentsPath() const { return m_folder + '/' + DataPaths::kMomentsFile; }
 
+namespace {
+
+// The photo of `path` as stored, else of its key: a collection written
+// elsewhere may hold a path this program would spell differently (relative,
+// or untidy); it is found as stored first, so that photo is never taken in
+// a second time.
+template <class PhotoMap>
+auto lookUp(PhotoMap& photos, const QString& path, const QString& key)
+{
+    if (const auto it = photos.find(path); it != photos.end())
+        return it;
+    return photos.find(key);
+}
+
+} // namespace
+
 QString CMyPhotos::keyFor(const QString& path)
 {
     if (path.isEmpty())
@@ -227,7 +243,9 @@ bool CMyPhotos::writeFile(const QString& path, void (CMyPhotos::*write)(CArchive
         file.cancelWriting();
         return false;
     }
-    return file.commit();
+    // QSaveFile::commit does not notice a failed flush of its write buffer
+    // and would put a cut-short file in place: flush first, commit only then.
+    return file.flush() && file.commit();
 }
 
 void CMyPhotos::serialize(CArchive& ar)
@@ -346,7 +364,7 @@ CPhotoItem* CMyPhotos::FindPhoto(const QString& path, bool addIfMissing)
 {
     Load();
     const QString key = keyFor(path);
-    if (const auto it = m_photos.find(key); it != m_photos.end())
+    if (const auto it = lookUp(m_photos, path, key); it != m_photos.end())
         return it->second.get();
     if (!addIfMissing || key.isEmpty() || !ImageTypes::isImage(key))
         return nullptr;
@@ -359,6 +377,8 @@ CPhotoItem* CMyPhotos::AddPhoto(const QString& path)
 {
     Load();
     const QString key = keyFor(path);
+    if (const auto it = lookUp(m_photos, path, key); it != m_photos.end())
+        return it->second.get();
     auto& slot = m_photos[key];
     if (!slot) {
         slot = std::make_unique<CPhotoItem>();

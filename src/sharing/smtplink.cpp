@@ -184,13 +184,39 @@ bool CSmtpLink::hello()
         return true;
     if (!isEncrypted())
         return fail(Error::AuthNeedsTls);
+    return authenticate(authMechanisms(m_capabilities));
+}
+
+QByteArray CSmtpLink::authMechanisms(const QByteArray& capabilities)
+{
     QByteArray mechanisms;
-    for (const QByteArray& line : m_capabilities.split('\n')) {
+    for (const QByteArray& line : capabilities.split('\n')) {
         const QByteArray text = line.mid(4).trimmed();
         if (text.startsWith("AUTH ") || text.startsWith("AUTH="))
             mechanisms += ' ' + text.mid(5) + ' ';
     }
-    return authenticate(mechanisms);
+    return mechanisms;
+}
+
+CSmtpLink::ReplyScan CSmtpLink::scanReply(QByteArray& received, QByteArray& reply, int& code)
+{
+    qsizetype end;
+    while ((end = received.indexOf('\n')) >= 0) {
+        const QByteArray line = received.left(end + 1);
+        received.remove(0, end + 1);
+        reply += line;
+        const QByteArray text = line.trimmed();
+        bool numeric = text.size() >= 3;
+        for (int i = 0; numeric && i < 3; ++i)
+            numeric = text[i] >= '0' && text[i] <= '9';
+        if (!numeric)
+            return ReplyScan::Garbage;
+        if (text.size() == 3 || text[3] != '-') {
+            code = text.left(3).toInt();
+            return ReplyScan::Complete;
+        }
+    }
+    return ReplyScan::Incomplete;
 }
 
 bool CSmtpLink::startTls()
@@ -241,22 +267,15 @@ std::optional<int> CSmtpLink::readReply()
     while (true) {
         if (m_socket)
             m_buffer += m_socket->readAll();
-        qsizetype end;
-        while ((end = m_buffer.indexOf('\n')) >= 0) {
-            const QByteArray line = m_buffer.left(end + 1);
-            m_buffer.remove(0, end + 1);
-            m_lastReply += line;
-            const QByteArray text = line.trimmed();
-            bool numeric = text.size() >= 3;
-            for (int i = 0; numeric && i < 3; ++i)
-                numeric = text[i] >= '0' && text[i] <= '9';
-            if (!numeric) {
-                fail(Error::Closed);
-                return std::nullopt;
-            }
-            // "NNN-" goes on; "NNN " or "NNN" alone ends the reply.
-            if (text.size() == 3 || text[3] != '-')
-                return text.left(3).toInt();
+        int code = 0;
+        switch (scanReply(m_buffer, m_lastReply, code)) {
+        case ReplyScan::Complete:
+            return code;
+        case ReplyScan::Garbage:
+            fail(Error::Closed);
+            return std::nullopt;
+        case ReplyScan::Incomplete:
+            break;
         }
         if (m_lastReply.size() + m_buffer.size() > kMaxReplyBytes || !isConnected()) {
             fail(Error::Closed);

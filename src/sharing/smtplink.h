@@ -133,6 +133,16 @@ public:
     // the message as it travels inside DATA.
     static bool writeTransaction(CMailSink& sink, const CMailMessage& message, const QString& sender = {});
 
+    // Moves whole lines from the front of `received` to `reply` until the
+    // reply's last line ("NNN " or "NNN" alone; "NNN-" goes on) and then
+    // gives its code. Incomplete leaves the unfinished line in `received`;
+    // Garbage is a line that does not start with three digits.
+    enum class ReplyScan { Incomplete, Complete, Garbage };
+    static ReplyScan scanReply(QByteArray& received, QByteArray& reply, int& code);
+    // The mechanisms an EHLO reply (upper-cased) offers on its AUTH lines,
+    // each with a blank on either side.
+    static QByteArray authMechanisms(const QByteArray& capabilities);
+
 private:
     bool fail(Error error);
     bool hello();

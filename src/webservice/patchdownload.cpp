@@ -131,7 +131,9 @@ CPatchDownload::Result CPatchDownload::download(const QString& url, const QStrin
         file.cancelWriting();
         return Result::Failed;
     }
-    if (!file.commit()) {
+    // QSaveFile::commit does not notice a failed flush of its write buffer
+    // and would put a cut-short patch in place.
+    if (!file.flush() || !file.commit()) {
         m_failure = QStringLiteral("cannot write %1: %2").arg(targetFile, file.errorString());
         return Result::Failed;
     }

@@ -3,6 +3,7 @@
 // command; placement and toolbar layout kept between runs; full screen;
 // the recent-files list; photos dropped from the file manager; and opening
 // projects that cannot be read.
+#include "filesizelimit.h"
 #include "mainframefixture.h"
 
 #include "documenttarget.h"
@@ -310,6 +311,26 @@ TEST_F(MainFrame, MagneticFramesAndSoundEffectsToggleTheirSettingsAndShowAMark)
 }
 
 // --- Placement, toolbars, full screen
+
+TEST_F(MainFrame, ClosingOntoAFullDiskSaysTheSettingsWereNotSavedAndKeepsTheirFile)
+{
+    window->show();
+    ASSERT_TRUE(window->close());
+    const QByteArray before = readFile(services->settingsFile());
+    ASSERT_FALSE(before.isEmpty());
+
+    makeFrame();
+    window->show();
+    window->setGeometry(60, 70, window->width() + 20, window->height() + 10);
+    {
+        FileSizeLimit full(0);
+        ASSERT_TRUE(window->close());
+    }
+    EXPECT_EQ(readFile(services->settingsFile()), before);
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown[0], services->catalogue().text("SettingsSaveFailed"));
+    EXPECT_TRUE(services->settings().isChanged());
+}
 
 TEST_F(MainFrame, ClosingStoresThePlacementButNotWhileMinimized)
 {

@@ -3,6 +3,7 @@
 #include "clirun.h"
 #include "testhome.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QJsonArray>
@@ -10,6 +11,9 @@
 #include <QJsonObject>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
 
 namespace {
 
@@ -141,6 +145,78 @@ TEST_F(ProjectCli, DamagedOrMissingProjectsFailWithAMessage)
     const CliRun resaved = run({"resave", project, path("copy.Collage")});
     EXPECT_EQ(resaved.exitCode, kExitFailed);
     EXPECT_FALSE(QFile::exists(path("copy.Collage")));
+}
+
+QByteArray contents(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void replaceContents(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
+TEST_F(ProjectCli, AResaveOntoAFullDiskFailsAndLeavesTheOldProject)
+{
+    const QString project = makeProject("new");
+    const QString old = makeProject("old", {"--canvas", "5x5"});
+    const QByteArray before = contents(old);
+
+    QProcess process;
+    // The child's disk is full after 2,000 bytes of any file it writes.
+    process.setChildProcessModifier([] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{2000, 2000};
+        setrlimit(RLIMIT_FSIZE, &limit);
+    });
+    process.start(COLLAGE_CLI_BINARY, {"resave", project, old});
+    ASSERT_TRUE(process.waitForFinished(120000));
+    EXPECT_EQ(process.exitCode(), kExitFailed);
+    EXPECT_TRUE(process.readAllStandardError().contains("cannot write"));
+    EXPECT_TRUE(process.readAllStandardOutput().isEmpty());
+    EXPECT_EQ(contents(old), before);
+}
+
+// The process is killed at points spread over the time a whole resave
+// takes; afterwards the target is the old project, untouched, or the new
+// one, whole.
+TEST_F(ProjectCli, AResaveKilledAtAnyMomentLeavesTheOldOrTheNewProjectWhole)
+{
+    const QString project = makeProject("new");
+    const QString target = makeProject("old", {"--canvas", "5x5"});
+    const QByteArray old = contents(target);
+
+    QElapsedTimer clock;
+    clock.start();
+    ASSERT_EQ(run({"resave", project, path("timed.Collage")}).exitCode, 0);
+    const qint64 wholeRun = clock.nsecsElapsed();
+
+    constexpr int kKills = 16;
+    int keptOld = 0, wroteNew = 0;
+    for (int i = 0; i <= kKills; ++i) {
+        replaceContents(target, old);
+        QProcess process;
+        process.start(COLLAGE_CLI_BINARY, {"resave", project, target});
+        ASSERT_TRUE(process.waitForStarted());
+        const qint64 delay = wholeRun * i / kKills;
+        if (!process.waitForFinished(int(delay / 1000000)))
+            process.kill();
+        process.waitForFinished();
+
+        if (contents(target) == old) {
+            ++keptOld;
+            continue;
+        }
+        ++wroteNew;
+        const QJsonObject written = info(target);
+        EXPECT_EQ(written["canvas"].toObject()["width"].toDouble(), 10.0) << "killed after " << delay << " ns";
+    }
+    EXPECT_GT(keptOld, 0);
+    EXPECT_GT(wroteNew, 0);
 }
 
 TEST_F(ProjectCli, WrongArgumentsShowTheUsage)

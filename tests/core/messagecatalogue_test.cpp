@@ -221,13 +221,13 @@ const char* const kCatalogueKeys[] = {
 // for (a save that failed and why, a plane whose frame ids are all taken,
 // the locked canvas in the status bar, where an export went, the mail checks,
 // a loaded step that cannot be replayed,
-// a print that failed, photos with too few pixels).
+// a print that failed, photos with too few pixels, settings that could not be saved).
 const char* const kOwnKeys[] = {"SaveFailed",           "SaveNoFolder",          "SaveNotAllowed",
                                 "FrameIdsExhausted",    "QuickCollageNoPhotos",  "DropSkippedFiles",
                                 "LockedFramesStatus",   "FramesLockedIndicator", "FramesLockedIndicatorTip",
                                 "ExportWritten",        "ExportNoViewer",        "SMTPBadSubject",
                                 "SMTPNoServerName",     "SMTPPasswordNoKeyring", "SMTPLinkDropped",      "UndoStepFailed",
-                                "PrintFailed",          "LowResolution"};
+                                "PrintFailed",          "LowResolution",        "SettingsSaveFailed"};
 
 QByteArray shippedText()
 {

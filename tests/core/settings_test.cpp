@@ -2,6 +2,7 @@
 // rules, real restarts through the settings file, damaged files, failed
 // saves, the document's settings table and the typed bindings.
 
+#include "archive.h"
 #include "datapaths.h"
 #include "documentsettings.h"
 #include "prop.h"
@@ -14,6 +15,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QtEndian>
 
 #include <gtest/gtest.h>
 
@@ -482,6 +484,38 @@ TEST_F(SettingsStore, RandomBytesLeaveTheStoreEmptyAndRegistrationGivesDefaults)
     EXPECT_EQ(store.load(settingsPath()), CPropManager::LoadResult::Unreadable);
     store.registerProp("GridWidth", "", true, CPropValue::f32(1.0f));
     EXPECT_EQ(valueOf(store, "GridWidth"), CPropValue::f32(1.0f));
+}
+
+// Found by fuzzing: a second record of a name replaced the first, and a
+// later record naming the first by its object index reached freed memory.
+TEST_F(SettingsStore, ARecordNamingAReplacedSettingByItsIndexIsRefused)
+{
+    CPropManager store;
+    store.registerProp("A", "", true, CPropValue::i32(1));
+    store.registerProp("B", "", true, CPropValue::i32(2));
+    QByteArray image = store.toImage();
+    // Class CPropManager is index 1, the store 2, class CProp 3, "A" 4.
+    constexpr int kCountAt = 6 + 12; // after the store's class tag
+    ASSERT_EQ(qFromLittleEndian<quint16>(image.constData() + kCountAt), 2);
+    const qsizetype recordA = image.indexOf("CProp", kCountAt) + 5;
+    const qsizetype keyB = image.indexOf(QByteArray("\xff\xfe\xff\x01" "b" "\0", 6), recordA);
+    ASSERT_GT(keyB, recordA);
+
+    QByteArray more;
+    {
+        QBuffer buffer(&more);
+        buffer.open(QIODevice::WriteOnly);
+        CArchive ar(&buffer, CArchive::Mode::Store);
+        ar.writeString("a"); // "a" again, a new record: replaces the first
+        ar.writeU16(0x8003);
+        ar.writeRaw(image.constData() + recordA, keyB - recordA);
+        ar.writeString("z"); // names the first "a" by its index
+        ar.writeU16(4);
+    }
+    qToLittleEndian<quint16>(4, image.data() + kCountAt);
+    writeFile(settingsPath(), image + more);
+    EXPECT_EQ(store.load(settingsPath()), CPropManager::LoadResult::Unreadable);
+    EXPECT_EQ(store.count(), 0);
 }
 
 TEST_F(SettingsStore, AValidImageFollowedByMoreBytesIsNotAccepted)

@@ -634,6 +634,25 @@ TEST_F(MyPhotosTest, KeepsTheFileOrderOfPhotosAndTheLastRecordOfARepeatedKey)
     EXPECT_TRUE(collectionBytes(*photos).contains(afterwards));
 }
 
+TEST_F(MyPhotosTest, APathStoredUntidyIsFoundAsStoredAndNeverTakenInTwice)
+{
+    const QByteArray classTag = Bytes().u16(0xFFFF).u16(1).u16(10).ascii("CPhotoItem").data();
+    writeBytes(collectionFile(), photosFile(Bytes()
+                                                .u16(2)
+                                                .str("Pictures/a.jpg").bytes(classTag).bytes(recordOfSize(1))
+                                                .str("/p//b.jpg").u16(0x8001).bytes(recordOfSize(2))
+                                                .data()));
+    auto photos = open();
+    ASSERT_EQ(photos->Load(), CMyPhotos::LoadResult::Loaded);
+    for (const char* stored : {"Pictures/a.jpg", "/p//b.jpg"}) {
+        CPhotoItem* photo = photos->FindPhoto(stored);
+        ASSERT_NE(photo, nullptr) << stored;
+        EXPECT_EQ(photos->AddPhoto(stored), photo) << stored;
+    }
+    EXPECT_EQ(photos->photoCount(), 2);
+    EXPECT_FALSE(photos->isDirty());
+}
+
 TEST_F(MyPhotosTest, NeverStoresTheBeingRenderedBit)
 {
     QByteArray record(CPhotoItem::kRecordSize, '\0');

@@ -379,3 +379,32 @@ TEST_F(SmtpTlsTest, ImplicitTlsFromTheFirstByte)
 }
 
 } // namespace
+
+// Replies as they come off the socket, in any pieces: a reply is taken only
+// when its last line is whole, and a line without a code ends the talk.
+TEST(SmtpReplyScan, TakesWholeRepliesWhateverPiecesTheyArriveIn)
+{
+    const QByteArray stream = "250-mail.example\r\n250-AUTH PLAIN\r\n250 SIZE\r\n354\n220 ready\r\nno code\r\n";
+    for (qsizetype piece : {1, 2, 7, 1000}) {
+        QByteArray received, reply;
+        QList<int> codes;
+        QList<QByteArray> replies;
+        bool garbage = false;
+        for (qsizetype at = 0; at < stream.size() && !garbage; at += piece) {
+            received += stream.mid(at, piece);
+            int code = 0;
+            CSmtpLink::ReplyScan scan;
+            while ((scan = CSmtpLink::scanReply(received, reply, code)) == CSmtpLink::ReplyScan::Complete) {
+                codes << code;
+                replies << reply;
+                reply.clear();
+            }
+            garbage = scan == CSmtpLink::ReplyScan::Garbage;
+        }
+        EXPECT_EQ(codes, QList<int>({250, 354, 220})) << piece;
+        EXPECT_TRUE(garbage) << piece;
+        ASSERT_EQ(replies.size(), 3);
+        EXPECT_EQ(replies[0], "250-mail.example\r\n250-AUTH PLAIN\r\n250 SIZE\r\n");
+        EXPECT_EQ(CSmtpLink::authMechanisms(replies[0].toUpper()), " PLAIN ");
+    }
+}

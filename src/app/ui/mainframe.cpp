@@ -562,7 +562,10 @@ void CMainFrame::closeEvent(QCloseEvent* event)
     }
     saveLayout();
     storePlacement();
-    m_services.settings().save(m_services.settingsFile());
+    // The window still stands, so the user can learn that this session's
+    // choices are lost; closing goes on, the previous settings file stays.
+    if (m_services.settings().save(m_services.settingsFile()) == CPropManager::SaveResult::Failed)
+        m_services.catalogue().show("SettingsSaveFailed", MsgStyle::WarningOk);
     event->accept();
 }
 
