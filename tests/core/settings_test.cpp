@@ -494,8 +494,8 @@ TEST_F(SettingsStore, ARecordNamingAReplacedSettingByItsIndexIsRefused)
     store.registerProp("A", "", true, CPropValue::i32(1));
     store.registerProp("B", "", true, CPropValue::i32(2));
     QByteArray image = store.toImage();
-    // Class CPropManager is index 1, the store 2, class CProp 3, "A" 4.
-    constexpr int kCountAt = 6 + 12; // after the store's class tag
+    // The image is the store's record itself: class CProp is index 1, "A" 2.
+    constexpr int kCountAt = 0;
     ASSERT_EQ(qFromLittleEndian<quint16>(image.constData() + kCountAt), 2);
     const qsizetype recordA = image.indexOf("CProp", kCountAt) + 5;
     const qsizetype keyB = image.indexOf(QByteArray("\xff\xfe\xff\x01" "b" "\0", 6), recordA);
@@ -507,10 +507,10 @@ TEST_F(SettingsStore, ARecordNamingAReplacedSettingByItsIndexIsRefused)
         buffer.open(QIODevice::WriteOnly);
         CArchive ar(&buffer, CArchive::Mode::Store);
         ar.writeString("a"); // "a" again, a new record: replaces the first
-        ar.writeU16(0x8003);
+        ar.writeU16(0x8001);
         ar.writeRaw(image.constData() + recordA, keyB - recordA);
         ar.writeString("z"); // names the first "a" by its index
-        ar.writeU16(4);
+        ar.writeU16(2);
     }
     qToLittleEndian<quint16>(4, image.data() + kCountAt);
     writeFile(settingsPath(), image + more);
