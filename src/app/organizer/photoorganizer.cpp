@@ -528,12 +528,7 @@ void CPhotoOrganizer::addMoment(const QString& name)
                                         : (photos.isEmpty() ? QDate() : photos.first()->dateParts().date());
     const COleDate date = day.isValid() ? COleDate::fromDateTime(day.startOfDay()) : COleDate();
     CMyPhotos& collection = m_services.photos();
-    QString refusal = collection.AddMoment(name, paths, date);
-    if (refusal == kPhotoPosExists && tell(refusal, MsgStyle::QuestionYesNo) == MsgButton::Yes)
-        refusal = collection.AddMoment(name, paths, date, true);
-    else if (!refusal.isEmpty() && refusal != kPhotoPosExists)
-        tell(refusal, MsgStyle::WarningOk);
-    if (!refusal.isEmpty())
+    if (!changeMoment([&](bool replace) { return collection.AddMoment(name, paths, date, replace); }))
         return;
     m_momentIndex.set(int(collection.MomentNames().indexOf(name.trimmed())));
     fillMoments();
@@ -561,15 +556,22 @@ void CPhotoOrganizer::removeMoment(const QString& name)
 void CPhotoOrganizer::renameMoment(const QString& oldName, const QString& newName)
 {
     CMyPhotos& collection = m_services.photos();
-    QString refusal = collection.RenameMoment(oldName, newName);
-    if (refusal == kPhotoPosExists && tell(refusal, MsgStyle::QuestionYesNo) == MsgButton::Yes)
-        refusal = collection.RenameMoment(oldName, newName, true);
-    else if (!refusal.isEmpty() && refusal != kPhotoPosExists)
-        tell(refusal, MsgStyle::WarningOk);
-    if (!refusal.isEmpty())
+    if (!changeMoment([&](bool replace) { return collection.RenameMoment(oldName, newName, replace); }))
         return;
     m_momentIndex.set(int(collection.MomentNames().indexOf(newName.trimmed())));
     fillMoments();
+}
+
+// A name another moment already has asks whether to replace that moment;
+// any other refusal is said. True when the change was made.
+bool CPhotoOrganizer::changeMoment(const std::function<QString(bool replaceExisting)>& change)
+{
+    QString refusal = change(false);
+    if (refusal == kPhotoPosExists && tell(refusal, MsgStyle::QuestionYesNo) == MsgButton::Yes)
+        refusal = change(true);
+    else if (!refusal.isEmpty() && refusal != kPhotoPosExists)
+        tell(refusal, MsgStyle::WarningOk);
+    return refusal.isEmpty();
 }
 
 void CPhotoOrganizer::showMoment(const QString& name)

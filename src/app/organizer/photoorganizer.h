@@ -23,6 +23,8 @@
 
 #include <QWidget>
 
+#include <functional>
+
 class CDropperHandOver;
 class CPhotoItem;
 class CPhotoListModel;
@@ -124,6 +126,7 @@ private:
     bool handleKey(QKeyEvent* event);
     bool handleWheel(QWheelEvent* event);
     int tell(const QString& key, unsigned style);
+    bool changeMoment(const std::function<QString(bool replaceExisting)>& change);
     void saveViewState();
 
     CServices& m_services;
