@@ -4,8 +4,11 @@
 #include "collageview.h"
 #include "datapaths.h"
 #include "documentsettings.h"
+#include "documenttarget.h"
+#include "dropperbar.h"
 #include "messagecatalogue.h"
 #include "notificationbus.h"
+#include "picdropper.h"
 #include "propmanager.h"
 #include "services.h"
 #include "singleinstance.h"
@@ -107,6 +110,15 @@ CCollageView* CCollageApp::plugInCanvasView(CMainFrame& frame, CCollageDoc& doc,
     frame.addCommandTarget(view);
     frame.setCanvasPointMapper([view](const QPoint& pixel) { return view->coords().deviceToCanvas(QPointF(pixel)); });
     frame.setViewCoordsSource([view] { return &view->coords(); });
+    view->setDropperDrop([&frame](const QString& path, const QPointF& point) {
+        return frame.documentTarget().dropFromDropper(path, point);
+    });
+    view->setImageDropTarget([&frame, &services](const QPoint& global, CPicInfo& picture) {
+        QWidget* bar = frame.dropperBar();
+        if (!bar || !bar->isVisible() || !bar->rect().contains(bar->mapFromGlobal(global)))
+            return false;
+        return services.dropper().PickUp(picture);
+    });
     QObject::connect(view, &CCollageView::commandRequested, &frame, [&frame](int id) { frame.runCommand(id); });
     // An empty text takes the view's last news away (a drag has ended).
     QObject::connect(view, &CCollageView::statusMessage, &frame, [&frame](const QString& text) {

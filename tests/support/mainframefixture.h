@@ -20,6 +20,7 @@
 #include <QImage>
 
 #include <deque>
+#include <functional>
 #include <map>
 
 class ScriptedDialogs : public CDocumentDialogs
@@ -73,6 +74,11 @@ public:
         canvasSizeShown = current;
         return canvasSize;
     }
+    std::optional<bool> runZadeDudazizWizard() override
+    {
+        ++wizardRuns;
+        return wizard ? wizard() : std::nullopt;
+    }
 
     std::deque<CSaveAsChoice> saveChoices;
     QStringList saveTitles;
@@ -94,6 +100,8 @@ public:
     std::optional<QRgb> canvasColour;
     std::optional<QSizeF> canvasSize;
     QSizeF canvasSizeShown;
+    int wizardRuns = 0;
+    std::function<std::optional<bool>()> wizard;
 };
 
 // Answers the commands it is given states for, and counts what it ran.

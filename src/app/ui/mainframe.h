@@ -32,6 +32,7 @@
 class CCollageDoc;
 class CDocumentDialogs;
 class CDocumentTarget;
+class CDropperBar;
 class CRecentFiles;
 class CServices;
 class CViewCoords;
@@ -87,6 +88,7 @@ public:
     // The menu and toolbar action of a command (null for an unknown id).
     QAction* action(int id) const;
     QToolBar* toolBar(int toggleId) const;
+    CDropperBar* dropperBar() const { return m_dropperBar; }
     // Brings every action's enabled, checked, text and tooltip up to date.
     void updateCommandStates();
 
@@ -154,6 +156,7 @@ private:
     std::vector<CCommandTarget*> m_targets;
     QHash<int, QAction*> m_actions;
     QHash<int, QToolBar*> m_toolBars;
+    CDropperBar* m_dropperBar = nullptr;
     QList<QAction*> m_recentActions;
     QAction* m_recentSeparator = nullptr;
     QWidget* m_canvas = nullptr;

@@ -31,6 +31,7 @@ public:
     std::optional<CFrameStyle> askFrameStyle(const CFrameStyle& current) override;
     std::optional<QRgb> askCanvasColour(QRgb current) override;
     std::optional<QSizeF> askCanvasSize(const QSizeF& current) override;
+    std::optional<bool> runZadeDudazizWizard() override;
 
 private:
     std::optional<QString> pickOpenPath(ProjectType type);
