@@ -15,6 +15,7 @@
 #include "commandids.h"
 #include "mainframe.h"
 #include "organizercommands.h"
+#include "photoorganizer.h"
 #include "recentfiles.h"
 #include "infotipwindow.h"
 #include "ziraradaru.h"
@@ -113,9 +114,15 @@ CCollageView* CCollageApp::plugInCanvasView(CMainFrame& frame, CCollageDoc& doc,
     view->setDropperDrop([&frame](const QString& path, const QPointF& point) {
         return frame.documentTarget().dropFromDropper(path, point);
     });
+    // A photo carried out of a locked frame goes into the dropper when it is
+    // let go over the dropper bar or over the photo organizer, which hands
+    // photos to the dropper.
     view->setImageDropTarget([&frame, &services](const QPoint& global, CPicInfo& picture) {
         QWidget* bar = frame.dropperBar();
-        if (!bar || !bar->isVisible() || !bar->rect().contains(bar->mapFromGlobal(global)))
+        const bool overBar = bar && bar->isVisible() && bar->rect().contains(bar->mapFromGlobal(global));
+        const QWidget* under = QApplication::widgetAt(global);
+        const bool overOrganizer = under && qobject_cast<const CPhotoOrganizer*>(under->window());
+        if (!overBar && !overOrganizer)
             return false;
         return services.dropper().PickUp(picture);
     });

@@ -7,6 +7,8 @@
 #include "collageview.h"
 #include "dropperbar.h"
 #include "myphotos.h"
+#include "organizercommands.h"
+#include "photoorganizer.h"
 #include "phototilewindow.h"
 #include "picdropper.h"
 #include "snapper.h"
@@ -196,6 +198,22 @@ TEST_F(DropperBar, OnALockedCanvasAPhotoDraggedOntoTheDropperLeavesItsFrameAsOne
     EXPECT_NE(frame->photo(), nullptr);
     EXPECT_EQ(dropper().count(), 0);
 
+    // Let go over the photo organizer, it goes into the dropper as well.
+    COrganizerCommands organizerCommands(*services, window.get());
+    CPhotoOrganizer* organizer = organizerCommands.openOrganizer();
+    ASSERT_NE(organizer, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(organizer));
+    const QPoint overOrganizer = organizer->mapToGlobal(organizer->rect().center());
+    send(QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
+    send(QEvent::MouseMove, from + QPointF(20, 20), Qt::NoButton, Qt::LeftButton);
+    QMouseEvent there(QEvent::MouseButtonRelease, view->mapFromGlobal(QPointF(overOrganizer)), QPointF(overOrganizer),
+                      Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(view, &there);
+    EXPECT_EQ(frame->photo(), nullptr);
+    EXPECT_EQ(dropper().count(), 1);
+    organizer->close();
+    ASSERT_TRUE(window->runCommand(Undo));
+
     // Let go over the canvas, the photo stays where it was.
     send(QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
     send(QEvent::MouseMove, from + QPointF(20, 20), Qt::NoButton, Qt::LeftButton);
@@ -203,6 +221,7 @@ TEST_F(DropperBar, OnALockedCanvasAPhotoDraggedOntoTheDropperLeavesItsFrameAsOne
     EXPECT_NE(frame->photo(), nullptr);
     EXPECT_EQ(dropper().count(), 0);
     EXPECT_FALSE(services->undo().CanUndo());
+    EXPECT_EQ(services->undo().RedoName(), "Drop Image");
 }
 
 TEST_F(DropperBar, TheWizardOnAnEmptyCanvasTakesAFolderOfPhotosToATiledCollage)
