@@ -239,15 +239,6 @@ TEST_F(Dropper, TheToolFollowsTheCurrentEntryAndEndsWithTheLastOne)
     EXPECT_EQ(photo(ab[0])->useCount(), 0);
 }
 
-TEST_F(Dropper, UndoLeavesTheToolFirst)
-{
-    dropper().AddPhotos(images("ab"));
-    dropper().SetToolMode(true);
-    ASSERT_TRUE(doc->undoCommand());
-    EXPECT_FALSE(dropper().toolMode());
-    EXPECT_EQ(dropper().floatingFrame(), nullptr);
-}
-
 TEST_F(Dropper, ADropMakesAFrameAndOneUndoPutsThePhotoBack)
 {
     const QStringList ab = images("ab");
