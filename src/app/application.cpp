@@ -4,15 +4,19 @@
 #include "collageview.h"
 #include "datapaths.h"
 #include "documentsettings.h"
+#include "documenttarget.h"
+#include "dropperbar.h"
 #include "messagecatalogue.h"
 #include "notificationbus.h"
 #include "printlayout.h"
+#include "picdropper.h"
 #include "propmanager.h"
 #include "services.h"
 #include "singleinstance.h"
 #include "commandids.h"
 #include "mainframe.h"
 #include "organizercommands.h"
+#include "photoorganizer.h"
 #include "recentfiles.h"
 #include "infotipwindow.h"
 #include "ziraradaru.h"
@@ -113,6 +117,21 @@ CCollageView* CCollageApp::plugInCanvasView(CMainFrame& frame, CCollageDoc& doc,
         if (flipped)
             doc.setModified(true);
         return flipped;
+    });
+    view->setDropperDrop([&frame](const QString& path, const QPointF& point) {
+        return frame.documentTarget().dropFromDropper(path, point);
+    });
+    // A photo carried out of a locked frame goes into the dropper when it is
+    // let go over the dropper bar or over the photo organizer, which hands
+    // photos to the dropper.
+    view->setImageDropTarget([&frame, &services](const QPoint& global, CPicInfo& picture) {
+        QWidget* bar = frame.dropperBar();
+        const bool overBar = bar && bar->isVisible() && bar->rect().contains(bar->mapFromGlobal(global));
+        const QWidget* under = QApplication::widgetAt(global);
+        const bool overOrganizer = under && qobject_cast<const CPhotoOrganizer*>(under->window());
+        if (!overBar && !overOrganizer)
+            return false;
+        return services.dropper().PickUp(picture);
     });
     QObject::connect(view, &CCollageView::commandRequested, &frame, [&frame](int id) { frame.runCommand(id); });
     // An empty text takes the view's last news away (a drag has ended).

@@ -53,4 +53,9 @@ public:
     // The rubber band over the view, device pixels, until hideBand().
     virtual void showBand(const QRect& band) = 0;
     virtual void hideBand() = 0;
+
+    // A drag on a locked canvas that cannot move the frame picks its photo
+    // up instead: the view carries it until the button is let go, and a
+    // release over the dropper puts it there.
+    virtual void pickUpImage(quint32 frameId) { Q_UNUSED(frameId); }
 };

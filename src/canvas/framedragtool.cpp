@@ -74,15 +74,16 @@ void CFrameDragTool::moved(const CToolPointer& pointer)
     switch (m_session.moveTo(pointer.position)) {
     case CDragSession::Step::Unchanged: return;
     case CDragSession::Step::Refused: {
-        // Picking the image up and carrying it to the photo organiser needs
-        // the organiser; until then a frame with a picture says in the
-        // status bar why it stays.
+        // A frame with a picture says in the status bar why it stays, and
+        // its picture is picked up to be carried to the dropper.
         const CPicInfo* frame = m_session.frameAtStart();
         const bool withPicture = frame && frame->photo();
+        const quint32 frameId = frame ? frame->id() : 0;
         finish(true);
-        if (withPicture)
+        if (withPicture) {
             m_host.showStatusMessage(QString::fromLatin1(kLockedStatus));
-        else
+            m_host.pickUpImage(frameId);
+        } else
             m_host.showInfoTip(QString::fromLatin1(kMoveLockFrameTip));
         return;
     }

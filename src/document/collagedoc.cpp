@@ -205,7 +205,7 @@ void CCollageDoc::clearContents()
     if (isQuickStart()) {
         for (const CDropperEntry& entry : m_services.dropper.entries())
             samplePaths << entry.path;
-        m_services.dropper.RemoveAll();
+        m_services.dropper.EmptyDropper();
         for (const auto& frame : m_services.frames.frames())
             if (!frame->photoPath().isEmpty())
                 samplePaths << frame->photoPath();
@@ -373,6 +373,8 @@ bool CCollageDoc::replayStep(CUndo::Direction direction)
     const size_t stepsBefore = list.size();
     if (stepsBefore == 0)
         return false;
+    // The floating frame would hold a photo the step may take away.
+    m_services.dropper.SetToolMode(false);
     if (undo ? history.Undo() : history.Redo()) {
         setModified(true);
     } else if (list.size() < stepsBefore) {
@@ -429,6 +431,8 @@ bool CCollageDoc::ApplyUndo(CUndoItem& item, CArchive& snapshot, Direction)
         setCanvasPos(left, top, true);
         return true;
     }
+    if (m_services.dropper.replay(item, snapshot))
+        return true;
     return CFrameOps(m_services.frames).replay(item, snapshot);
 }
 

@@ -197,10 +197,11 @@ public:
     void bringBackInfoTips();
 
     // --- Edit > Undo / Redo
-    // Replays one step and marks the document modified; false, with nothing
-    // done, when there is no step (the caller beeps). A step that cannot be
-    // replayed (damaged in the file) is dropped with the document left as it
-    // was, not marked modified, and "UndoStepFailed" is shown.
+    // Leaves the dropper tool, replays one step and marks the document
+    // modified; false, with nothing done, when there is no step (the caller
+    // beeps). A step that cannot be replayed (damaged in the file) is
+    // dropped with the document left as it was, not marked modified, and
+    // "UndoStepFailed" is shown.
     bool undoCommand();
     bool redoCommand();
     bool canUndo() const;

@@ -80,6 +80,7 @@ CServices::CServices(const QString& settingsFile, const QString& photoFolder)
     // attached once the collection exists.
     m_selection = std::make_unique<CSelection>(*m_undo);
     m_dropper = std::make_unique<CPicDropper>(*m_photos, m_bus.get());
+    m_dropper->setUndo(m_undo.get());
     registerFrameClasses();
     m_frames = std::make_unique<CPicInfoManager>(m_settings.get(), m_photos.get());
     m_frames->setUndo(m_undo.get());
@@ -111,6 +112,7 @@ CServices::~CServices()
     // Before the frames it listens to and the history it groups its changes in.
     m_selection.reset();
     m_frames->setUndo(nullptr);
+    m_dropper->setUndo(nullptr);
     m_undo.reset();
     m_dropper.reset();
     // Nobody is left to report a failed save to; the previous file stays.

@@ -6,17 +6,22 @@
 #include "messagecatalogue.h"
 #include "photoimage.h"
 #include "photoitem.h"
+#include "picdropper.h"
 #include "picinfomanager.h"
 #include "progress.h"
 #include "selection.h"
 #include "undo.h"
 
 #include <QFileInfo>
+#include <QSet>
 
 #include <chrono>
 #include <vector>
 
 namespace {
+
+// Where a dropper photo's frame starts; the layout moves it at once.
+constexpr CCanvasRect kDropperFrameRect{0.0f, 0.0f, 10.0f, 10.0f};
 
 // The photo frames the command works on; page segments are frames too,
 // but they belong to the printout, not to the arrangement.
@@ -56,6 +61,7 @@ void CQuickCollage::showMessage(Result result)
     case Result::NoPhotos: catalogue.show(QString::fromLatin1(kNoPhotosKey), MsgStyle::InfoOk); break;
     case Result::OnePhoto: catalogue.show(QString::fromLatin1(kOnePhotoKey), MsgStyle::InfoOk); break;
     case Result::NoLayout: catalogue.show(QString::fromLatin1(kNoLayoutKey), MsgStyle::ErrorOk); break;
+    case Result::Cancelled: break;
     }
 }
 
@@ -65,15 +71,24 @@ CQuickCollage::Result CQuickCollage::run(quint32 seed, const CLayoutEngine::Cloc
     CPicInfoManager& frames = services.frames;
     CUndo& undo = services.undo;
 
-    int photos = 0;
-    for (const CPicInfo* frame : photoFrames(frames))
-        photos += frame->photo() ? 1 : 0;
-    // The dropper's photos count too, once the dropper step below exists.
-    if (photos == 0) {
-        // The ZadeDudaziz wizard belongs here: it helps the user pick photos
-        // into the dropper and the command goes on when it ends with Finish.
-        return Result::NoPhotos;
+    CPicDropper& dropper = services.dropper;
+    const auto available = [&frames, &dropper] {
+        int photos = dropper.count();
+        for (const CPicInfo* frame : photoFrames(frames))
+            photos += frame->photo() ? 1 : 0;
+        return photos;
+    };
+    if (available() == 0) {
+        // The wizard helps the user pick photos into the dropper; the
+        // command goes on only when it ends with Finish.
+        if (!m_hooks.runWizard)
+            return Result::NoPhotos;
+        if (!m_hooks.runWizard())
+            return Result::Cancelled;
     }
+    const int photos = available();
+    if (photos == 0)
+        return Result::NoPhotos;
     if (photos == 1)
         return Result::OnePhoto;
 
@@ -81,12 +96,19 @@ CQuickCollage::Result CQuickCollage::run(quint32 seed, const CLayoutEngine::Cloc
     undo.Begin(QString::fromLatin1(CUndo::kZadeDudazizGroup));
     frames.setVisiblePlanes(CPicInfo::kPlanePageSegments, 0);
 
-    // The dropper step belongs here: every dropper photo that no frame shows
-    // yet gets a new 10 x 10 frame at the origin ("CreateFrame") holding it
-    // ("ImageIntoFrame"), and the dropper is emptied.
+    CFrameOps operations(frames);
+    QSet<const CPhotoItem*> shown;
+    for (const CPicInfo* frame : photoFrames(frames))
+        shown.insert(frame->photo());
+    for (const CDropperEntry& entry : dropper.entries()) {
+        if (!entry.photo || shown.contains(entry.photo))
+            continue;
+        if (CPicInfo* frame = operations.createFrame(kDropperFrameRect))
+            frame->setPhoto(entry.photo);
+    }
+    dropper.EmptyDropper();
 
     frames.setFramesLocked(true);
-    CFrameOps operations(frames);
     for (CPicInfo* frame : photoFrames(frames)) {
         if (!frame->photo())
             operations.deleteFrame(*frame);
@@ -110,7 +132,7 @@ CQuickCollage::Result CQuickCollage::run(quint32 seed, const CLayoutEngine::Cloc
     }
 
     services.selection.Clear();
-    // Leaving the dropper tool mode belongs here, with the dropper step.
+    dropper.SetToolMode(false);
     {
         CFrameLockLift lift(frames);
         for (const CLayoutPlacement& placement : engine.Assign()) {

@@ -1,6 +1,7 @@
 #pragma once
 // The ZadeDudaziz command ("ZadeDudaziz", Alt+Q): lays the photos of the
-// canvas out anew with the layout engine, as one undo step. Pressing it
+// canvas and of the dropper out anew with the layout engine, as one undo
+// step; the dropper's photos get frames of their own first. Pressing it
 // again gives another arrangement, since each run is seeded from the clock.
 //
 // Made where it is needed (the main window's command handler, collage-cli);
@@ -25,7 +26,8 @@ public:
 
     enum class Result {
         Done,
-        NoPhotos,     // nothing on the canvas to arrange
+        NoPhotos,     // nothing on the canvas or in the dropper to arrange
+        Cancelled,    // the wizard that was to pick photos was cancelled
         OnePhoto,     // a single photo is no collage
         NoLayout,     // the canvas is too narrow for these photos; nothing changed
     };
@@ -34,6 +36,9 @@ public:
     {
         // Shown once the search has taken a second; the window's wait cursor.
         std::function<void()> showWaitCursor;
+        // Runs the ZadeDudaziz wizard when there is nothing to arrange;
+        // true when it ended with Finish (its photos are in the dropper).
+        std::function<bool()> runWizard;
     };
 
     explicit CQuickCollage(CCollageDoc& doc, Hooks hooks = {});

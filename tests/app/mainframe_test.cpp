@@ -7,6 +7,7 @@
 #include "mainframefixture.h"
 
 #include "documenttarget.h"
+#include "dropperbar.h"
 #include "recentfiles.h"
 #include "snapper.h"
 #include "snapsettings.h"
@@ -139,7 +140,7 @@ TEST_F(MainFrame, EveryMenuCommandHasAStatusTextAndATooltipNamingItsKey)
     for (QMenu* menu : window->menuBar()->findChildren<QMenu*>())
         for (QAction* act : menu->actions()) {
             if (!act->data().isValid() || !act->isVisible())
-                continue; // unused recent-file entries, the Pix Dropper's bar
+                continue; // unused recent-file entries
             EXPECT_FALSE(act->statusTip().isEmpty()) << act->data().toInt() << " " << act->text().toStdString();
             EXPECT_FALSE(act->toolTip().isEmpty()) << act->data().toInt();
         }
@@ -160,10 +161,22 @@ TEST_F(MainFrame, EveryMenuCommandHasAStatusTextAndATooltipNamingItsKey)
     EXPECT_EQ(window->statusBar()->currentMessage(), window->action(SpinRight)->statusTip());
 }
 
-TEST_F(MainFrame, TheImagePaletteIsNotOfferedUntilTheDropperComes)
+TEST_F(MainFrame, TheImagePaletteTogglesThePixDropperAndTheNextStartKeepsItSo)
 {
-    EXPECT_FALSE(window->action(ToolbarImagePalette)->isVisible());
-    EXPECT_EQ(window->toolBar(ToolbarImagePalette), nullptr);
+    ASSERT_NE(window->dropperBar(), nullptr);
+    EXPECT_EQ(window->dropperBar()->windowTitle(), "Pix Dropper");
+    EXPECT_TRUE(window->action(ToolbarImagePalette)->isVisible());
+    EXPECT_FALSE(window->dropperBar()->isHidden());
+    EXPECT_TRUE(window->stateOf(ToolbarImagePalette).checked);
+
+    window->show();
+    window->runCommand(ToolbarImagePalette);
+    EXPECT_TRUE(window->dropperBar()->isHidden());
+    ASSERT_TRUE(window->close());
+    restartProgram();
+    EXPECT_TRUE(window->dropperBar()->isHidden());
+    window->runCommand(ShowAllToolbars);
+    EXPECT_FALSE(window->dropperBar()->isHidden());
 }
 
 TEST_F(MainFrame, TheTitleMarksUnsavedChanges)

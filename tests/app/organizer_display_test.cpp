@@ -73,7 +73,7 @@ protected:
         }
         services = std::make_unique<CServices>(home.configHome() + "/Settings.DAT");
         services->catalogue().setMessageBox([](const QString&, const QString&, unsigned) { return MsgButton::Ok; });
-        handOver = std::make_unique<CPicDropperHandOver>(services->dropper(), services->undo());
+        handOver = std::make_unique<CPicDropperHandOver>(services->dropper());
 
         CRefreshDialog dialog(services->photos(), services->catalogue());
         dialog.folderEdit()->setText(home.path() + "/Pictures");

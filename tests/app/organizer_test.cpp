@@ -88,7 +88,7 @@ protected:
             shown << keyOf(text);
             return answer;
         });
-        handOver = std::make_unique<CPicDropperHandOver>(services->dropper(), services->undo());
+        handOver = std::make_unique<CPicDropperHandOver>(services->dropper());
     }
     ~OrganizerTest() override
     {

@@ -7,6 +7,7 @@
 
 #include "layoutrandom.h"
 #include "photoitem.h"
+#include "picdropper.h"
 #include "progress.h"
 #include "quickcollage.h"
 #include "ziraradaru.h"
@@ -177,6 +178,34 @@ TEST_F(LayoutCommands, OnePhotoOrNoneIsNoCollageAndSaysSo)
     EXPECT_FALSE(shown[1].isEmpty());
     EXPECT_EQ(frames().frameCount(), 2) << "nothing was deleted";
     EXPECT_EQ(steps(), 0u);
+}
+
+TEST_F(LayoutCommands, TheDropperPhotosGetFramesOfTheirOwnAndOneUndoPutsThemBack)
+{
+    addPhotoFrames(2);
+    CPicDropper& dropper = services->dropper();
+    const QString shownAlready = frames().frameAt(0)->photoPath();
+    const QString a = photo("a.png", 40, 30)->path();
+    const QString b = photo("b.png", 30, 40)->path();
+    ASSERT_TRUE(dropper.AddPhotos({a, shownAlready, b}).isEmpty());
+    dropper.SetToolMode(true);
+    undo().Clear();
+
+    ASSERT_EQ(CQuickCollage(*doc).run(7, {}), CQuickCollage::Result::Done);
+    EXPECT_EQ(dropper.count(), 0);
+    EXPECT_FALSE(dropper.toolMode());
+    ASSERT_EQ(frames().frameCount(), 4) << "one frame per photo, none twice";
+    float area = 0.0f;
+    for (const auto& f : frames().frames())
+        area += f->frameRect().width * f->frameRect().height;
+    EXPECT_NEAR(area, 75.0f, 1e-2f);
+    EXPECT_EQ(steps(), 1u);
+
+    ASSERT_TRUE(doc->undoCommand());
+    EXPECT_EQ(frames().frameCount(), 2);
+    ASSERT_EQ(dropper.count(), 3);
+    EXPECT_EQ(dropper.entries()[1].path, shownAlready);
+    EXPECT_EQ(photo("a.png", 40, 30)->useCount(), 1);
 }
 
 TEST_F(LayoutCommands, NoLayoutWithinTheBudgetChangesNothingAndLeavesNoStep)

@@ -20,6 +20,7 @@
 #include <QImage>
 
 #include <deque>
+#include <functional>
 #include <map>
 
 class ScriptedDialogs : public CDocumentDialogs
@@ -68,6 +69,11 @@ public:
         return style;
     }
     std::optional<QRgb> askCanvasColour(QRgb) override { return canvasColour; }
+    std::optional<bool> runZadeDudazizWizard() override
+    {
+        ++wizardRuns;
+        return wizard ? wizard() : std::nullopt;
+    }
 
     std::deque<CSaveAsChoice> saveChoices;
     QStringList saveTitles;
@@ -87,6 +93,8 @@ public:
     std::optional<CFrameStyle> style;
     CFrameStyle styleShown;
     std::optional<QRgb> canvasColour;
+    int wizardRuns = 0;
+    std::function<std::optional<bool>()> wizard;
 };
 
 // Answers the commands it is given states for, and counts what it ran.

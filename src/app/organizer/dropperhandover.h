@@ -7,7 +7,6 @@
 #include <QStringList>
 
 class CPicDropper;
-class CUndo;
 
 class CDropperHandOver
 {
@@ -24,12 +23,9 @@ public:
 class CPicDropperHandOver : public CDropperHandOver
 {
 public:
-    static constexpr int kMaxPhotos = 200;
-
-    CPicDropperHandOver(CPicDropper& dropper, CUndo& undo);
+    explicit CPicDropperHandOver(CPicDropper& dropper);
     QString addPhotos(const QStringList& paths) override;
 
 private:
     CPicDropper& m_dropper;
-    CUndo& m_undo;
 };

@@ -12,7 +12,7 @@ COrganizerCommands::COrganizerCommands(CServices& services, QWidget* window)
     : QObject(window)
     , m_services(services)
     , m_window(window)
-    , m_dropper(std::make_unique<CPicDropperHandOver>(services.dropper(), services.undo()))
+    , m_dropper(std::make_unique<CPicDropperHandOver>(services.dropper()))
 {
 }
 

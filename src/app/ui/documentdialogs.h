@@ -60,4 +60,8 @@ public:
     virtual std::optional<CImageTone> askImageTone(const CImageTone& current) = 0;
     virtual std::optional<CFrameStyle> askFrameStyle(const CFrameStyle& current) = 0;
     virtual std::optional<QRgb> askCanvasColour(QRgb current) = 0;
+    // The ZadeDudaziz wizard, for a canvas with nothing to arrange: nothing
+    // when cancelled, else whether the user asked for a jumble after the
+    // layout. On Finish the chosen photos are in the dropper.
+    virtual std::optional<bool> runZadeDudazizWizard() = 0;
 };

@@ -6,12 +6,14 @@
 #include "doccommands.h"
 #include "documentdialogs.h"
 #include "framecommands.h"
+#include "framehittest.h"
 #include "frameops.h"
 #include "imagedrop.h"
 #include "messagecatalogue.h"
 #include "notificationbus.h"
 #include "photoimage.h"
 #include "photoitem.h"
+#include "picdropper.h"
 #include "picinfo.h"
 #include "picinfomanager.h"
 #include "printerchoice.h"
@@ -149,12 +151,7 @@ bool CDocumentTarget::onCommand(int id)
         exportImage();
         return true;
     case ZadeDudaziz:
-        // The wizard that helps pick photos for an empty canvas comes with
-        // the photo dropper; until then the command says how to add some.
-        CQuickCollage(m_doc, {[] { QApplication::setOverrideCursor(Qt::WaitCursor); }}).run();
-        if (QApplication::overrideCursor())
-            QApplication::restoreOverrideCursor();
-        documentChanged();
+        zadeDudaziz();
         return true;
     case ZiraRadaru:
         if (CZiraRadaru(m_doc).run())
@@ -263,6 +260,47 @@ int CDocumentTarget::dropImages(const QStringList& paths, const QPointF& canvasP
     if (placed > 0)
         documentChanged();
     return placed;
+}
+
+void CDocumentTarget::zadeDudaziz()
+{
+    bool jumble = false;
+    CQuickCollage::Hooks hooks;
+    hooks.showWaitCursor = [] { QApplication::setOverrideCursor(Qt::WaitCursor); };
+    hooks.runWizard = [this, &jumble] {
+        const std::optional<bool> finished = m_dialogs.runZadeDudazizWizard();
+        jumble = finished.value_or(false);
+        return finished.has_value();
+    };
+    const CQuickCollage::Result result = CQuickCollage(m_doc, hooks).run();
+    if (QApplication::overrideCursor())
+        QApplication::restoreOverrideCursor();
+    if (result == CQuickCollage::Result::Done && jumble)
+        CZiraRadaru(m_doc).run();
+    documentChanged();
+}
+
+bool CDocumentTarget::dropFromDropper(const QString& path, const QPointF& canvasPoint)
+{
+    CPicDropper& dropper = m_services.dropper();
+    const int index = dropper.indexOf(path);
+    if (index < 0)
+        return false;
+    if (!QRectF(0, 0, m_doc.canvasWidth(), m_doc.canvasHeight()).contains(canvasPoint)) {
+        m_services.catalogue().show(QStringLiteral("DropInsideCanvas"), MsgStyle::InfoOk);
+        return false;
+    }
+    if (m_doc.isTemplate() && !m_docCommands->convertTemplateToProject())
+        return false;
+    dropper.setCurrentIndex(index);
+    CPicInfoManager& frames = m_services.frames();
+    CPicInfo* placed = dropper.DropCurrent(frames, canvasPoint, frameAtPoint(frames, canvasPoint));
+    if (!placed) {
+        m_services.catalogue().show(QStringLiteral("FrameIdsExhausted"), MsgStyle::WarningOk);
+        return false;
+    }
+    documentChanged();
+    return true;
 }
 
 void CDocumentTarget::newCollage()

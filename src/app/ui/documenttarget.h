@@ -51,6 +51,12 @@ public:
     // that took a photo.
     int dropImages(const QStringList& paths, const QPointF& canvasPoint,
                    CImageDrop::Target target = CImageDrop::Target::NewFrames);
+    // Places the dropper's photo of `path` at the canvas point: into the
+    // empty photo frame there, else into a new frame; one undo step. False
+    // when the photo is not in the dropper or the drop was refused.
+    bool dropFromDropper(const QString& path, const QPointF& canvasPoint);
+    // ZadeDudaziz; with nothing to arrange it opens the wizard first.
+    void zadeDudaziz();
 
     // Called after the document was replaced, saved under another name or
     // otherwise changed its title.

@@ -4,6 +4,8 @@
 #include "commandids.h"
 #include "commandtable.h"
 #include "documenttarget.h"
+#include "dropperbar.h"
+#include "phototilewindow.h"
 #include "messagecatalogue.h"
 #include "picinfomanager.h"
 #include "printtarget.h"
@@ -292,6 +294,9 @@ bool CMainFrame::onCommand(int id)
         return true;
     }
     switch (id) {
+    case ToolbarImagePalette:
+        m_dropperBar->setVisible(m_dropperBar->isHidden());
+        return true;
     case ShowAllToolbars:
         setAllToolBarsVisible(true);
         return true;
@@ -318,6 +323,8 @@ std::optional<CCommandState> CMainFrame::commandState(int id) const
     if (const QToolBar* bar = toolBar(id))
         return CCommandState{true, !bar->isHidden()};
     switch (id) {
+    case ToolbarImagePalette:
+        return CCommandState{true, !m_dropperBar->isHidden()};
     case ShowAllToolbars:
     case HideAllToolbars:
     case Exit:
@@ -391,8 +398,6 @@ void CMainFrame::createMenus()
     QMenu* bars = view->addMenu(tr("&Toolbar"));
     addItems(bars, {ToolbarMain, ToolbarZoom, ToolbarPrinting, ToolbarFrame, ToolbarView, ToolbarAddPictures,
                     ToolbarOutput, ToolbarImagePalette, 0, ShowAllToolbars, HideAllToolbars});
-    // The Pix Dropper's bar comes with the dropper; until then its item is not offered.
-    action(ToolbarImagePalette)->setVisible(false);
     addItems(view, {FullScreen, 0, ZoomIn, ZoomOut, ResetZoom, CenterView, ReverseWheel, 0});
     QMenu* quality = view->addMenu(tr("&Preview Quality"));
     addItems(quality, {QualityVeryHigh, QualityGood, QualityFast});
@@ -445,6 +450,13 @@ void CMainFrame::createToolBars()
         addToolBar(Qt::TopToolBarArea, bar);
         m_toolBars.insert(spec.toggleId, bar);
     }
+    m_dropperBar = new CDropperBar(m_services, this);
+    addDockWidget(Qt::BottomDockWidgetArea, m_dropperBar);
+    connect(m_dropperBar, &CDropperBar::toolStarted, this, [this](const QString& text) {
+        statusBar()->showMessage(text);
+        if (m_canvas)
+            m_canvas->setFocus();
+    });
 }
 
 void CMainFrame::updateRecentFiles()
@@ -480,6 +492,7 @@ void CMainFrame::restoreLayout()
         QToolBar* bar = toolBar(spec.toggleId);
         addToolBar(spec.toggleId == kLeftDockedBar ? Qt::LeftToolBarArea : Qt::TopToolBarArea, bar);
     }
+    addDockWidget(Qt::BottomDockWidgetArea, m_dropperBar);
     setAllToolBarsVisible(false);
     setAllToolBarsVisible(true);
     saveLayout();
@@ -495,6 +508,7 @@ void CMainFrame::setAllToolBarsVisible(bool visible)
 {
     for (QToolBar* bar : std::as_const(m_toolBars))
         bar->setVisible(visible);
+    m_dropperBar->setVisible(visible);
 }
 
 void CMainFrame::applyPlacement()
@@ -619,28 +633,41 @@ QStringList CMainFrame::droppedFiles(const QMimeData* data) const
     return files;
 }
 
+namespace {
+bool carriesDropperPhoto(const QMimeData* data)
+{
+    return data && data->hasFormat(QString::fromLatin1(CPhotoTileWindow::kPhotoMimeType));
+}
+} // namespace
+
 void CMainFrame::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (!droppedFiles(event->mimeData()).isEmpty())
+    if (carriesDropperPhoto(event->mimeData()) || !droppedFiles(event->mimeData()).isEmpty())
         event->acceptProposedAction();
 }
 
 void CMainFrame::dragMoveEvent(QDragMoveEvent* event)
 {
-    if (!droppedFiles(event->mimeData()).isEmpty())
+    if (carriesDropperPhoto(event->mimeData()) || !droppedFiles(event->mimeData()).isEmpty())
         event->acceptProposedAction();
 }
 
 void CMainFrame::dropEvent(QDropEvent* event)
 {
-    const QStringList files = droppedFiles(event->mimeData());
-    if (files.isEmpty())
+    const QMimeData* data = event->mimeData();
+    const QStringList files = droppedFiles(data);
+    if (files.isEmpty() && !carriesDropperPhoto(data))
         return;
     event->acceptProposedAction();
     QPointF canvasPoint(m_doc.canvasWidth() / 2, m_doc.canvasHeight() / 2);
     if (m_canvas && m_canvasPointMapper) {
         const QPoint inCanvas = m_canvas->mapFrom(this, event->position().toPoint());
         canvasPoint = m_canvasPointMapper(inCanvas);
+    }
+    if (carriesDropperPhoto(data)) {
+        const QString path = QString::fromUtf8(data->data(QString::fromLatin1(CPhotoTileWindow::kPhotoMimeType)));
+        m_documentTarget->dropFromDropper(path, canvasPoint);
+        return;
     }
     m_documentTarget->dropImages(files, canvasPoint);
 }

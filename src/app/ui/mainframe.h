@@ -33,6 +33,7 @@ class CCollageDoc;
 class CDocumentDialogs;
 class CDocumentTarget;
 class CPrintTarget;
+class CDropperBar;
 class CRecentFiles;
 class CServices;
 class CViewCoords;
@@ -88,6 +89,7 @@ public:
     // The menu and toolbar action of a command (null for an unknown id).
     QAction* action(int id) const;
     QToolBar* toolBar(int toggleId) const;
+    CDropperBar* dropperBar() const { return m_dropperBar; }
     // Brings every action's enabled, checked, text and tooltip up to date.
     void updateCommandStates();
 
@@ -157,6 +159,7 @@ private:
     std::vector<CCommandTarget*> m_targets;
     QHash<int, QAction*> m_actions;
     QHash<int, QToolBar*> m_toolBars;
+    CDropperBar* m_dropperBar = nullptr;
     QList<QAction*> m_recentActions;
     QAction* m_recentSeparator = nullptr;
     QWidget* m_canvas = nullptr;

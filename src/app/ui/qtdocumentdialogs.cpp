@@ -1,5 +1,7 @@
 #include "qtdocumentdialogs.h"
 
+#include "zadedudazizsheet.h"
+
 #include "collagedoc.h"
 #include "datapaths.h"
 #include "exportdialog.h"
@@ -208,4 +210,12 @@ QString CQtDocumentDialogs::showExport()
                          &m_services.progress(), m_parent);
     dialog.exec();
     return dialog.exportedPath();
+}
+
+std::optional<bool> CQtDocumentDialogs::runZadeDudazizWizard()
+{
+    CZadeDudazizSheet sheet(m_doc, m_services, m_parent);
+    if (sheet.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return sheet.jumbleChosen();
 }

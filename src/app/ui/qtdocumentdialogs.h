@@ -30,6 +30,7 @@ public:
     std::optional<CImageTone> askImageTone(const CImageTone& current) override;
     std::optional<CFrameStyle> askFrameStyle(const CFrameStyle& current) override;
     std::optional<QRgb> askCanvasColour(QRgb current) override;
+    std::optional<bool> runZadeDudazizWizard() override;
 
 private:
     std::optional<QString> pickOpenPath(ProjectType type);

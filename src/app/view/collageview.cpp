@@ -332,6 +332,7 @@ void CCollageView::paintEvent(QPaintEvent* event)
     QPainter painter(this);
     for (const QRect& r : region)
         painter.drawImage(r.topLeft(), m_buffer, r);
+    drawFloatingFrame(painter);
     if (!m_zoomPending)
         CRulers::draw(painter, m_coords, rect(), m_effective);
 }

@@ -74,6 +74,10 @@ public:
     static constexpr const char* kPanZoomTip = "Tip::PanZoomInfo";
     // The scroll bars reach this far beyond the canvas's edges, pixels.
     static constexpr int kScrollMarginPixels = 24;
+    // The dropper's floating frame: the photo seen through, a dashed outline.
+    static constexpr qreal kFloatingFrameOpacity = 0.7;
+    static constexpr QRgb kFloatingFrameFill = 0xFF9AA4AE;
+    static constexpr QRgb kFloatingFrameBorder = 0xFFFFFFFF;
 
     CCollageView(CCollageDoc& doc, CServices& services, QWidget* parent = nullptr);
     ~CCollageView() override;
@@ -94,6 +98,18 @@ public:
     // The page-orientation click (handle 19) turns each selected printer
     // page with this, all inside one undo group. Printing supplies it; with
     // none the click does nothing.
+    // A left click of the dropper tool places the dropper's photo of that
+    // path at the canvas point through this; with none it is placed here.
+    void setDropperDrop(std::function<bool(const QString&, const QPointF&)> drop) { m_dropperDrop = std::move(drop); }
+    // Where a photo picked up from a frame of a locked canvas may be let go:
+    // given the release point (global pixels) and the frame, it takes the
+    // photo and says so. With none, nothing is picked up.
+    void setImageDropTarget(std::function<bool(const QPoint&, CPicInfo&)> target)
+    {
+        m_imageDropTarget = std::move(target);
+    }
+    bool isCarryingImage() const { return m_carriedImage.has_value(); }
+
     void setPageOrientationFlipper(std::function<bool(CPicInfo&)> flip)
     {
         m_frameTool.setPageOrientationFlipper(std::move(flip));
@@ -189,6 +205,14 @@ private:
     CCanvasTool& toolForPress(const CPicInfo* frameUnderPointer);
     void leftRelease(const QPointF& pixel);
     void cancel();
+    // The dropper tool: a press drops or picks up; ESC or D leaves it.
+    bool dropperPress(QMouseEvent* event);
+    void leaveDropperTool();
+    QRectF floatingFrameArea() const;
+    void drawFloatingFrame(QPainter& painter) const;
+    // CCanvasToolHost
+    void pickUpImage(quint32 frameId) override;
+    void finishCarry(const QPoint& global, bool cancelled);
     void returnToDefaultMode();
     void refreshGuides();
 
@@ -210,6 +234,9 @@ private:
 
     CCollageDoc& m_doc;
     CServices& m_services;
+    std::function<bool(const QString&, const QPointF&)> m_dropperDrop;
+    std::function<bool(const QPoint&, CPicInfo&)> m_imageDropTarget;
+    std::optional<quint32> m_carriedImage; // the frame whose photo is being carried
     CPicInfoManager& m_frames;
     CSelection& m_selection;
     CUndo& m_undo;

@@ -13,6 +13,8 @@
 #include "framehandles.h"
 #include "framehittest.h"
 #include "messagecatalogue.h"
+#include "photoitem.h"
+#include "picdropper.h"
 #include "propmanager.h"
 #include "rubberband.h"
 #include "rulers.h"
@@ -25,6 +27,7 @@
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QPainter>
 #include <QWheelEvent>
 
 #include <algorithm>
@@ -151,6 +154,8 @@ void CCollageView::updateCursor()
 void CCollageView::mousePressEvent(QMouseEvent* event)
 {
     m_modifiers = event->modifiers();
+    if (dropperPress(event))
+        return;
     if (event->button() == Qt::LeftButton) {
         leftPress(event->position());
     } else if (event->button() == Qt::MiddleButton) {
@@ -225,6 +230,13 @@ void CCollageView::mouseMoveEvent(QMouseEvent* event)
 {
     m_modifiers = event->modifiers();
     updatePosition(event->position());
+    CPicDropper& dropper = m_services.dropper();
+    if (dropper.toolMode() && !m_activeTool) {
+        const QRectF before = floatingFrameArea();
+        dropper.moveFloatingFrame(m_effective);
+        update(before.united(floatingFrameArea()).toAlignedRect());
+        return;
+    }
     if (m_activeTool) {
         m_activeTool->moved(pointer());
         refreshGuides();
@@ -270,6 +282,7 @@ void CCollageView::leftRelease(const QPointF& pixel)
         if (tool == &m_selectBandTool || tool == &m_drawFrameTool)
             returnToDefaultMode();
     }
+    finishCarry(mapToGlobal(pixel).toPoint(), false);
     if (const std::optional<ChosenTool> before = std::exchange(m_toolBeforeMiddlePan, std::nullopt)) {
         m_mode = before->mode;
         m_modeKey = before->key;
@@ -289,6 +302,7 @@ void CCollageView::cancel()
     const bool dragging = m_dragging;
     if (CCanvasTool* tool = std::exchange(m_activeTool, nullptr))
         tool->cancel();
+    finishCarry({}, true);
     if (!dragging)
         m_selection.Clear();
     returnToDefaultMode();
@@ -408,6 +422,10 @@ void CCollageView::keyPressEvent(QKeyEvent* event)
     if (event->isAutoRepeat() && m_keysDown.contains(key) && modeForHoldKey(key) >= 0)
         return;
     m_keysDown.insert(key);
+    if (m_services.dropper().toolMode() && (key == Qt::Key_Escape || key == Qt::Key_D)) {
+        leaveDropperTool();
+        return;
+    }
     if (key == Qt::Key_Escape) {
         onCommand(CommandId::Cancel);
         return;
@@ -482,6 +500,9 @@ bool CCollageView::focusNextPrevChild(bool)
 
 void CCollageView::contextMenuEvent(QContextMenuEvent* event)
 {
+    // The right button picks photos up while the dropper tool is on.
+    if (m_services.dropper().toolMode())
+        return;
     if (m_dragging)
         return;
     QMenu menu(this);
@@ -505,4 +526,99 @@ void CCollageView::contextMenuEvent(QContextMenuEvent* event)
         if (!onCommand(id))
             emit commandRequested(id);
     }
+}
+
+// ---------------------------------------------------------------------------
+// The dropper tool
+
+bool CCollageView::dropperPress(QMouseEvent* event)
+{
+    CPicDropper& dropper = m_services.dropper();
+    if (m_dragging || m_pressed || (!dropper.toolMode() && event->button() != Qt::RightButton))
+        return false;
+    updatePosition(event->position());
+    CPicInfo* frame = frameAtPoint(m_frames, m_effective);
+    if (event->button() == Qt::RightButton) {
+        // Right click picks a photo up, only while the tool is on.
+        if (!dropper.toolMode() || !frame || !frame->photo())
+            return false;
+        if (dropper.PickUp(*frame))
+            m_doc.setModified(true);
+        update();
+        return true;
+    }
+    if (event->button() != Qt::LeftButton)
+        return false;
+    const QRectF before = floatingFrameArea();
+    if (m_dropperDrop) {
+        m_dropperDrop(dropper.entries()[dropper.currentIndex()].path, m_effective);
+    } else if (dropper.DropCurrent(m_frames, m_effective, frame)) {
+        m_doc.setModified(true);
+    }
+    update(before.toAlignedRect());
+    if (!dropper.toolMode())
+        emit statusMessage(QString());
+    return true;
+}
+
+void CCollageView::leaveDropperTool()
+{
+    const QRectF before = floatingFrameArea();
+    m_services.dropper().SetToolMode(false);
+    update(before.toAlignedRect());
+    emit statusMessage(QString());
+}
+
+QRectF CCollageView::floatingFrameArea() const
+{
+    const CPicInfo* frame = m_services.dropper().floatingFrame();
+    if (!frame)
+        return {};
+    return m_coords.canvasToDevice(frame->frameRect().toRectF()).adjusted(-2, -2, 2, 2);
+}
+
+void CCollageView::drawFloatingFrame(QPainter& painter) const
+{
+    const CPicInfo* frame = m_services.dropper().floatingFrame();
+    if (!frame)
+        return;
+    const QRectF area = m_coords.canvasToDevice(frame->frameRect().toRectF());
+    painter.save();
+    painter.setOpacity(kFloatingFrameOpacity);
+    const QImage& thumbnail = frame->photo() ? frame->photo()->thumbnail() : QImage();
+    if (!thumbnail.isNull())
+        painter.drawImage(area, thumbnail);
+    else
+        painter.fillRect(area, QColor::fromRgba(kFloatingFrameFill));
+    painter.setOpacity(1.0);
+    painter.setPen(QPen(QColor::fromRgba(kFloatingFrameBorder), 1, Qt::DashLine));
+    painter.drawRect(area);
+    painter.restore();
+}
+
+// ---------------------------------------------------------------------------
+// Carrying a photo out of a locked frame
+
+void CCollageView::pickUpImage(quint32 frameId)
+{
+    if (!m_imageDropTarget || m_carriedImage)
+        return;
+    m_carriedImage = frameId;
+    m_services.undo().Begin(QString::fromLatin1(CUndo::kDropImageGroup));
+    setCursor(Qt::DragCopyCursor);
+}
+
+void CCollageView::finishCarry(const QPoint& global, bool cancelled)
+{
+    const std::optional<quint32> carried = std::exchange(m_carriedImage, std::nullopt);
+    if (!carried)
+        return;
+    CPicInfo* frame = m_frames.findFrame(*carried);
+    if (!cancelled && frame && frame->photo() && m_imageDropTarget(global, *frame)) {
+        m_services.undo().Term();
+        m_doc.setModified(true);
+    } else {
+        m_services.undo().TermAndUndo();
+    }
+    updateCursor();
 }
