@@ -226,7 +226,7 @@ void measureReopen(const QString& settings, const QString& photoFolder, int thre
         const double cpuBefore = processCpuMs();
         auto services = std::make_unique<CServices>(settings, photoFolder);
         services->thumbnails().setThreadCount(threads);
-        CPicDropperHandOver handOver(services->dropper(), services->undo());
+        CPicDropperHandOver handOver(services->dropper());
         auto organizer = std::make_unique<CPhotoOrganizer>(*services, handOver);
         organizer->resize(kWindow);
         organizer->show();
@@ -307,7 +307,7 @@ void measureStreaming(const QString& settings, const QString& photoFolder, int t
     services.thumbnails().setBackgroundPriority(!qApp->arguments().contains("--normal-priority"));
     Arrivals arrivals;
     services.bus().Register(&arrivals, Channel::MyPhotos);
-    CPicDropperHandOver handOver(services.dropper(), services.undo());
+    CPicDropperHandOver handOver(services.dropper());
     CPhotoOrganizer organizer(services, handOver);
     organizer.resize(kWindow);
     organizer.show();
