@@ -2,7 +2,8 @@
 // the program itself (a project with frames, photos, undo steps and a
 // template; the photo database; the settings; picture records) and the
 // texts the peers send (update-service answers, mail-server replies,
-// updater command lines).
+// updater command lines) or the user imports (address books, mail
+// program preferences).
 #include "archive.h"
 #include "collagedoc.h"
 #include "framecommands.h"
@@ -16,6 +17,7 @@
 #include "propmanager.h"
 #include "selection.h"
 #include "services.h"
+#include "thumbstore.h"
 
 #include <QBuffer>
 #include <QImage>
@@ -172,6 +174,45 @@ void textSeeds()
     seed("updatercommandline", "collage.txt", "Temp.DAT;patch2.exe;collage;");
     seed("updatercommandline", "patcher.txt", "Temp.DAT;patch2.exe;patch.bin;-q \"a b\" \\\"c");
     seed("updatercommandline", "short.txt", "Temp.DAT;patch2.exe");
+
+    // The first byte sets the size of each piece and, at 0x80, a server
+    // that closes the connection at the end.
+    seed("httpanswer", "continue.txt",
+         "\x05" "HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nhello"
+         "HTTP/1.1 204 No Content\r\n\r\n");
+    seed("httpanswer", "chunked.txt",
+         "\x07" "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n4;x=1\r\nWiki\r\n0\r\nT: 1\r\n\r\n");
+    seed("httpanswer", "toend.txt", "\x83" "HTTP/1.0 500 Oops\r\nConnection: close\r\n\r\n<fault/>");
+
+    seed("mailcontacts", "cards.vcf",
+         "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ann Smith\r\nEMAIL;TYPE=work:ann@work.example\r\n"
+         "EMAIL;TYPE=pref:ann@example.com\r\nEND:VCARD\r\nBEGIN:VCARD\r\nVERSION:2.1\r\n"
+         "N:Bloggs;Joe\r\nEMAIL;INTERNET:joe@example.org\r\nNOTE;ENCODING=QUOTED-PRINTABLE:a=\r\n b\r\nEND:VCARD\r\n");
+    seed("mailcontacts", "prefs.js",
+         "user_pref(\"mail.accountmanager.accounts\", \"account1\");\n"
+         "user_pref(\"mail.account.account1.identities\", \"id1\");\n"
+         "user_pref(\"mail.account.account1.server\", \"server1\");\n"
+         "user_pref(\"mail.identity.id1.useremail\", \"ann@example.com\");\n"
+         "user_pref(\"mail.identity.id1.smtpServer\", \"smtp1\");\n"
+         "user_pref(\"mail.server.server1.name\", \"Home\");\n"
+         "user_pref(\"mail.smtpserver.smtp1.hostname\", \"mail.example.com\");\n"
+         "user_pref(\"mail.smtpserver.smtp1.port\", 587);\n");
+}
+
+void thumbStoreSeeds()
+{
+    seed("thumbstore", "jpeg.rec", CThumbStore::encodeRecord(picture(32, 24, Qt::red)));
+    seed("thumbstore", "png.rec", CThumbStore::encodeRecord(picture(16, 16, Qt::blue, true)));
+    const QString folder = Fuzz::scratchFolder() + "/thumbseeds";
+    {
+        CThumbStore store(folder);
+        store.AllocateThumb(picture(32, 24, Qt::green));
+        store.AllocateThumb(picture(20, 30, Qt::yellow, true));
+        if (!store.CommitThumbs())
+            std::abort();
+    }
+    seed("thumbstore", "Thumbs.DAT", fileBytes(folder + "/Thumbs.DAT"));
+    QDir(folder).removeRecursively();
 }
 
 } // namespace
@@ -187,5 +228,6 @@ int main(int argc, char** argv)
     projectAndDatabaseSeeds();
     imageRecordSeeds();
     textSeeds();
+    thumbStoreSeeds();
     return 0;
 }

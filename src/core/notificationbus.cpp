@@ -1,10 +1,10 @@
 #include "notificationbus.h"
 
 #include <QDeadlineTimer>
-#include <QMutexLocker>
 #include <QThread>
 
 #include <algorithm>
+#include <chrono>
 
 namespace {
 
@@ -49,7 +49,7 @@ bool CNotificationBus::Register(CNotifyListener* listener, const QString& channe
 {
     if (!listener)
         return false;
-    QMutexLocker lock(&m_lock);
+    std::unique_lock lock(m_lock);
     const QString key = channel.toLower();
     const bool isNew = !m_listeners.contains(key);
     QList<CNotifyListener*>& listeners = m_listeners[key];
@@ -69,7 +69,7 @@ void CNotificationBus::Unregister(CNotifyListener* listener, const QString& chan
 {
     if (!listener)
         return;
-    QMutexLocker lock(&m_lock);
+    std::unique_lock lock(m_lock);
     const auto it = m_listeners.find(channel.toLower());
     if (it == m_listeners.end())
         return;
@@ -90,7 +90,7 @@ void CNotificationBus::Broadcast(const QString& channel, const QString& event, v
 void CNotificationBus::Broadcast(const CNotifyMessage& message)
 {
     if (message.delayMs > 0) {
-        QMutexLocker lock(&m_lock);
+        std::unique_lock lock(m_lock);
         if (m_closed)
             return;
         CNotifyMessage delayed = message;
@@ -118,7 +118,7 @@ void CNotificationBus::dispatch(const CNotifyMessage& message)
     for (qsizetype i = 0;; ++i) {
         CNotifyListener* listener = nullptr;
         {
-            QMutexLocker lock(&m_lock);
+            std::unique_lock lock(m_lock);
             const auto it = m_listeners.constFind(key);
             if (it == m_listeners.cend() || i >= it->size())
                 return;
@@ -131,7 +131,7 @@ void CNotificationBus::dispatch(const CNotifyMessage& message)
 
 void CNotificationBus::enqueue(const CNotifyMessage& message)
 {
-    QMutexLocker lock(&m_lock);
+    std::unique_lock lock(m_lock);
     if (m_closed)
         return;
     m_queue.append(message);
@@ -145,7 +145,7 @@ void CNotificationBus::enqueue(const CNotifyMessage& message)
 void CNotificationBus::drainQueue()
 {
     {
-        QMutexLocker lock(&m_lock);
+        std::unique_lock lock(m_lock);
         // Cleared first: a message queued while we drain posts a new wake-up,
         // so it is never stranded.
         m_wakeUpPosted = false;
@@ -153,7 +153,7 @@ void CNotificationBus::drainQueue()
     for (;;) {
         CNotifyMessage message;
         {
-            QMutexLocker lock(&m_lock);
+            std::unique_lock lock(m_lock);
             if (m_closed || m_queue.isEmpty())
                 return;
             message = m_queue.takeFirst();
@@ -167,16 +167,16 @@ void CNotificationBus::handOver(const CNotifyMessage& message)
 {
     auto pending = std::make_shared<HandOver>();
     pending->message = message;
-    QMutexLocker lock(&m_lock);
+    std::unique_lock lock(m_lock);
     if (m_closed)
         return;
     m_handOvers.append(pending);
-    m_handOverPosted.wakeAll();
+    m_handOverPosted.notify_all();
     // Not a BlockingQueuedConnection: that wait could not be released by
     // Close, nor served while the user-interface thread waits on this thread.
     QMetaObject::invokeMethod(this, &CNotificationBus::serveHandOvers, Qt::QueuedConnection);
     while (!pending->finished)
-        m_handOverFinished.wait(&m_lock);
+        m_handOverFinished.wait(lock);
 }
 
 void CNotificationBus::serveHandOvers()
@@ -184,15 +184,15 @@ void CNotificationBus::serveHandOvers()
     for (;;) {
         std::shared_ptr<HandOver> pending;
         {
-            QMutexLocker lock(&m_lock);
+            std::unique_lock lock(m_lock);
             if (m_handOvers.isEmpty())
                 return;
             pending = m_handOvers.takeFirst();
         }
         dispatch(pending->message);
-        QMutexLocker lock(&m_lock);
+        std::unique_lock lock(m_lock);
         pending->finished = true;
-        m_handOverFinished.wakeAll();
+        m_handOverFinished.notify_all();
     }
 }
 
@@ -201,7 +201,7 @@ void CNotificationBus::Withdraw(const QString& channel, const QString& event)
     const auto matches = [&](const CNotifyMessage& m) {
         return sameName(m.channel, channel) && (event.isEmpty() || sameName(m.event, event));
     };
-    QMutexLocker lock(&m_lock);
+    std::unique_lock lock(m_lock);
     m_queue.removeIf(matches);
     // A delayed message is just as pending as a queued one; clearing the
     // document drops its waiting tips this way.
@@ -213,7 +213,7 @@ void CNotificationBus::WithdrawParameter(const QString& channel, const void* par
     const auto matches = [&](const CNotifyMessage& m) {
         return m.parameter == parameter && sameName(m.channel, channel);
     };
-    QMutexLocker lock(&m_lock);
+    std::unique_lock lock(m_lock);
     m_queue.removeIf(matches);
     m_delayed.removeIf([&](const DelayedMessage& d) { return matches(d.message); });
 }
@@ -222,7 +222,7 @@ void CNotificationBus::CheckDelayed()
 {
     QList<DelayedMessage> due;
     {
-        QMutexLocker lock(&m_lock);
+        std::unique_lock lock(m_lock);
         if (m_closed)
             return;
         const qint64 tick = now();
@@ -255,7 +255,7 @@ void CNotificationBus::startIdleChecks()
 void CNotificationBus::Close()
 {
     {
-        QMutexLocker lock(&m_lock);
+        std::unique_lock lock(m_lock);
         m_closed = true;
         m_queue.clear();
         m_delayed.clear();
@@ -265,14 +265,14 @@ void CNotificationBus::Close()
         for (const auto& pending : std::as_const(m_handOvers))
             pending->finished = true;
         m_handOvers.clear();
-        m_handOverFinished.wakeAll();
+        m_handOverFinished.notify_all();
     }
     QMetaObject::invokeMethod(&m_idleTimer, &QTimer::stop);
 }
 
 bool CNotificationBus::isClosed() const
 {
-    QMutexLocker lock(&m_lock);
+    std::unique_lock lock(m_lock);
     return m_closed;
 }
 
@@ -294,14 +294,14 @@ bool CNotificationBus::waitForThread(QThread* thread, int timeoutMs)
         const qint64 slice = deadline.isForever()
                                  ? kThreadEndPollMs
                                  : std::min<qint64>(kThreadEndPollMs, deadline.remainingTime());
-        QMutexLocker lock(&m_lock);
+        std::unique_lock lock(m_lock);
         if (m_handOvers.isEmpty())
-            m_handOverPosted.wait(&m_lock, QDeadlineTimer(slice));
+            m_handOverPosted.wait_for(lock, std::chrono::milliseconds(slice));
     }
 }
 
 int CNotificationBus::postedWakeUps() const
 {
-    QMutexLocker lock(&m_lock);
+    std::unique_lock lock(m_lock);
     return m_wakeUpCount;
 }

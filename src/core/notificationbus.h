@@ -12,14 +12,14 @@
 #include <QElapsedTimer>
 #include <QHash>
 #include <QList>
-#include <QMutex>
 #include <QObject>
 #include <QString>
 #include <QTimer>
-#include <QWaitCondition>
 
+#include <condition_variable>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 
 class QThread;
@@ -181,10 +181,11 @@ private:
     QTimer m_idleTimer;
 
     // One lock for all of the state below. It is never held while a listener
-    // runs, so listeners may call back into the bus freely.
-    mutable QMutex m_lock;
-    QWaitCondition m_handOverPosted;
-    QWaitCondition m_handOverFinished;
+    // runs, so listeners may call back into the bus freely. Standard
+    // primitives rather than Qt's: a thread checker sees through these.
+    mutable std::mutex m_lock;
+    std::condition_variable m_handOverPosted;
+    std::condition_variable m_handOverFinished;
     QHash<QString, QList<CNotifyListener*>> m_listeners; // key: lower-cased channel
     QList<CNotifyMessage> m_queue;
     bool m_wakeUpPosted = false;

@@ -1,36 +1,21 @@
 #pragma once
 // One HTTP/1.1 POST and its answer over a kept TCP connection, with a time
-// limit on every connect, send and receive. The answer's body is read by
-// its Content-Length, chunk by chunk when chunked (trailers read and
-// dropped), or to the end of the connection when it has neither. The
-// connection stays open for the next exchange unless the server says
-// "Connection: close" (or answers HTTP/1.0 without keep-alive).
+// limit on every connect, send and receive. The connection stays open for
+// the next exchange unless the server says "Connection: close" (or answers
+// HTTP/1.0 without keep-alive).
 //
 // Blocking; lives on and is used from one thread. Not a QObject owner:
 // the socket it keeps is created in the thread that first exchanges, and
 // releaseConnection() must run in that thread.
 
+#include "httpanswerreader.h"
+
 #include <QByteArray>
-#include <QList>
-#include <QPair>
 #include <QString>
 
 #include <memory>
 
 class QTcpSocket;
-
-struct HttpAnswer
-{
-    enum class Outcome {
-        Answered,     // status, headers and the whole body arrived
-        NotConnected, // no connection, or the request could not be sent
-        NoAnswer,     // sent, but no status line came back
-        BadBody,      // the answer broke off or its framing was wrong
-    };
-    Outcome outcome = Outcome::NoAnswer;
-    int status = 0;
-    QByteArray body;
-};
 
 class CHttpExchange
 {
@@ -56,15 +41,11 @@ private:
     bool connectTo(const QString& host, quint16 port);
     bool send(const QByteArray& request);
     HttpAnswer receive();
-    bool readLine(QByteArray& line);
-    bool readExactly(qint64 size, QByteArray& into);
-    bool readToEnd(QByteArray& into);
-    bool fill();
+    CHttpAnswerReader::Fill fill(QByteArray& into);
 
     int m_timeoutMs;
     std::unique_ptr<QTcpSocket> m_socket;
     QString m_host;
     quint16 m_port = 0;
-    QByteArray m_buffer; // received, not yet consumed
-    bool m_peerClosed = false;
+    CHttpAnswerReader m_reader;
 };

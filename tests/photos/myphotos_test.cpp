@@ -634,6 +634,23 @@ TEST_F(MyPhotosTest, KeepsTheFileOrderOfPhotosAndTheLastRecordOfARepeatedKey)
     EXPECT_TRUE(collectionBytes(*photos).contains(afterwards));
 }
 
+TEST_F(MyPhotosTest, ARecordNamingOneThatARepeatedKeyReplacedIsRefusedNotFollowed)
+{
+    // Object 2 is the first "/p/z.jpg" record, replaced by the second; the
+    // last entry names it again. The file is refused whole (a sanitizer
+    // build also sees that nothing freed is touched on the way).
+    const QByteArray classTag = Bytes().u16(0xFFFF).u16(1).u16(10).ascii("CPhotoItem").data();
+    writeBytes(collectionFile(), photosFile(Bytes()
+                                                .u16(3)
+                                                .str("/p/z.jpg").bytes(classTag).bytes(recordOfSize(1))
+                                                .str("/p/z.jpg").u16(0x8001).bytes(recordOfSize(3))
+                                                .str("/p/b.jpg").u16(0x0002)
+                                                .data()));
+    auto photos = open();
+    EXPECT_EQ(photos->Load(), CMyPhotos::LoadResult::Unreadable);
+    EXPECT_EQ(photos->photoCount(), 0);
+}
+
 TEST_F(MyPhotosTest, APathStoredUntidyIsFoundAsStoredAndNeverTakenInTwice)
 {
     const QByteArray classTag = Bytes().u16(0xFFFF).u16(1).u16(10).ascii("CPhotoItem").data();
