@@ -84,6 +84,7 @@ struct Tally
     std::mutex mutex;
     std::map<std::string, std::pair<int, int>> byKind; // found, all
     std::map<std::string, long> wrongByKind;
+    std::map<std::string, std::pair<double, long>> cropByKind; // sum, photos
     std::map<std::string, int> outcomes;
     double engineLoss = 0, randomLoss = 0;
     long photos = 0;
@@ -140,6 +141,9 @@ void measureSuccess(bool asWritten, int setsPerCanvas, int threads)
             tally.photos += found ? count : 0;
             tally.wrongOrientation += wrong;
             tally.wrongByKind[LayoutSets::kindName(kind)] += wrong;
+            auto& kindCrop = tally.cropByKind[LayoutSets::kindName(kind)];
+            kindCrop.first += engineLoss;
+            kindCrop.second += found ? count : 0;
             tally.layouts += found ? 1 : 0;
             tally.slowestMs = std::max(tally.slowestMs, ms);
             tally.totalMs += ms;
@@ -156,9 +160,11 @@ void measureSuccess(bool asWritten, int setsPerCanvas, int threads)
     std::printf("rules: %s; %d sets of %d..%d photos on the preset canvases\n",
                 asWritten ? "as first written" : "mended", total, kMinPhotos, kMaxPhotos);
     for (const auto& [kind, counts] : tally.byKind) {
-        std::printf("  %-30s %4d / %4d laid out (%.1f %%), wrong-orientation photos per layout %.3f\n",
+        const auto& kindCrop = tally.cropByKind[kind];
+        std::printf("  %-30s %4d / %4d laid out (%.1f %%), wrong-orientation photos per layout %.3f, crop %.3f\n",
                     kind.c_str(), counts.first, counts.second, 100.0 * counts.first / counts.second,
-                    counts.first > 0 ? double(tally.wrongByKind[kind]) / counts.first : 0.0);
+                    counts.first > 0 ? double(tally.wrongByKind[kind]) / counts.first : 0.0,
+                    kindCrop.second > 0 ? kindCrop.first / double(kindCrop.second) : 0.0);
         found += counts.first;
     }
     std::printf("  overall: %d / %d (%.1f %%)\n", found, total, 100.0 * found / total);
