@@ -729,8 +729,9 @@ CLayoutEngine::Score CLayoutEngine::scoreOf(const std::vector<CLayoutPlacement>&
 
 CLayoutEngine::Found CLayoutEngine::found() const { return {m_plan, m_cells, m_working, m_special, {}}; }
 
-// The plan at the current modesty, with at most `bigBlocks` feature blocks,
-// on a grid of `columns` corrected as the grid choice corrects it.
+// The plan at the current modesty, with or without triples, with at most
+// the variant's feature blocks, on a grid of its columns corrected as the
+// grid choice corrects it.
 bool CLayoutEngine::planVariant(const Variant& variant)
 {
     m_plan = m_variantBases[variant.triples ? 1 : 0];
@@ -748,8 +749,6 @@ bool CLayoutEngine::planVariant(const Variant& variant)
     return true;
 }
 
-// What the plan would cut, with the photos sorted by shape matched in order
-// to the blocks sorted by shape: near what Assign does, without a placement.
 std::vector<double> CLayoutEngine::sortedAspects(const std::vector<int>& photos) const
 {
     std::vector<double> aspects;
@@ -760,6 +759,8 @@ std::vector<double> CLayoutEngine::sortedAspects(const std::vector<int>& photos)
     return aspects;
 }
 
+// What the plan would cut, with the photos sorted by shape matched in order
+// to the blocks sorted by shape: near what Assign does, without a placement.
 CLayoutEngine::Score CLayoutEngine::estimate(const std::vector<double>& ordinaryAspects,
                                              const std::vector<double>& specialAspects) const
 {

@@ -2,7 +2,9 @@
 // ZadeDudaziz's layout engine: cuts the canvas into a grid of equal cells,
 // lets the photos of the minority orientation, the panoramas and a few
 // feature photos span several cells, places those blocks by a time-limited
-// randomised search, and gives every photo the cell whose shape suits it.
+// randomised search, keeps among the layouts it finds in a few milliseconds
+// the one that cuts least of the photos, and gives every photo the cell
+// whose shape suits it.
 //
 // Pure: photo pixel sizes and a canvas rectangle in, cells and an
 // assignment out. It knows nothing of frames or the undo history; the
