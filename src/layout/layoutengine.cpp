@@ -5,12 +5,14 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <tuple>
 
 namespace {
 
 // Sizes of the blocks, in cells (width x height).
 constexpr int kBigBlockSide = 2;
 constexpr int kPairLength = 2;
+constexpr int kTripleLength = 3;
 constexpr int kLongWidePanoramaLength = 4;  // among portrait cells
 constexpr int kShortWidePanoramaLength = 2;
 constexpr int kLongTallPanoramaLength = 3;  // among landscape cells
@@ -18,6 +20,7 @@ constexpr int kShortTallPanoramaLength = 2;
 // Cells a block needs beyond the one its photo would take anyway.
 constexpr int kBigBlockExtraCells = kBigBlockSide * kBigBlockSide - 1;
 constexpr int kPairExtraCells = kPairLength - 1;
+constexpr int kTripleExtraCells = kTripleLength - 1;
 
 // Corrections to a fault-free plan come in rounds of failed tries; after
 // the first round the placement fills the grid cell by cell, and every
@@ -28,6 +31,19 @@ constexpr int kRoundsPerModesty = 2;
 constexpr int kModestyNoBigBlocks = 1;
 constexpr int kModestyNoPanoramas = 2;
 constexpr int kModestyNoPairs = 3;
+
+// The grids tried after the first layout found: this many columns either
+// side of its own, at least, or a third of its columns on a large grid...
+constexpr int kMinColumnSpread = 3;
+constexpr int kColumnSpreadDivisor = 3;
+// ...with up to this many fewer feature blocks, each with the grid's extra
+// pairs along and across the cells.
+constexpr int kFewerBigBlocks = 2;
+// Tries of each such grid, filling it cell by cell.
+constexpr int kTriesPerVariant = 4;
+// The grids of the best estimates are tried however long the first layout
+// took to find.
+constexpr int kVariantsAlwaysTried = 3;
 
 int roundHalfAwayFromZero(double value) { return int(value < 0 ? std::ceil(value - 0.5) : std::floor(value + 0.5)); }
 
@@ -165,6 +181,22 @@ bool CLayoutEngine::makePlan(int modesty)
     }
     plan.targetAspect = float(aspect);
 
+    if (mended && pairs && m_triples && plan.landscapeCells != plan.portraitCells) {
+        // A photo of the minority orientation spans three cells instead of
+        // two when that cuts less of it.
+        const bool acrossRows = plan.portraitCells;
+        for (int photo : m_working) {
+            if (isLandscape(photo) != acrossRows)
+                continue;
+            const double along = acrossRows ? double(photoAspect(photo)) / aspect : aspect / double(photoAspect(photo));
+            if (std::fabs(std::log(along / kTripleLength)) < std::fabs(std::log(along / kPairLength))) {
+                --(acrossRows ? plan.horizontalPairs : plan.verticalPairs);
+                ++(acrossRows ? plan.horizontalTriples : plan.verticalTriples);
+                plan.cellsNeeded += kTripleExtraCells - kPairExtraCells;
+            }
+        }
+    }
+
     if (plan.total > kPhotosPerBigBlock && !(mended && modesty >= kModestyNoBigBlocks)) {
         plan.bigBlocks = plan.total / kPhotosPerBigBlock;
         plan.cellsNeeded += kBigBlockExtraCells * plan.bigBlocks;
@@ -177,6 +209,11 @@ bool CLayoutEngine::makePlan(int modesty)
         while (blockCount() > plan.total && m_plan.bigBlocks > 0) {
             --m_plan.bigBlocks;
             m_plan.cellsNeeded -= kBigBlockExtraCells;
+        }
+        while (blockCount() > plan.total && (m_plan.horizontalTriples > 0 || m_plan.verticalTriples > 0)) {
+            int& tripleCount = m_plan.horizontalTriples > 0 ? m_plan.horizontalTriples : m_plan.verticalTriples;
+            --tripleCount;
+            m_plan.cellsNeeded -= kTripleExtraCells;
         }
         while (blockCount() > plan.total && (m_plan.horizontalPairs > 0 || m_plan.verticalPairs > 0)) {
             int& pairCount = m_plan.horizontalPairs > 0 ? m_plan.horizontalPairs : m_plan.verticalPairs;
@@ -198,7 +235,7 @@ CLayoutPlan CLayoutEngine::planBeforeGrid()
 int CLayoutEngine::blockCount() const
 {
     return m_plan.bigBlocks + m_plan.widePanoramas + m_plan.tallPanoramas + m_plan.horizontalPairs
-        + m_plan.verticalPairs;
+        + m_plan.verticalPairs + m_plan.horizontalTriples + m_plan.verticalTriples;
 }
 
 int CLayoutEngine::singles() const { return m_plan.total - blockCount(); }
@@ -210,6 +247,8 @@ std::vector<CLayoutEngine::BlockKind> CLayoutEngine::blockKinds() const
         {p.bigBlocks, kBigBlockSide, kBigBlockSide, false},
         {p.widePanoramas, p.portraitCells ? kLongWidePanoramaLength : kShortWidePanoramaLength, 1, true},
         {p.tallPanoramas, 1, p.landscapeCells ? kLongTallPanoramaLength : kShortTallPanoramaLength, true},
+        {p.horizontalTriples, kTripleLength, 1, false},
+        {p.verticalTriples, 1, kTripleLength, false},
         {p.horizontalPairs, kPairLength, 1, false},
         {p.verticalPairs, 1, kPairLength, false},
     };
@@ -428,6 +467,7 @@ bool CLayoutEngine::Run()
     m_modesty = 0;
     m_scanPlacement = false;
     m_pairsAcross = false;
+    m_triples = false;
 
     // Plans the mended rules cannot grid are made more modest at once.
     auto replan = [this]() {
@@ -464,6 +504,8 @@ bool CLayoutEngine::Run()
         if (m_scanPlacement ? placeByScan() : placeRandomly()) {
             buildCells();
             m_outcome = Outcome::Found;
+            if (!m_options.asWritten && m_options.improveWithinMs > 0)
+                improve(start);
             return true;
         }
         if (++failures % kTriesPerPlan == 0) {
@@ -552,16 +594,15 @@ bool CLayoutEngine::placeByScan()
 {
     std::vector<BlockKind> kinds = blockKinds();
     int singlesLeft = singles();
+    std::vector<int> weights(kinds.size() + 1);
     for (int y = 0; y < m_plan.rows; ++y) {
         for (int x = 0; x < m_plan.columns; ++x) {
             if (m_grid[std::size_t(y) * std::size_t(m_plan.columns) + std::size_t(x)].occupied)
                 continue;
-            int weights[8] = {};
             int totalWeight = 0;
             for (std::size_t k = 0; k < kinds.size(); ++k) {
                 const BlockKind& kind = kinds[k];
-                if (kind.count > 0 && fits(x, y, kind.width, kind.height))
-                    weights[k] = kind.count * kind.width * kind.height;
+                weights[k] = kind.count > 0 && fits(x, y, kind.width, kind.height) ? kind.count * kind.width * kind.height : 0;
                 totalWeight += weights[k];
             }
             const std::size_t singleSlot = kinds.size();
@@ -651,6 +692,194 @@ void CLayoutEngine::buildCells()
         record.tallSpecial = cell.special && width < height;
         m_cells.push_back(record);
     }
+}
+
+// ---------------------------------------------------------------------------
+// Choosing the layout that cuts least
+
+bool CLayoutEngine::Score::operator<(const Score& other) const
+{
+    if (wrongOrientation != other.wrongOrientation)
+        return wrongOrientation < other.wrongOrientation;
+    return cut < other.cut;
+}
+
+double CLayoutEngine::cutShare(double photoAspect, double cellAspect)
+{
+    return 1.0 - std::min(photoAspect / cellAspect, cellAspect / photoAspect);
+}
+
+bool CLayoutEngine::otherOrientation(double photoAspect, double cellAspect)
+{
+    return (photoAspect > 1.0 && cellAspect < 1.0 - kSquareTolerance)
+        || (photoAspect < 1.0 && cellAspect > 1.0 + kSquareTolerance);
+}
+
+CLayoutEngine::Score CLayoutEngine::scoreOf(const std::vector<CLayoutPlacement>& placements) const
+{
+    Score score;
+    for (const CLayoutPlacement& placement : placements) {
+        const double photo = photoAspect(placement.photo);
+        const double cell = double(placement.cell.width) / double(placement.cell.height);
+        score.cut += cutShare(photo, cell);
+        score.wrongOrientation += otherOrientation(photo, cell) ? 1 : 0;
+    }
+    return score;
+}
+
+CLayoutEngine::Found CLayoutEngine::found() const { return {m_plan, m_cells, m_working, m_special, {}}; }
+
+// The plan at the current modesty, with or without triples, with at most
+// the variant's feature blocks, on a grid of its columns corrected as the
+// grid choice corrects it.
+bool CLayoutEngine::planVariant(const Variant& variant)
+{
+    m_plan = m_variantBases[variant.triples ? 1 : 0];
+    while (m_plan.bigBlocks > variant.bigBlocks) {
+        --m_plan.bigBlocks;
+        m_plan.cellsNeeded -= kBigBlockExtraCells;
+    }
+    m_pairsAcross = variant.pairsAcross;
+    setColumns(variant.columns);
+    bool corrected = false;
+    if (m_plan.cellsNeeded < 1 || !correctGrid(corrected))
+        return false;
+    m_plan.cellWidth = float(m_canvas.width() / m_plan.columns);
+    m_plan.cellHeight = float(m_canvas.height() / m_plan.rows);
+    return true;
+}
+
+std::vector<double> CLayoutEngine::sortedAspects(const std::vector<int>& photos) const
+{
+    std::vector<double> aspects;
+    aspects.reserve(photos.size());
+    for (int photo : photos)
+        aspects.push_back(photoAspect(photo));
+    std::sort(aspects.begin(), aspects.end());
+    return aspects;
+}
+
+// What the plan would cut, with the photos sorted by shape matched in order
+// to the blocks sorted by shape: near what Assign does, without a placement.
+CLayoutEngine::Score CLayoutEngine::estimate(const std::vector<double>& ordinaryAspects,
+                                             const std::vector<double>& specialAspects) const
+{
+    struct Slot
+    {
+        double aspect;
+        int count;
+    };
+    const double cellAspect = double(m_plan.cellWidth) / double(m_plan.cellHeight);
+    std::vector<Slot> ordinary;
+    std::vector<Slot> special;
+    int blocksOfOrdinaryPhotos = 0;
+    for (const BlockKind& kind : blockKinds()) {
+        if (kind.count == 0)
+            continue;
+        (kind.special ? special : ordinary).push_back({cellAspect * kind.width / kind.height, kind.count});
+        blocksOfOrdinaryPhotos += kind.special ? 0 : kind.count;
+    }
+    const int singleCells = int(m_working.size()) - blocksOfOrdinaryPhotos;
+    if (singleCells < 0 || int(m_special.size()) != m_plan.widePanoramas + m_plan.tallPanoramas)
+        return {std::numeric_limits<int>::max(), 0.0};
+    ordinary.push_back({cellAspect, singleCells});
+
+    Score score;
+    auto match = [&](const std::vector<double>& aspects, std::vector<Slot>& shapes) {
+        std::sort(shapes.begin(), shapes.end(), [](const Slot& a, const Slot& b) { return a.aspect < b.aspect; });
+        std::size_t shape = 0;
+        int usedOfShape = 0;
+        for (double aspect : aspects) {
+            while (shape < shapes.size() && usedOfShape == shapes[shape].count) {
+                ++shape;
+                usedOfShape = 0;
+            }
+            if (shape == shapes.size())
+                break;
+            ++usedOfShape;
+            score.cut += cutShare(aspect, shapes[shape].aspect);
+            score.wrongOrientation += otherOrientation(aspect, shapes[shape].aspect) ? 1 : 0;
+        }
+    };
+    match(ordinaryAspects, ordinary);
+    match(specialAspects, special);
+    return score;
+}
+
+// Grids of other column counts, with fewer feature blocks and the extra
+// pairs either way, best estimate first; each one once.
+std::vector<CLayoutEngine::Variant> CLayoutEngine::variants()
+{
+    const int baseColumns = m_plan.columns;
+    for (const bool triples : {true, false}) {
+        m_triples = triples;
+        makePlan(m_modesty);
+        m_variantBases[triples ? 1 : 0] = m_plan;
+    }
+    m_triples = false;
+    const int plannedBigBlocks = m_plan.bigBlocks;
+    // The plan at one modesty always sets the same photos apart.
+    const std::vector<double> ordinaryAspects = sortedAspects(m_working);
+    const std::vector<double> specialAspects = sortedAspects(m_special);
+    const int spread = std::max(kMinColumnSpread, baseColumns / kColumnSpreadDivisor);
+    std::vector<Variant> variants;
+    std::vector<std::tuple<int, int, int, int, int, int>> seen;
+    for (int columns = std::max(1, baseColumns - spread); columns <= baseColumns + spread; ++columns) {
+        for (int bigBlocks = plannedBigBlocks; bigBlocks >= std::max(0, plannedBigBlocks - kFewerBigBlocks);
+             --bigBlocks) {
+            for (const bool pairsAcross : {false, true}) {
+                for (const bool triples : {false, true}) {
+                    Variant variant{columns, bigBlocks, pairsAcross, triples, {}};
+                    if (!planVariant(variant))
+                        continue;
+                    const auto key = std::make_tuple(m_plan.columns, m_plan.rows, m_plan.bigBlocks,
+                                                     m_plan.horizontalPairs, m_plan.verticalPairs,
+                                                     m_plan.horizontalTriples + m_plan.verticalTriples);
+                    if (std::find(seen.begin(), seen.end(), key) != seen.end())
+                        continue;
+                    seen.push_back(key);
+                    variant.estimate = estimate(ordinaryAspects, specialAspects);
+                    variants.push_back(variant);
+                }
+            }
+        }
+    }
+    std::stable_sort(variants.begin(), variants.end(),
+                     [](const Variant& a, const Variant& b) { return a.estimate < b.estimate; });
+    return variants;
+}
+
+// Lays the variants out, best estimate first, while they promise to cut less
+// than the best layout so far and the time allows; keeps the best.
+void CLayoutEngine::improve(qint64 start)
+{
+    Found best = found();
+    best.score = scoreOf(Assign());
+    const qint64 deadline = std::min(m_options.improveWithinMs, m_options.budgetMs);
+    int tried = 0;
+    for (const Variant& variant : variants()) {
+        if (!(variant.estimate < best.score) || (++tried > kVariantsAlwaysTried && now() - start >= deadline))
+            break;
+        if (!planVariant(variant) || !shuffle())
+            continue;
+        for (int attempt = 0; attempt < kTriesPerVariant; ++attempt) {
+            ++m_tries;
+            m_grid.assign(std::size_t(m_plan.columns) * std::size_t(m_plan.rows), GridCell{});
+            if (!placeByScan())
+                continue;
+            buildCells();
+            const Score score = scoreOf(Assign());
+            if (score < best.score) {
+                best = found();
+                best.score = score;
+            }
+            break;
+        }
+    }
+    m_plan = best.plan;
+    m_cells = std::move(best.cells);
+    m_working = std::move(best.working);
+    m_special = std::move(best.special);
 }
 
 // ---------------------------------------------------------------------------

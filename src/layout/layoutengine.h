@@ -2,7 +2,9 @@
 // ZadeDudaziz's layout engine: cuts the canvas into a grid of equal cells,
 // lets the photos of the minority orientation, the panoramas and a few
 // feature photos span several cells, places those blocks by a time-limited
-// randomised search, and gives every photo the cell whose shape suits it.
+// randomised search, keeps among the layouts it finds in a few milliseconds
+// the one that cuts least of the photos, and gives every photo the cell
+// whose shape suits it.
 //
 // Pure: photo pixel sizes and a canvas rectangle in, cells and an
 // assignment out. It knows nothing of frames or the undo history; the
@@ -51,6 +53,10 @@ struct CLayoutPlan
     int bigBlocks = 0;
     int horizontalPairs = 0;
     int verticalPairs = 0;
+    // Photos of the minority orientation that a block of three cells suits
+    // better than a pair (a 16:9 photo among 9:16 cells, say).
+    int horizontalTriples = 0;
+    int verticalTriples = 0;
     int cellsNeeded = 0;
     float targetAspect = 1.0f;
     int columns = 0;
@@ -87,6 +93,10 @@ public:
     static constexpr float kSquareTolerance = 1e-4f;
     // The aspect assumed for a photo whose pixel size is unknown.
     static constexpr float kUnknownPhotoAspect = 4.0f / 3.0f;
+    // After the first layout found, other grids and block mixes are tried
+    // for this long from the start of the search, and the one that cuts
+    // least of the photos is kept.
+    static constexpr qint64 kImproveWithinMs = 30;
 
     // How a run ended.
     enum class Outcome {
@@ -110,6 +120,9 @@ public:
         qint64 budgetMs = kTimeBudgetMs;
         // Called once when the search has taken longer than a second.
         std::function<void()> showWaitCursor;
+        // How long from the start the search looks for a layout that cuts
+        // less than the first one found; 0 keeps the first.
+        qint64 improveWithinMs = kImproveWithinMs;
         // The rules exactly as first written, faults included, for measuring
         // what the mends gain. Never used by the program itself.
         bool asWritten = false;
@@ -137,6 +150,18 @@ public:
     int tries() const { return m_tries; }
     int plans() const { return m_plans; }
 
+    // How a layout suits its photos: photos in a cell of the other
+    // orientation first, then the sum of the shares the cover fit cuts away.
+    struct Score
+    {
+        int wrongOrientation = 0;
+        double cut = 0.0;
+        bool operator<(const Score& other) const;
+    };
+    static double cutShare(double photoAspect, double cellAspect);
+    static bool otherOrientation(double photoAspect, double cellAspect);
+    Score scoreOf(const std::vector<CLayoutPlacement>& placements) const;
+
 private:
     struct GridCell
     {
@@ -151,6 +176,24 @@ private:
         int width;
         int height;
         bool special;
+    };
+    // A grid and block mix to try after the first layout found.
+    struct Variant
+    {
+        int columns;
+        int bigBlocks;
+        bool pairsAcross;
+        bool triples;
+        Score estimate;
+    };
+    // The state a found layout leaves for Assign.
+    struct Found
+    {
+        CLayoutPlan plan;
+        std::vector<CLayoutCell> cells;
+        std::vector<int> working;
+        std::vector<int> special;
+        Score score;
     };
 
     qint64 now() const;
@@ -168,6 +211,12 @@ private:
     bool placeRandomly();
     bool placeByScan();
     bool placeBlock(int width, int height, bool special);
+    bool planVariant(const Variant& variant);
+    Score estimate(const std::vector<double>& ordinaryAspects, const std::vector<double>& specialAspects) const;
+    std::vector<double> sortedAspects(const std::vector<int>& photos) const;
+    std::vector<Variant> variants();
+    void improve(qint64 start);
+    Found found() const;
     void mark(int x, int y, int width, int height, bool special);
     bool fits(int x, int y, int width, int height) const;
     void buildCells();
@@ -192,4 +241,9 @@ private:
     bool m_scanPlacement = false;
     // The extra pairs of the grid correction lie across the cells' orientation.
     bool m_pairsAcross = false;
+    // Photos of the minority orientation may span three cells (only in the
+    // layouts tried after the first one found).
+    bool m_triples = false;
+    // The plans the variants start from: without triples and with them.
+    CLayoutPlan m_variantBases[2];
 };

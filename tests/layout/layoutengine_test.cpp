@@ -45,6 +45,17 @@ CLayoutEngine::Options seeded(quint32 seed, bool asWritten = false)
     return options;
 }
 
+// A clock that never moves: after the first layout found, every grid that
+// promises to cut less is tried.
+CLayoutEngine::Options unhurried(quint32 seed, qint64 improveWithinMs = CLayoutEngine::kImproveWithinMs)
+{
+    CLayoutEngine::Options options;
+    options.seed = seed;
+    options.clock = [] { return qint64(0); };
+    options.improveWithinMs = improveWithinMs;
+    return options;
+}
+
 CLayoutEngine engineFor(double width, double height, const std::vector<QSizeF>& photos, quint32 seed = 1,
                         bool asWritten = false)
 {
@@ -215,8 +226,9 @@ class LayoutOrientation : public ::testing::TestWithParam<OrientationCase>
 TEST_P(LayoutOrientation, NoPhotoLandsInACellOfTheOtherOrientation)
 {
     const OrientationCase& c = GetParam();
-    for (quint32 seed = 1; seed <= 25; ++seed) {
-        CLayoutEngine engine = engineFor(c.width, c.height, c.photos, seed);
+    for (quint32 seed = 1; seed <= 50; ++seed) {
+        // The first layout found, and the one chosen among many.
+        CLayoutEngine engine(QRectF(0, 0, c.width, c.height), c.photos, seed % 2 ? seeded(seed) : unhurried(seed));
         ASSERT_TRUE(engine.Run()) << "seed " << seed;
         const std::vector<CLayoutPlacement> placements = engine.Assign();
         ASSERT_EQ(placements.size(), c.photos.size());
@@ -237,8 +249,89 @@ INSTANTIATE_TEST_SUITE_P(
         // The grid has a cell to spare, which an extra pair takes up.
         OrientationCase{"three landscapes and two portraits", 10, 7.5, repeat(3, {4000, 3000}) + repeat(2, {3000, 4000})},
         // Cells of 2:1 make the portraits' pairs square.
-        OrientationCase{"phone photos in square pairs", 24, 36, repeat(31, {1920, 1080}) + repeat(11, {1080, 1920})}),
+        OrientationCase{"phone photos in square pairs", 24, 36, repeat(31, {1920, 1080}) + repeat(11, {1080, 1920})},
+        OrientationCase{"four phone portraits and three phone landscapes", 10, 7.5,
+                        repeat(4, {1080, 1920}) + repeat(3, {1920, 1080})},
+        OrientationCase{"twelve phone portraits and five camera landscapes", 7.5, 10,
+                        repeat(12, {1080, 1920}) + repeat(5, {4000, 3000})},
+        OrientationCase{"seven portraits and three landscapes", 10, 7.5,
+                        repeat(7, {3000, 4000}) + repeat(3, {6000, 4000})}),
     [](const auto& info) { return std::to_string(info.index); });
+
+// --- Choosing among the layouts found
+
+struct Cut
+{
+    int otherOrientation = 0;
+    double share = 0; // summed over the photos
+};
+
+Cut cutOf(const std::vector<QSizeF>& photos, const std::vector<CLayoutPlacement>& placements)
+{
+    Cut cut;
+    for (const CLayoutPlacement& p : placements) {
+        const QSizeF& photo = photos[std::size_t(p.photo)];
+        const double photoAspect = photo.width() / photo.height();
+        const double cellAspect = double(p.cell.width) / p.cell.height;
+        cut.share += 1.0 - std::min(photoAspect / cellAspect, cellAspect / photoAspect);
+        cut.otherOrientation += inCellOfOtherOrientation(photo, p.cell) ? 1 : 0;
+    }
+    return cut;
+}
+
+std::vector<QSizeF> mixedSet(std::mt19937& random, int count)
+{
+    const QSizeF shapes[] = {{4000, 3000}, {3000, 4000}, {6000, 4000}, {4000, 6000},
+                             {1920, 1080}, {1080, 1920}, {2000, 2000}, {4500, 1000}};
+    std::vector<QSizeF> photos;
+    for (int i = 0; i < count; ++i)
+        photos.push_back(shapes[random() % 8]);
+    return photos;
+}
+
+TEST(LayoutChoice, NeverCutsMoreThanTheFirstLayoutFound)
+{
+    // Summed over the sets, each set's mean share per photo.
+    double firstShares = 0, chosenShares = 0;
+    for (const int count : {5, 9, 16, 40, 150}) {
+        for (const auto& [width, height] : {std::pair(10.0, 7.5), std::pair(24.0, 36.0)}) {
+            for (quint32 seed = 1; seed <= 4; ++seed) {
+                std::mt19937 random(seed * 977u + std::uint32_t(count));
+                const std::vector<QSizeF> photos = mixedSet(random, count);
+                CLayoutEngine first(QRectF(0, 0, width, height), photos, unhurried(seed, 0));
+                CLayoutEngine chosen(QRectF(0, 0, width, height), photos, unhurried(seed));
+                ASSERT_TRUE(first.Run());
+                ASSERT_TRUE(chosen.Run());
+                const std::vector<CLayoutPlacement> placements = chosen.Assign();
+                ASSERT_EQ(placements.size(), photos.size());
+                const Cut firstCut = cutOf(photos, first.Assign());
+                const Cut chosenCut = cutOf(photos, placements);
+                EXPECT_LE(chosenCut.otherOrientation, firstCut.otherOrientation) << count << " photos, seed " << seed;
+                if (chosenCut.otherOrientation == firstCut.otherOrientation) {
+                    EXPECT_LE(chosenCut.share, firstCut.share + 1e-9) << count << " photos, seed " << seed;
+                    firstShares += firstCut.share / count;
+                    chosenShares += chosenCut.share / count;
+                }
+            }
+        }
+    }
+    EXPECT_LT(chosenShares, 0.9 * firstShares) << "the choice gains little";
+}
+
+TEST(LayoutChoice, APhoneLandscapeAmongPhonePortraitsSpansThreeCells)
+{
+    // In a pair of 9:16 cells a 16:9 photo would lose more than a third.
+    const std::vector<QSizeF> photos = repeat(12, {1080, 1920}) + repeat(4, {1920, 1080});
+    CLayoutEngine engine(QRectF(0, 0, 7.5, 10), photos, unhurried(3));
+    ASSERT_TRUE(engine.Run());
+    EXPECT_EQ(engine.plan().horizontalTriples, 4);
+    for (const CLayoutPlacement& p : engine.Assign()) {
+        if (p.photo >= 12) {
+            EXPECT_NEAR(p.cell.width, 3 * engine.plan().cellWidth, 1e-4);
+        }
+    }
+    EXPECT_LT(cutOf(photos, engine.Assign()).share / double(photos.size()), 0.15);
+}
 
 TEST(LayoutSearch, GivesUpWhenTheBudgetIsSpentShowingTheWaitCursorOnce)
 {
