@@ -127,8 +127,10 @@ protected:
         ASSERT_TRUE(waitFor([this] { return commands->isRecording(); }));
         drag({2.5f, 2}, {3, 3.5f});
         QTest::mouseClick(screenWindow(), Qt::LeftButton, {}, inWindow({6.5f, 2}), 30);
-        // The menu items follow the selection a moment later, and with them their keys.
-        QTest::qWait(CMainFrame::kStateRefreshMs * 2);
+        // The menu items follow the selection a moment later, and with them
+        // their keys; the pause is recorded and played back too.
+        QTest::qWait(CMainFrame::kStateRefreshMs * 4);
+        window->updateCommandStates();
         QTest::keyClick(screenWindow(), Qt::Key_Period, {}, 30);
         window->runCommand(MacroRecord);
         ASSERT_TRUE(waitFor([this] { return !commands->isRecording(); }));

@@ -414,7 +414,7 @@ void CMainFrame::createMenus()
                      ModeRotate, 0, ModeDrawFrame, ModeRubberBand, ModePanCanvas, ModeZoomDrag, 0, MagneticFrames,
                      SoundEffects, GridSettings, 0});
     QMenu* macros = tools->addMenu(tr("M&acros"));
-    addItems(macros, {MacroRecord, MacroPlayback, MacroOpen});
+    addItems(macros, {MacroRecord, MacroPlayback, MacroOpen, MacroSave});
 
     QMenu* frame = menuBar()->addMenu(tr("F&rame"));
     addItems(frame, {SplitFrame, MergeFrames, 0, SwapDimensions, SnapUpright, SpinRight, SpinLeft, 0,
