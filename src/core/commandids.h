@@ -97,6 +97,12 @@ inline constexpr int LockFrames = 460;
 inline constexpr int BorderAndShadow = 461;
 inline constexpr int CanvasColour = 462;
 
+// --- Macros
+inline constexpr int MacroRecord = 217;
+inline constexpr int MacroPlayback = 218;
+inline constexpr int MacroSave = 219;
+inline constexpr int MacroOpen = 220;
+
 // --- Photos
 inline constexpr int PhotoOrganizer = 470;
 inline constexpr int RefreshPhotos = 471;

@@ -29,6 +29,11 @@ QHash<int, const char*> buildPrompts()
         {ReloadImages, "Read the collage's photos again from their files"},
         {PhotoOrganizer, "Browse your photo collection by date and pick photos for the collage"},
         {RefreshPhotos, "Look for new photos in your photo folders"},
+        // Macros
+        {MacroRecord, "Record what you do with the keyboard and mouse as a macro, or stop recording"},
+        {MacroPlayback, "Play the loaded macro back, from the state the collage had when it was recorded"},
+        {MacroOpen, "Choose one of the project's macros to play back"},
+        {MacroSave, "The macros are saved with the collage project"},
         {Exit, "Quit the program; you are asked to save your changes first"},
         // Edit
         {Undo, "Take back the last change"},

@@ -91,6 +91,11 @@ QList<CCommandSpec> buildCommands()
         {ShowPageSegments, "Show/Hide Page Segments", "", "IDR_TB_PAGESEGMENTS", true},
         {ZadeDudaziz, "&ZadeDudaziz\tAlt+Q", "Alt+Q"},
         {ZiraRadaru, "Zira&Radaru", ""},
+        // Macros
+        {MacroRecord, "&Record...\tCtrl+Shift+R", "Ctrl+Shift+R"},
+        {MacroPlayback, "Playback loaded macro\tCtrl+Shift+P", "Ctrl+Shift+P"},
+        {MacroOpen, "Open a macro...", ""},
+        {MacroSave, "Save loaded macro", ""},
         // Photos
         {PhotoOrganizer, "Photo &Organizer...\tCtrl+Shift+O", "Ctrl+Shift+O"},
         {RefreshPhotos, "&Refresh Photo Collection...", ""},

@@ -227,6 +227,7 @@ const char* const kOwnKeys[] = {"SaveFailed",           "SaveNoFolder",         
                                 "LockedFramesStatus",   "FramesLockedIndicator", "FramesLockedIndicatorTip",
                                 "ExportWritten",        "ExportNoViewer",        "SMTPBadSubject",
                                 "SMTPNoServerName",     "SMTPPasswordNoKeyring", "SMTPLinkDropped",      "UndoStepFailed",
+                                "MacroRenameTaken",
                                 "PrintFailed",          "LowResolution",        "SettingsSaveFailed"};
 
 QByteArray shippedText()

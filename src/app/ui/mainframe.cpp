@@ -5,6 +5,7 @@
 #include "commandtable.h"
 #include "documenttarget.h"
 #include "dropperbar.h"
+#include "macrocommands.h"
 #include "phototilewindow.h"
 #include "messagecatalogue.h"
 #include "picinfomanager.h"
@@ -123,6 +124,7 @@ CMainFrame::CMainFrame(CCollageDoc& doc, CServices& services, CDocumentDialogs* 
     m_printTarget = new CPrintTarget(doc, services, this);
     m_printTarget->setCommandSender([this](int id) { return runCommand(id); });
     addCommandTarget(m_printTarget);
+    addCommandTarget(new CMacroCommands(doc, services, this));
 
     setWindowTitle(QString::fromLatin1(kTitle));
     setCentralWidget(new QWidget(this));
@@ -410,7 +412,9 @@ void CMainFrame::createMenus()
     QMenu* tools = menuBar()->addMenu(tr("T&ools"));
     addItems(tools, {ModeMove, ModeResizeBoth, ModeResizeImage, ModeCrop, ModeMoveFrameOnly, ModePanImage,
                      ModeRotate, 0, ModeDrawFrame, ModeRubberBand, ModePanCanvas, ModeZoomDrag, 0, MagneticFrames,
-                     SoundEffects, GridSettings});
+                     SoundEffects, GridSettings, 0});
+    QMenu* macros = tools->addMenu(tr("M&acros"));
+    addItems(macros, {MacroRecord, MacroPlayback, MacroOpen, MacroSave});
 
     QMenu* frame = menuBar()->addMenu(tr("F&rame"));
     addItems(frame, {SplitFrame, MergeFrames, 0, SwapDimensions, SnapUpright, SpinRight, SpinLeft, 0,
