@@ -564,10 +564,6 @@ bool CPicInfoManager::OnNotify(const CNotifyMessage& message)
         if (static_cast<const void*>(frame->photo()) != message.parameter)
             continue;
         const CCanvasRect before = frame->frameRect();
-        // Follows the photo, like a frame read from a file: the history
-        // records the turn, and replaying it turns the photo back here.
-        if (turned)
-            frame->matchPhotoOrientation();
         frame->markInvalid(CPicInfo::kInvalidAll);
         frameChanged(*frame, before);
         acted = true;

@@ -112,8 +112,7 @@ public:
     void setPhotoCollection(CMyPhotos* photos) { m_photos = photos; }
     // Listens on "MyPhotos": a photo turned or drawn anew ("FlipPhoto",
     // "RenderComplete") has every frame showing it rebuild its pictures and
-    // repaint; a turn that changes the photo's orientation fits its image
-    // into the frame again. Null stops listening. The bus must outlive the
+    // repaint. Null stops listening. The bus must outlive the
     // collection or be let go first.
     void setBus(CNotificationBus* bus);
     CMyPhotos* photoCollection() const { return m_photos; }

@@ -197,6 +197,15 @@ TEST_F(Editor, AShowOnceTipIsShownTheFirstTimeOnlyAndOnceMoreAfterResettingTheTi
     EXPECT_TRUE(tips()->shownKey().isEmpty());
 }
 
+TEST_F(Editor, ClosingTheProjectTakesItsTipsAwayAndThoseWaiting)
+{
+    postTip("Tip::PhotoBrowse");
+    postTip("Tip::EmailCollage");
+    window->runCommand(Close);
+    EXPECT_FALSE(tips()->isVisible());
+    EXPECT_TRUE(tips()->shownKey().isEmpty());
+}
+
 TEST_F(Editor, TipsFadeInAndOutUnlessThePlainLookIsChosen)
 {
     CInfoTipWindow* tip = tips();

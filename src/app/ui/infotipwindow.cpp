@@ -122,6 +122,12 @@ void CInfoTipWindow::hideTip()
     finishHiding();
 }
 
+void CInfoTipWindow::hideAll()
+{
+    m_waiting.clear();
+    hideTip();
+}
+
 void CInfoTipWindow::finishHiding()
 {
     m_fadeOut.stop();
@@ -180,10 +186,8 @@ bool CInfoTipWindow::onCommand(int id)
     switch (id) {
     case CommandId::ShowInfoTips:
         m_tipSettings.setTipsOn(!m_tipSettings.tipsOn());
-        if (!m_tipSettings.tipsOn()) {
-            m_waiting.clear();
-            hideTip();
-        }
+        if (!m_tipSettings.tipsOn())
+            hideAll();
         return true;
     case CommandId::InfoTipsPlainLook:
         m_tipSettings.setPlainLook(!m_tipSettings.plainLook());

@@ -53,6 +53,9 @@ public:
     // Fades the tip out, or hides it at once with the plain look; the next
     // waiting tip follows.
     void hideTip();
+    // Hides the tip on screen and forgets those waiting: the project they
+    // were about has gone.
+    void hideAll();
     // The key of the tip on screen, empty when none.
     const QString& shownKey() const { return m_key; }
     QToolButton* dismissButton() const { return m_dismiss; }

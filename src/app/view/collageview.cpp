@@ -388,7 +388,7 @@ void CCollageView::onDocumentUpdate(int hint, qintptr argument)
         break;
     case DocHint::CenterView: centerView(); break;
     case DocHint::ResetView:
-        m_tips->hideTip();
+        m_tips->hideAll();
         if (m_dragging)
             std::exchange(m_activeTool, nullptr)->cancel();
         m_pressed = false;
