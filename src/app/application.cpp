@@ -27,7 +27,6 @@
 #include "updatecommandtarget.h"
 
 #include <QApplication>
-#include <QCursor>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
@@ -142,11 +141,9 @@ CCollageView* CCollageApp::plugInCanvasView(CMainFrame& frame, CCollageDoc& doc,
             frame.statusBar()->showMessage(text);
     });
     QObject::connect(view, &CCollageView::zoomChanged, &frame, &CMainFrame::showZoom);
+    QObject::connect(view, &CCollageView::pointerMoved, &frame, &CMainFrame::showPointer);
     frame.showZoom(view->coords().zoom());
-    auto* tips = new CInfoTipWindow(services.settings(), services.catalogue(), view);
-    tips->listenTo(services.bus());
-    QObject::connect(view, &CCollageView::infoTipRequested, tips,
-                     [tips](const QString& key) { tips->showTip(key, QCursor::pos()); });
+    frame.setInfoTipWindow(view->infoTips());
     view->setFocus();
     return view;
 }

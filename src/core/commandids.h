@@ -109,6 +109,7 @@ inline constexpr int RefreshPhotos = 471;
 
 // --- Help
 inline constexpr int ShowInfoTips = 346;
+inline constexpr int InfoTipsPlainLook = 377;
 inline constexpr int ResetInfoTips = 348;
 inline constexpr int QuickTour = 349;
 inline constexpr int ZadeDudaziz = 386;

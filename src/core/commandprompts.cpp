@@ -17,6 +17,7 @@ QHash<int, const char*> buildPrompts()
         // File
         {New, "Start a new collage: blank, a grid of frames, a template or laid out for you"},
         {Open, "Open a collage project you saved before"},
+        {Close, "Close the collage project and start an empty canvas"},
         {Save, "Save the collage project"},
         {SaveAs, "Save the collage project under a new name or in another folder"},
         {SaveAsTemplate, "Save the arrangement of frames, without the photos, as a template for new collages"},
@@ -105,6 +106,8 @@ QHash<int, const char*> buildPrompts()
                       "on your canvas"},
         {ZiraRadaru, "Give every frame a small random tilt, for a casual, scattered look"},
         // Help
+        {ShowInfoTips, "Show helpful hints for first time users"},
+        {InfoTipsPlainLook, "Show info-tips without fading them in and out"},
         {ResetInfoTips, "Show every info-tip again, also those you switched off"},
         {QuickTour, "Open the sample collage that shows what the program can do"},
         {CheckForUpdates, "Ask whether a newer version of the program is available"},

@@ -14,6 +14,7 @@ QList<CCommandSpec> buildCommands()
         // File
         {New, "&New...\tCtrl+N", "Ctrl+N", "IDR_TB_NEW"},
         {Open, "&Open...\tCtrl+O", "Ctrl+O", "IDR_TB_OPEN"},
+        {Close, "&Close", ""},
         {Save, "&Save\tCtrl+S", "Ctrl+S", "IDR_TB_SAVE"},
         {SaveAs, "Save &As...", ""},
         {SaveAsTemplate, "Save As &Template...", ""},
@@ -100,6 +101,8 @@ QList<CCommandSpec> buildCommands()
         {PhotoOrganizer, "Photo &Organizer...\tCtrl+Shift+O", "Ctrl+Shift+O"},
         {RefreshPhotos, "&Refresh Photo Collection...", ""},
         // Help
+        {ShowInfoTips, "Show Info-Tips for First Time User", "", nullptr, true},
+        {InfoTipsPlainLook, "My Info-Tips Look Funny", "", nullptr, true},
         {ResetInfoTips, "Reset All Info-Tips", ""},
         {QuickTour, "Open Quick Tour", ""},
         {CheckForUpdates, "Check for &Updates...", ""},

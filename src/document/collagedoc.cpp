@@ -4,6 +4,7 @@
 #include "documentsettings.h"
 #include "frameops.h"
 #include "imageexport.h"
+#include "infotipsettings.h"
 #include "macromanager.h"
 #include "messagecatalogue.h"
 #include "myphotos.h"
@@ -25,7 +26,6 @@
 
 namespace {
 
-constexpr const char* kTipPrefix = "tip::";
 constexpr const char* kUntitled = "Untitled";
 constexpr const char* kUnexpectedFormat = "Unexpected file format.";
 constexpr const char* kUnitSetting = "BaseSystemUnit";
@@ -339,9 +339,7 @@ void CCollageDoc::reportSaveFailure(const QString& path)
 
 void CCollageDoc::bringBackInfoTips()
 {
-    for (const QString& name : m_services.settings.names())
-        if (name.startsWith(QLatin1String(kTipPrefix)))
-            m_services.settings.setValue(name, CPropValue::boolean(true));
+    CInfoTipSettings(m_services.settings).resetAll();
     if (!m_settingsFile.isEmpty())
         m_services.settings.save(m_settingsFile);
 }

@@ -193,7 +193,8 @@ public:
     SaveResult saveDocument(const QString& path);
     void clearContents();
 
-    // Sets every "tip::" setting back to true and saves the settings.
+    // Brings every info-tip back (those switched off, and the show-once
+    // tips for one more showing) and saves the settings.
     void bringBackInfoTips();
 
     // --- Edit > Undo / Redo

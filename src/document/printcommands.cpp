@@ -22,6 +22,7 @@ constexpr const char* kNoPrintable = "NoPrintable";
 constexpr const char* kTipPreviewAutoPage = "Tip::PreviewAutoPage";
 constexpr const char* kTipNewPage = "Tip::NewPage";
 constexpr const char* kTipPrinterPage = "Tip::PrinterPage";
+constexpr const char* kTipOrientation = "Tip::Orientation";
 constexpr const char* kEmailWidthSetting = "DefEmailCX";
 constexpr const char* kEmailHeightSetting = "DefEmailCY";
 constexpr float kCentimetresPerInch = 2.54f;
@@ -211,8 +212,11 @@ bool CPrintCommands::toggleShowPlane()
         frames.setVisiblePlanes(CPicInfo::kPlanePageSegments, show ? CPicInfo::kPlanePageSegments : 0);
     }
     m_doc.setModified(true);
-    if (tip)
+    if (tip) {
         showTip(tip);
+        // Each page's printer icon turns it; said once the pages are seen.
+        showTip(kTipOrientation);
+    }
     return true;
 }
 

@@ -84,6 +84,7 @@ CServices::CServices(const QString& settingsFile, const QString& photoFolder)
     registerFrameClasses();
     m_frames = std::make_unique<CPicInfoManager>(m_settings.get(), m_photos.get());
     m_frames->setUndo(m_undo.get());
+    m_frames->setBus(m_bus.get());
     m_selection->attach(m_frames.get());
     m_renderer = std::make_unique<CCollageRenderer>(*m_frames, *m_images, m_progress.get());
     m_printer = std::make_unique<CPrinterChoice>();

@@ -139,7 +139,11 @@ CPicInfoManager::CPicInfoManager(CPropManager* settings, CMyPhotos* photos)
     m_photos = photos;
 }
 
-CPicInfoManager::~CPicInfoManager() { destroyFrames(); }
+CPicInfoManager::~CPicInfoManager()
+{
+    setBus(nullptr);
+    destroyFrames();
+}
 
 void CPicInfoManager::destroyFrames()
 {
@@ -537,6 +541,34 @@ void CPicInfoManager::releaseRedraw()
     }
     for (auto it = frames.constBegin(); it != frames.constEnd(); ++it)
         m_observer->frameChanged(it.key(), it.value());
+}
+
+void CPicInfoManager::setBus(CNotificationBus* bus)
+{
+    if (m_bus)
+        m_bus->Unregister(this, QString::fromLatin1(Channel::MyPhotos));
+    m_bus = bus;
+    if (m_bus)
+        m_bus->Register(this, QString::fromLatin1(Channel::MyPhotos));
+}
+
+bool CPicInfoManager::OnNotify(const CNotifyMessage& message)
+{
+    const bool turned = message.event.compare(QLatin1String(Event::FlipPhoto), Qt::CaseInsensitive) == 0;
+    const bool redrawn = message.event.compare(QLatin1String(Event::RenderComplete), Qt::CaseInsensitive) == 0;
+    if (!message.parameter || !(turned || redrawn))
+        return false;
+    // The parameter is only compared: a photo no frame shows may be gone.
+    bool acted = false;
+    for (const auto& frame : m_frames) {
+        if (static_cast<const void*>(frame->photo()) != message.parameter)
+            continue;
+        const CCanvasRect before = frame->frameRect();
+        frame->markInvalid(CPicInfo::kInvalidAll);
+        frameChanged(*frame, before);
+        acted = true;
+    }
+    return acted;
 }
 
 void CPicInfoManager::invalidateAll()

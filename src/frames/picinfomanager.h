@@ -12,6 +12,7 @@
 // their photos). User-interface thread only.
 
 #include "borderinfo.h"
+#include "notificationbus.h"
 #include "picinfo.h"
 #include "shadowinfo.h"
 
@@ -77,7 +78,7 @@ enum class CollectionChange {
 };
 const char* actionKey(CollectionChange change);
 
-class CPicInfoManager : public CSerializable
+class CPicInfoManager : public CSerializable, private CNotifyListener
 {
     OMBRAVELLE_DECLARE_SERIAL(CPicInfoManager)
 
@@ -109,6 +110,11 @@ public:
 
     void setSettings(CPropManager* settings) { m_settings = settings; }
     void setPhotoCollection(CMyPhotos* photos) { m_photos = photos; }
+    // Listens on "MyPhotos": a photo turned or drawn anew ("FlipPhoto",
+    // "RenderComplete") has every frame showing it rebuild its pictures and
+    // repaint. Null stops listening. The bus must outlive the
+    // collection or be let go first.
+    void setBus(CNotificationBus* bus);
     CMyPhotos* photoCollection() const { return m_photos; }
     void setObserver(CFrameObserver* observer) { m_observer = observer; }
     // The history every setter records its old value into; none records nothing.
@@ -249,6 +255,8 @@ private:
     void frameChanged(const CPicInfo& frame, const CCanvasRect& oldArea);
     void canvasChanged();
 
+    bool OnNotify(const CNotifyMessage& message) override;
+
     CFrameRecordContext recordContext() const;
     void writeRecord(CArchive& ar);
     void readRecord(CArchive& ar);
@@ -260,6 +268,7 @@ private:
     CPropManager* m_settings = nullptr;
     CMyPhotos* m_photos = nullptr;
     CFrameObserver* m_observer = nullptr;
+    CNotificationBus* m_bus = nullptr;
     CUndo* m_undo = nullptr;
     std::vector<CFrameListListener*> m_listListeners;
     bool m_template = false;

@@ -19,6 +19,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QScrollBar>
 #include <QSet>
 #include <QTest>
@@ -458,6 +459,36 @@ TEST_F(CollageViewTest, NavigationKeysStepThroughTheFramesAndDeleteAsksForRemova
     EXPECT_TRUE(selection().IsSelected(&a));
     QTest::keyClick(view.get(), Qt::Key_Delete);
     EXPECT_EQ(requested, QList<int>{CommandId::RemoveSelected});
+}
+
+TEST_F(CollageViewTest, TurningAPhotoInTheCollectionRepaintsEveryFrameShowingIt)
+{
+    // Red on the left, blue on the right: a half turn swaps the halves.
+    const QString file = home.path() + "/halves.png";
+    QImage halves(200, 100, QImage::Format_RGB32);
+    halves.fill(Qt::red);
+    QPainter(&halves).fillRect(100, 0, 100, 100, Qt::blue);
+    ASSERT_TRUE(halves.save(file, "PNG"));
+    CPhotoItem* photo = services->photos().FindPhoto(file, true);
+    CPicInfo& first = frame({0.5, 1, 4, 2});
+    CPicInfo& second = frame({5, 1, 4, 2});
+    frame({2, 4, 3, 2}, true); // showing another photo
+    first.setPhoto(photo);
+    second.setPhoto(photo);
+    view->onCommand(CommandId::ResetZoom);
+    const auto colourAt = [this](const QPointF& canvas) {
+        return QColor(view->grab().toImage().pixel(pixelOf(canvas).toPoint()));
+    };
+    const QRgb otherBefore = colourAt({3.5, 5}).rgb();
+    ASSERT_GT(colourAt({1, 2}).red(), 200);
+    ASSERT_GT(colourAt({5.5, 2}).red(), 200);
+
+    ASSERT_TRUE(CFrameOps(frames()).spinImage(*photo, 2));
+    for (const QPointF& left : {QPointF(1, 2), QPointF(5.5, 2)}) {
+        EXPECT_GT(colourAt(left).blue(), 200);
+        EXPECT_LT(colourAt(left).red(), 50);
+    }
+    EXPECT_EQ(colourAt({3.5, 5}).rgb(), otherBefore) << "a frame showing another photo stays";
 }
 
 TEST_F(CollageViewTest, PaintingShowsTheSurroundOutsideAndTheCanvasInside)

@@ -2,13 +2,15 @@
 // view in it, driven with synthesized mouse events. A locked canvas says why
 // a drag does nothing, a double click opens a picture's attributes, the
 // status bar follows the zoom and drops the drag's help when the drag ends,
-// and the wheel can be turned round from the View menu.
+// and the wheel can be turned round from the View menu. Info-tips fade,
+// show once where they should, step aside and come back.
 #include "mainframefixture.h"
 
 #include "application.h"
 #include "collageview.h"
 #include "infotipwindow.h"
 #include "myphotos.h"
+#include "selection.h"
 #include "snapper.h"
 #include "snapsettings.h"
 
@@ -34,6 +36,8 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
         doc->updateAllViews(DocHint::FitToWindow);
         services->snapper().settings().snapToFrames.set(false);
+        // Tips come and go at once, unless a test looks at their fading.
+        services->settings().setValue("HelpTipsCompat", CPropValue::boolean(true));
         QObject::connect(view, &CCollageView::commandRequested, [this](int id) { requested << id; });
     }
 
@@ -59,6 +63,7 @@ protected:
         return frame;
     }
     CInfoTipWindow* tips() const { return view->findChild<CInfoTipWindow*>(); }
+    void postTip(const char* key) { services->bus().Broadcast(Channel::Tip, key); }
 
     CCollageView* view = nullptr;
     QList<int> requested;
@@ -125,6 +130,16 @@ TEST_F(Editor, TheStatusBarFollowsTheZoomInPercent)
     EXPECT_EQ(window->zoomIndicator()->text(), percent());
 }
 
+TEST_F(Editor, TheStatusBarShowsWhereTheMousePointsAndTheSelectedFramesSize)
+{
+    CPicInfo* frame = addFrame({1, 1, 2.5, 1.5});
+    send(QEvent::MouseMove, pixelOf({3, 4}), Qt::NoButton, Qt::NoButton);
+    EXPECT_EQ(window->pointerIndicator()->text(), "3.00, 4.00 in");
+    services->selection().Add(frame, CSelection::AddAlone);
+    window->updateCommandStates();
+    EXPECT_EQ(window->selectionIndicator()->text(), "2.50 x 1.50 in");
+}
+
 TEST_F(Editor, TheWheelIsTurnedRoundFromTheViewMenu)
 {
     const float before = view->coords().zoom();
@@ -164,6 +179,73 @@ TEST_F(Editor, TheProgramsHintsWaitTheirTurnWhileATipAnsweringTheUserComesFirst)
     tip->hideTip();
     EXPECT_FALSE(tip->showTip("Tip::Splitter", QPoint(100, 100)));
     EXPECT_FALSE(tip->isVisible());
+}
+
+TEST_F(Editor, AShowOnceTipIsShownTheFirstTimeOnlyAndOnceMoreAfterResettingTheTips)
+{
+    postTip("Tip::EmailCollage");
+    EXPECT_EQ(tips()->shownKey(), "Tip::EmailCollage");
+    tips()->hideTip();
+    postTip("Tip::EmailCollage");
+    EXPECT_TRUE(tips()->shownKey().isEmpty());
+
+    window->runCommand(ResetInfoTips);
+    postTip("Tip::EmailCollage");
+    EXPECT_EQ(tips()->shownKey(), "Tip::EmailCollage");
+    tips()->hideTip();
+    postTip("Tip::EmailCollage");
+    EXPECT_TRUE(tips()->shownKey().isEmpty());
+}
+
+TEST_F(Editor, ClosingTheProjectTakesItsTipsAwayAndThoseWaiting)
+{
+    postTip("Tip::PhotoBrowse");
+    postTip("Tip::EmailCollage");
+    window->runCommand(Close);
+    EXPECT_FALSE(tips()->isVisible());
+    EXPECT_TRUE(tips()->shownKey().isEmpty());
+}
+
+TEST_F(Editor, TipsFadeInAndOutUnlessThePlainLookIsChosen)
+{
+    CInfoTipWindow* tip = tips();
+    window->runCommand(InfoTipsPlainLook);
+    EXPECT_FALSE(valueOf("HelpTipsCompat").toBool());
+    ASSERT_TRUE(tip->showTip("Tip::Splitter", QPoint(100, 100)));
+    EXPECT_TRUE(tip->isVisible());
+    EXPECT_TRUE(tip->isFading());
+    EXPECT_LT(tip->windowOpacity(), 1.0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !tip->isFading(); }, 2000));
+    EXPECT_DOUBLE_EQ(tip->windowOpacity(), 1.0);
+    tip->hideTip();
+    EXPECT_TRUE(tip->isVisible()) << "fading out";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return tip->isHidden(); }, 2000));
+    EXPECT_TRUE(tip->shownKey().isEmpty());
+
+    window->runCommand(InfoTipsPlainLook);
+    window->updateCommandStates();
+    EXPECT_TRUE(window->action(InfoTipsPlainLook)->isChecked());
+    ASSERT_TRUE(tip->showTip("Tip::Splitter", QPoint(100, 100)));
+    EXPECT_FALSE(tip->isFading());
+    EXPECT_DOUBLE_EQ(tip->windowOpacity(), 1.0);
+    tip->hideTip();
+    EXPECT_FALSE(tip->isVisible());
+    EXPECT_TRUE(tip->shownKey().isEmpty());
+}
+
+TEST_F(Editor, ATipStepsAsideWhileTheWindowIsDisabledAndGoesWithTipsSwitchedOff)
+{
+    ASSERT_TRUE(tips()->showTip("Tip::Splitter", QPoint(100, 100)));
+    window->setEnabled(false);
+    EXPECT_FALSE(tips()->isVisible());
+    window->setEnabled(true);
+    EXPECT_TRUE(tips()->isVisible());
+
+    window->runCommand(ShowInfoTips);
+    window->updateCommandStates();
+    EXPECT_FALSE(window->action(ShowInfoTips)->isChecked());
+    EXPECT_FALSE(tips()->isVisible());
+    EXPECT_FALSE(tips()->showTip("Tip::Splitter", QPoint(100, 100)));
 }
 
 } // namespace

@@ -108,7 +108,9 @@ TEST_F(MainFrame, MenusCarryTheCommandIdsTextsAndKeys)
             EXPECT_EQ(window->action(id)->data().toInt(), id);
         }
     EXPECT_TRUE(seen.contains(New) && seen.contains(Undo) && seen.contains(ResizeCanvasToFit)
-                && seen.contains(ResetInfoTips) && seen.contains(QuickTour));
+                && seen.contains(ResetInfoTips) && seen.contains(QuickTour) && seen.contains(Close));
+    EXPECT_EQ(window->action(ShowInfoTips)->text(), "Show Info-Tips for First Time User");
+    EXPECT_EQ(window->action(InfoTipsPlainLook)->text(), "My Info-Tips Look Funny");
 }
 
 TEST_F(MainFrame, NoTwoActionsShareAShortcutAndEveryMenuOpensWithALetterOfItsOwn)
@@ -559,6 +561,55 @@ TEST_F(MainFrame, ADropOfMorePhotosThanFrameIdsLeftPlacesNoneAndSaysWhy)
     dropFiles({one});
     EXPECT_EQ(services->frames().frameCount(), count + 1);
     EXPECT_EQ(shown.size(), 1);
+}
+
+// --- Closing
+
+TEST_F(MainFrame, FileCloseAsksAboutChangesThenLeavesTheWindowWithAnEmptyUntitledCanvas)
+{
+    addFrame({1, 1, 2, 2});
+    ASSERT_EQ(doc->saveDocument(path("Kept.Collage")), CCollageDoc::SaveResult::Saved);
+    doc->setModified(true);
+    window->show();
+
+    answer = MsgButton::Cancel;
+    ASSERT_TRUE(window->runCommand(Close));
+    EXPECT_EQ(services->frames().frameCount(), 1);
+    EXPECT_FALSE(doc->path().isEmpty());
+
+    answer = MsgButton::No;
+    window->runCommand(Close);
+    EXPECT_EQ(shown, (QStringList{"Save changes to Kept.Collage?", "Save changes to Kept.Collage?"}));
+    EXPECT_EQ(services->frames().frameCount(), 0);
+    EXPECT_TRUE(doc->path().isEmpty());
+    EXPECT_FALSE(doc->isModified());
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->windowTitle(), "Tessary Ombravelle[*]");
+}
+
+TEST_F(MainFrame, ClosingTheWindowTellsTheApplicationOnlyOnceTheUserLetsItClose)
+{
+    class ClosingListener : public CNotifyListener
+    {
+    public:
+        bool OnNotify(const CNotifyMessage& message) override
+        {
+            events << message.event;
+            return true;
+        }
+        QStringList events;
+    } listener;
+    services->bus().Register(&listener, "application");
+    doc->setModified(true);
+    window->show();
+
+    answer = MsgButton::Cancel;
+    EXPECT_FALSE(window->close());
+    EXPECT_TRUE(listener.events.isEmpty());
+    answer = MsgButton::No;
+    EXPECT_TRUE(window->close());
+    EXPECT_EQ(listener.events, QStringList{"Closing"});
+    services->bus().Unregister(&listener, "application");
 }
 
 // --- A project handed over by another start

@@ -51,6 +51,7 @@ constexpr int kStyleCommandIds[] = {AdjustImage, BorderAndShadow, CanvasColour, 
 // What the status bar says when the lock held a drag or a command back.
 constexpr const char* kLockedStatus = "LockedFramesStatus";
 constexpr const char* kExportedStatus = "ExportWritten";
+constexpr const char* kSplitterUsageTip = "Tip::SplitterUsage";
 
 template <size_t N>
 bool contains(const int (&ids)[N], int id)
@@ -96,6 +97,9 @@ bool CDocumentTarget::onCommand(int id)
     case Open:
         openFromPicker();
         return true;
+    case Close:
+        closeProject();
+        return true;
     case Save: {
         const Qt::KeyboardModifiers keys = m_modifiers();
         const bool saved = m_docCommands->save(keys & Qt::ShiftModifier, keys & Qt::ControlModifier);
@@ -126,6 +130,7 @@ bool CDocumentTarget::onCommand(int id)
         return true;
     case ResetInfoTips:
         m_doc.bringBackInfoTips();
+        showStatus(QStringLiteral("ResetMsg"));
         return true;
     case QuickTour:
         if (saveModified())
@@ -183,6 +188,7 @@ std::optional<CCommandState> CDocumentTarget::commandState(int id) const
     switch (id) {
     case New:
     case Open:
+    case Close:
     case Save:
     case SaveAs:
     case SaveAsTemplate:
@@ -215,6 +221,16 @@ std::optional<CCommandState> CDocumentTarget::commandState(int id) const
 bool CDocumentTarget::saveModified()
 {
     return m_docCommands->saveModified();
+}
+
+// The window stays, with an empty, untitled canvas: a single-document
+// editor has nothing else to show.
+void CDocumentTarget::closeProject()
+{
+    if (!saveModified())
+        return;
+    m_doc.newDocument();
+    documentChanged();
 }
 
 bool CDocumentTarget::openProject(const QString& path)
@@ -489,6 +505,9 @@ bool CDocumentTarget::runFrameCommand(int id)
     switch (id) {
     case SplitFrame:
         changed = m_frameCommands->split();
+        if (changed)
+            m_services.bus().Broadcast(QString::fromLatin1(Channel::Tip), QString::fromLatin1(kSplitterUsageTip),
+                                       nullptr, true);
         break;
     case MergeFrames:
         changed = m_frameCommands->merge();

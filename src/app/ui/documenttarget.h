@@ -81,6 +81,7 @@ public:
 private:
     void newCollage();
     void openFromPicker();
+    void closeProject();
     void openRecent(int index);
     void reloadImages();
     void gridSettings();

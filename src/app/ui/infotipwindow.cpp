@@ -1,10 +1,9 @@
 #include "infotipwindow.h"
 
+#include "commandids.h"
 #include "messagebox.h"
 #include "messagecatalogue.h"
-#include "propmanager.h"
 
-#include <QCursor>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -17,17 +16,15 @@
 
 namespace {
 
-constexpr const char* kTipItemDescription = "Info-Tip item";
 // The tip sits this far below and right of the point it is about.
 constexpr int kOffsetPixels = 16;
 
 } // namespace
 
-CInfoTipWindow::CInfoTipWindow(CPropManager& settings, CMessageCatalogue& catalogue, QWidget* anchor)
-    : QFrame(anchor, Qt::ToolTip | Qt::FramelessWindowHint)
-    , m_settings(settings)
+CInfoTipWindow::CInfoTipWindow(CPropManager& settings, CMessageCatalogue& catalogue, QWidget* parent)
+    : QFrame(parent, Qt::ToolTip | Qt::FramelessWindowHint)
+    , m_tipSettings(settings)
     , m_catalogue(catalogue)
-    , m_anchor(anchor)
 {
     setObjectName(QStringLiteral("infoTip"));
     setFrameShape(QFrame::Box);
@@ -48,39 +45,19 @@ CInfoTipWindow::CInfoTipWindow(CPropManager& settings, CMessageCatalogue& catalo
 
     m_hideTimer.setSingleShot(true);
     connect(&m_hideTimer, &QTimer::timeout, this, &CInfoTipWindow::hideTip);
+    m_fadeIn.setInterval(kFadeInStepMs);
+    connect(&m_fadeIn, &QTimer::timeout, this, &CInfoTipWindow::stepFadeIn);
+    m_fadeOut.setInterval(kFadeOutStepMs);
+    connect(&m_fadeOut, &QTimer::timeout, this, &CInfoTipWindow::stepFadeOut);
 }
 
-CInfoTipWindow::~CInfoTipWindow()
-{
-    if (m_bus)
-        m_bus->Unregister(this, QString::fromLatin1(Channel::Tip));
-}
+CInfoTipWindow::~CInfoTipWindow() = default;
 
-void CInfoTipWindow::listenTo(CNotificationBus& bus)
-{
-    m_bus = &bus;
-    bus.Register(this, QString::fromLatin1(Channel::Tip));
-}
-
-bool CInfoTipWindow::OnNotify(const CNotifyMessage& message)
-{
-    QPoint at = QCursor::pos();
-    if (m_anchor)
-        at = m_anchor->mapToGlobal(m_anchor->rect().center());
-    return showTip(message.event, at, When::InTurn);
-}
-
-bool CInfoTipWindow::wanted(const QString& key)
-{
-    if (!m_settings.getValue(QString::fromLatin1(kTipsOnSetting)).value_or(CPropValue::boolean(true)).toBool())
-        return false;
-    m_settings.registerProp(key, QString::fromLatin1(kTipItemDescription), true, CPropValue::boolean(true));
-    return m_settings.getValue(key).value_or(CPropValue::boolean(true)).toBool();
-}
+bool CInfoTipWindow::fades() const { return !m_tipSettings.plainLook(); }
 
 bool CInfoTipWindow::showTip(const QString& key, const QPoint& globalPoint, When when)
 {
-    if (key.compare(m_key, Qt::CaseInsensitive) == 0 || !wanted(key))
+    if (key.compare(m_key, Qt::CaseInsensitive) == 0 || !m_tipSettings.mayShow(key))
         return false;
     for (const Waiting& waiting : std::as_const(m_waiting)) {
         if (waiting.key.compare(key, Qt::CaseInsensitive) == 0)
@@ -106,11 +83,12 @@ bool CInfoTipWindow::showTip(const QString& key, const QPoint& globalPoint, When
 
 void CInfoTipWindow::present(const QString& key, const QPoint& globalPoint)
 {
+    m_fadeIn.stop();
+    m_fadeOut.stop();
     m_key = key;
-    const int maxWidth =
-        m_settings.getValue(QString::fromLatin1(kMaxWidthSetting)).value_or(CPropValue::i32(kDefaultMaxWidth)).toInt();
+    m_tipSettings.markShown(key);
     m_text->setText(MessageBox::flowingText(m_catalogue.text(key)));
-    m_text->setMaximumWidth(std::max(1, maxWidth));
+    m_text->setMaximumWidth(m_tipSettings.maxWidth());
     adjustSize();
     QPoint at = globalPoint + QPoint(kOffsetPixels, kOffsetPixels);
     if (const QScreen* screen = QGuiApplication::screenAt(globalPoint)) {
@@ -119,31 +97,114 @@ void CInfoTipWindow::present(const QString& key, const QPoint& globalPoint)
         at.setY(std::clamp(at.y(), area.top(), std::max(area.top(), area.bottom() - height())));
     }
     move(at);
-    show();
-    raise();
+    if (fades()) {
+        setWindowOpacity(0.0);
+        m_fadeIn.start();
+    } else {
+        setWindowOpacity(1.0);
+    }
+    if (!m_steppedAside) {
+        show();
+        raise();
+    }
     m_shownFor.start();
     m_hideTimer.start(kShowMs);
 }
 
 void CInfoTipWindow::hideTip()
 {
+    m_hideTimer.stop();
+    m_fadeIn.stop();
+    if (isVisible() && fades()) {
+        m_fadeOut.start();
+        return;
+    }
+    finishHiding();
+}
+
+void CInfoTipWindow::hideAll()
+{
+    m_waiting.clear();
+    hideTip();
+}
+
+void CInfoTipWindow::finishHiding()
+{
+    m_fadeOut.stop();
     hide();
     m_key.clear();
-    m_hideTimer.stop();
     while (!m_waiting.isEmpty()) {
         const Waiting next = m_waiting.takeFirst();
-        if (wanted(next.key)) {
+        if (m_tipSettings.mayShow(next.key)) {
             present(next.key, next.point);
             return;
         }
     }
 }
 
+void CInfoTipWindow::stepFadeIn()
+{
+    const qreal opacity = std::min(1.0, windowOpacity() + kFadeInStep);
+    setWindowOpacity(opacity);
+    if (opacity >= 1.0)
+        m_fadeIn.stop();
+}
+
+void CInfoTipWindow::stepFadeOut()
+{
+    const qreal opacity = std::max(0.0, windowOpacity() - kFadeOutStep);
+    setWindowOpacity(opacity);
+    if (opacity <= 0.0)
+        finishHiding();
+}
+
+void CInfoTipWindow::followFrame(bool activeAndEnabled)
+{
+    if (!activeAndEnabled) {
+        if (isVisible()) {
+            m_steppedAside = true;
+            hide();
+        }
+        return;
+    }
+    if (std::exchange(m_steppedAside, false) && !m_key.isEmpty()) {
+        show();
+        raise();
+    }
+}
+
 void CInfoTipWindow::neverAgain()
 {
-    if (!m_key.isEmpty())
-        m_settings.setValue(m_key, CPropValue::boolean(false));
+    m_tipSettings.dismiss(m_key);
     hideTip();
 }
 
 void CInfoTipWindow::mousePressEvent(QMouseEvent*) { hideTip(); }
+
+bool CInfoTipWindow::onCommand(int id)
+{
+    switch (id) {
+    case CommandId::ShowInfoTips:
+        m_tipSettings.setTipsOn(!m_tipSettings.tipsOn());
+        if (!m_tipSettings.tipsOn())
+            hideAll();
+        return true;
+    case CommandId::InfoTipsPlainLook:
+        m_tipSettings.setPlainLook(!m_tipSettings.plainLook());
+        return true;
+    default:
+        return false;
+    }
+}
+
+std::optional<CCommandState> CInfoTipWindow::commandState(int id) const
+{
+    switch (id) {
+    case CommandId::ShowInfoTips:
+        return CCommandState{true, m_tipSettings.tipsOn()};
+    case CommandId::InfoTipsPlainLook:
+        return CCommandState{true, m_tipSettings.plainLook()};
+    default:
+        return std::nullopt;
+    }
+}

@@ -1,22 +1,26 @@
 #pragma once
 // The hint window for first-time users: one catalogue text whose key starts
 // with "Tip::", shown beside what it is about. Tips can be switched off one
-// by one ("Don't show me this again") or all together ("HelpTipsOn"); a
-// tip stays at least a second and hides by itself after nine. A tip that
-// answers what the user just did takes the place of the one shown (after
-// its first second); the program's own hints wait their turn.
+// by one ("Don't show me this again") or all together ("HelpTipsOn"); some
+// are shown once only (CInfoTipSettings). A tip fades in and out unless the
+// plain look ("HelpTipsCompat") is chosen, stays at least a second and hides
+// by itself after nine. A tip that answers what the user just did takes the
+// place of the one shown (after its first second); the program's own hints
+// wait their turn.
 //
-// The canvas asks for tips directly (a drag on a locked canvas, a split
-// drag); the rest of the program broadcasts them on the bus's "Tip"
-// channel with the key as the event. Owned by the main window.
+// The canvas asks for tips, its own and those the rest of the program
+// broadcasts on the bus's "Tip" channel. The main window passes on its
+// activation and enabling, so that a tip is not left standing over other
+// programs or beside a modal dialog. It also answers the commands that
+// switch tips on and off and choose their look. Owned by the canvas view.
 // User-interface thread only.
 
-#include "notificationbus.h"
+#include "commandtarget.h"
+#include "infotipsettings.h"
 
 #include <QElapsedTimer>
 #include <QFrame>
 #include <QList>
-#include <QPointer>
 #include <QTimer>
 
 class CMessageCatalogue;
@@ -24,49 +28,66 @@ class CPropManager;
 class QLabel;
 class QToolButton;
 
-class CInfoTipWindow : public QFrame, private CNotifyListener
+class CInfoTipWindow : public QFrame, public CCommandTarget
 {
     Q_OBJECT
 
 public:
     static constexpr int kShowMs = 9000;
     static constexpr int kMinShowMs = 1000;
-    static constexpr const char* kTipsOnSetting = "HelpTipsOn";
-    static constexpr const char* kMaxWidthSetting = "MaxTipWidth";
-    static constexpr int kDefaultMaxWidth = 300;
+    // Fading in (the first timer) and out (the second): the period of each
+    // step and how much opacity it adds or takes away.
+    static constexpr int kFadeInStepMs = 20;
+    static constexpr int kFadeOutStepMs = 10;
+    static constexpr qreal kFadeInStep = 0.1;
+    static constexpr qreal kFadeOutStep = 0.1;
 
-    // Broadcast tips point at the middle of `anchor`.
-    CInfoTipWindow(CPropManager& settings, CMessageCatalogue& catalogue, QWidget* anchor);
+    CInfoTipWindow(CPropManager& settings, CMessageCatalogue& catalogue, QWidget* parent);
     ~CInfoTipWindow() override;
-
-    void listenTo(CNotificationBus& bus);
 
     enum class When { Now, InTurn };
     // Shows the tip near `globalPoint`, now or after those waiting; false
     // when it is not shown at once: tips are off, the user switched this one
-    // off, it is already shown or it waits.
+    // off, a show-once tip was seen, it is already shown or it waits.
     bool showTip(const QString& key, const QPoint& globalPoint, When when = When::Now);
+    // Fades the tip out, or hides it at once with the plain look; the next
+    // waiting tip follows.
     void hideTip();
+    // Hides the tip on screen and forgets those waiting: the project they
+    // were about has gone.
+    void hideAll();
     // The key of the tip on screen, empty when none.
     const QString& shownKey() const { return m_key; }
     QToolButton* dismissButton() const { return m_dismiss; }
+    bool isFading() const { return m_fadeIn.isActive() || m_fadeOut.isActive(); }
+
+    // The main window's state: while it is inactive or disabled the tip
+    // steps aside, and comes back when it is active again.
+    void followFrame(bool activeAndEnabled);
+
+    // CCommandTarget: Show Info-Tips, My Info-Tips Look Funny.
+    bool onCommand(int id) override;
+    std::optional<CCommandState> commandState(int id) const override;
 
 private:
-    bool OnNotify(const CNotifyMessage& message) override;
-    bool wanted(const QString& key);
+    bool fades() const;
     void present(const QString& key, const QPoint& globalPoint);
+    void finishHiding();
+    void stepFadeIn();
+    void stepFadeOut();
     void neverAgain();
     void mousePressEvent(QMouseEvent* event) override;
 
-    CPropManager& m_settings;
+    CInfoTipSettings m_tipSettings;
     CMessageCatalogue& m_catalogue;
-    QPointer<QWidget> m_anchor;
-    CNotificationBus* m_bus = nullptr;
     QLabel* m_text = nullptr;
     QToolButton* m_dismiss = nullptr;
     QTimer m_hideTimer;
+    QTimer m_fadeIn;
+    QTimer m_fadeOut;
     QElapsedTimer m_shownFor;
     QString m_key;
+    bool m_steppedAside = false;
     struct Waiting
     {
         QString key;

@@ -4,8 +4,12 @@
 #include "commandids.h"
 #include "commandtable.h"
 #include "documenttarget.h"
+#include "imageexport.h"
+#include "selection.h"
 #include "dropperbar.h"
+#include "infotipwindow.h"
 #include "macrocommands.h"
+#include "notificationbus.h"
 #include "phototilewindow.h"
 #include "messagecatalogue.h"
 #include "picinfomanager.h"
@@ -45,6 +49,7 @@ namespace {
 
 constexpr const char* kIconPrefix = ":/icons/";
 constexpr const char* kHighQualityOnIcon = "IDR_TB_FULLRES_ON";
+constexpr const char* kPhotoSwapTip = "Tip::PhotoSwap";
 // The undo tooltip and the quality tooltips carry an empty status prompt
 // before the line break; the tooltip is what follows it.
 constexpr QChar kPromptSeparator = QLatin1Char('\n');
@@ -181,6 +186,15 @@ void CMainFrame::setViewCoordsSource(std::function<const CViewCoords*()> source)
     m_documentTarget->setViewCoordsSource(std::move(source));
 }
 
+void CMainFrame::setInfoTipWindow(CInfoTipWindow* tips)
+{
+    if (m_tips)
+        removeCommandTarget(m_tips);
+    m_tips = tips;
+    if (tips)
+        addCommandTarget(tips);
+}
+
 // --- Routing
 
 bool CMainFrame::runCommand(int id)
@@ -243,6 +257,16 @@ void CMainFrame::createStatusBar()
     connect(m_lockIndicator, &QToolButton::clicked, this, [this] { runCommand(LockFrames); });
     statusBar()->addPermanentWidget(m_lockIndicator);
 
+    m_pointerLabel = new QLabel(this);
+    m_pointerLabel->setObjectName(QStringLiteral("pointerIndicator"));
+    m_pointerLabel->setToolTip(tr("Mouse position on the canvas"));
+    statusBar()->addPermanentWidget(m_pointerLabel);
+
+    m_selectionLabel = new QLabel(this);
+    m_selectionLabel->setObjectName(QStringLiteral("selectionIndicator"));
+    m_selectionLabel->setToolTip(tr("Size of the selected frame"));
+    statusBar()->addPermanentWidget(m_selectionLabel);
+
     m_zoomLabel = new QLabel(this);
     m_zoomLabel->setObjectName(QStringLiteral("zoomIndicator"));
     m_zoomLabel->setToolTip(tr("Zoom"));
@@ -252,7 +276,26 @@ void CMainFrame::createStatusBar()
 void CMainFrame::updateStatusIndicators()
 {
     m_lockIndicator->setVisible(m_services.frames().framesLocked());
+    const CSelection& selection = m_services.selection();
+    QString selected;
+    if (selection.Count() == 1) {
+        const CCanvasRect rect = selection.frames().front()->frameRect();
+        selected = QStringLiteral("%1 x %2 %3").arg(rect.width, 0, 'f', 2).arg(rect.height, 0, 'f', 2).arg(unitName());
+    } else if (selection.Count() > 1) {
+        selected = tr("%1 frames").arg(selection.Count());
+    }
+    m_selectionLabel->setText(selected);
     setWindowModified(m_doc.isModified());
+}
+
+QString CMainFrame::unitName() const
+{
+    return m_doc.exportCanvas().unit == CanvasUnit::Centimetre ? QStringLiteral("cm") : QStringLiteral("in");
+}
+
+void CMainFrame::showPointer(const QPointF& canvas)
+{
+    m_pointerLabel->setText(QStringLiteral("%1, %2 %3").arg(canvas.x(), 0, 'f', 2).arg(canvas.y(), 0, 'f', 2).arg(unitName()));
 }
 
 void CMainFrame::showZoom(float zoom)
@@ -377,8 +420,9 @@ void CMainFrame::addItems(QMenu* menu, std::initializer_list<int> ids)
 void CMainFrame::createMenus()
 {
     QMenu* file = menuBar()->addMenu(tr("&File"));
-    addItems(file, {New, Open, Save, SaveAs, SaveAsTemplate, 0, ExportImage, ShareCollage, Print, PrintPreview,
-                    PrintSetup, 0, AddPictures, ReloadImages});
+    // Spelt out: the export's own header has a function of that name.
+    addItems(file, {New, Open, Close, Save, SaveAs, SaveAsTemplate, 0, CommandId::ExportImage, ShareCollage, Print,
+                    PrintPreview, PrintSetup, 0, AddPictures, ReloadImages});
     m_recentSeparator = file->addSeparator();
     for (int i = 0; i < RecentFileCount; ++i) {
         QAction* entry = makeAction(RecentFileFirst + i);
@@ -428,7 +472,7 @@ void CMainFrame::createMenus()
     addItems(photos, {PhotoOrganizer, RefreshPhotos});
 
     QMenu* help = menuBar()->addMenu(tr("&Help"));
-    addItems(help, {QuickTour, ResetInfoTips, CheckForUpdates});
+    addItems(help, {QuickTour, 0, ShowInfoTips, InfoTipsPlainLook, ResetInfoTips, 0, CheckForUpdates});
 
     // Every menu asks its items' states as it opens.
     for (QMenu* menu : findChildren<QMenu*>())
@@ -458,6 +502,9 @@ void CMainFrame::createToolBars()
     addDockWidget(Qt::BottomDockWidgetArea, m_dropperBar);
     connect(m_dropperBar, &CDropperBar::toolStarted, this, [this](const QString& text) {
         statusBar()->showMessage(text);
+        // How a photo moves from one frame to another with this tool.
+        m_services.bus().Broadcast(QString::fromLatin1(Channel::Tip), QString::fromLatin1(kPhotoSwapTip), nullptr,
+                                   true);
         if (m_canvas)
             m_canvas->setFocus();
     });
@@ -584,7 +631,23 @@ void CMainFrame::closeEvent(QCloseEvent* event)
     // choices are lost; closing goes on, the previous settings file stays.
     if (m_services.settings().save(m_services.settingsFile()) == CPropManager::SaveResult::Failed)
         m_services.catalogue().show("SettingsSaveFailed", MsgStyle::WarningOk);
+    if (m_tips)
+        m_tips->hideTip();
+    m_services.bus().Broadcast(QString::fromLatin1(Channel::Application), QString::fromLatin1(Event::Closing));
     event->accept();
+}
+
+void CMainFrame::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    // Only a real change of activation counts: without a window manager the
+    // window may never be told it is active, and its tips must show anyway.
+    if (event->type() == QEvent::ActivationChange)
+        m_active = isActiveWindow();
+    else if (event->type() != QEvent::EnabledChange && event->type() != QEvent::WindowStateChange)
+        return;
+    if (m_tips)
+        m_tips->followFrame(m_active && isEnabled() && !(windowState() & Qt::WindowMinimized));
 }
 
 // --- Title

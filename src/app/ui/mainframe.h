@@ -23,6 +23,7 @@
 #include <QHash>
 #include <QMainWindow>
 #include <QPointF>
+#include <QPointer>
 
 #include <functional>
 #include <memory>
@@ -34,6 +35,7 @@ class CDocumentDialogs;
 class CDocumentTarget;
 class CPrintTarget;
 class CDropperBar;
+class CInfoTipWindow;
 class CRecentFiles;
 class CServices;
 class CViewCoords;
@@ -80,6 +82,9 @@ public:
     void setCanvasPointMapper(std::function<QPointF(const QPoint&)> mapper);
     // The view's coordinates, for Duplicate's 20-pixel offset.
     void setViewCoordsSource(std::function<const CViewCoords*()> source);
+    // The info-tip window follows the window's activation and enabling, and
+    // answers the info-tip commands. Not owned; null lets it go.
+    void setInfoTipWindow(CInfoTipWindow* tips);
 
     // --- Commands
     // Runs the command through the targets; false when nobody handled it.
@@ -106,10 +111,15 @@ public:
     // Shows the project's file name in the title; empty shows the program's.
     // The title marks unsaved changes ("[*]").
     void setProjectPath(const QString& path);
-    // The status bar: the zoom in percent, and a padlock while the frames
-    // are locked (a click unlocks them).
+    // The status bar: the mouse's place on the canvas, the size of the
+    // selected frame (or how many are selected), the zoom in percent, and a
+    // padlock while the frames are locked (a click unlocks them). Sizes and
+    // places are in the canvas's unit.
     void showZoom(float zoom);
+    void showPointer(const QPointF& canvas);
     QLabel* zoomIndicator() const { return m_zoomLabel; }
+    QLabel* pointerIndicator() const { return m_pointerLabel; }
+    QLabel* selectionIndicator() const { return m_selectionLabel; }
     QToolButton* lockIndicator() const { return m_lockIndicator; }
     const QString& projectPath() const { return m_projectPath; }
     // Another start handed over to us: come out of minimized state and to
@@ -122,6 +132,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -138,6 +149,7 @@ private:
     void createToolBars();
     void createStatusBar();
     void updateStatusIndicators();
+    QString unitName() const;
     void updateRecentFiles();
     void updateActionState(int id, QAction* action);
     void restoreLayout();
@@ -163,11 +175,15 @@ private:
     QList<QAction*> m_recentActions;
     QAction* m_recentSeparator = nullptr;
     QWidget* m_canvas = nullptr;
+    QPointer<CInfoTipWindow> m_tips;
     QLabel* m_zoomLabel = nullptr;
+    QLabel* m_pointerLabel = nullptr;
+    QLabel* m_selectionLabel = nullptr;
     QToolButton* m_lockIndicator = nullptr;
     std::function<QPointF(const QPoint&)> m_canvasPointMapper;
     QString m_projectPath;
     int m_modalDialogs = 0;
+    bool m_active = true;
 
     CBoolProp m_enlargeScreen;
     CBoolProp m_frameMaximized;

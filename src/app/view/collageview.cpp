@@ -5,6 +5,7 @@
 #include "dragmode.h"
 #include "framehandles.h"
 #include "framehittest.h"
+#include "infotipwindow.h"
 #include "messagecatalogue.h"
 #include "notificationbus.h"
 #include "propmanager.h"
@@ -16,6 +17,7 @@
 #include "snapsound.h"
 #include "surfaces.h"
 
+#include <QCursor>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -74,6 +76,11 @@ CCollageView::CCollageView(CCollageDoc& doc, CServices& services, QWidget* paren
                 [this, bar](int value) { scrolled(bar->orientation(), value); });
     }
 
+    m_tips = new CInfoTipWindow(settings, services.catalogue(), this);
+    connect(this, &CCollageView::infoTipRequested, m_tips,
+            [this](const QString& key) { m_tips->showTip(key, QCursor::pos()); });
+    m_services.bus().Register(this, QString::fromLatin1(Channel::Tip));
+
     m_doc.addObserver(this);
     m_frames.setObserver(this);
     m_renderer.setDecorator([this](QPainter& painter, const CPicInfo& frame) { decorate(painter, frame); });
@@ -83,6 +90,7 @@ CCollageView::CCollageView(CCollageDoc& doc, CServices& services, QWidget* paren
 
 CCollageView::~CCollageView()
 {
+    m_services.bus().Unregister(this, QString::fromLatin1(Channel::Tip));
     m_doc.removeObserver(this);
     m_frames.setObserver(nullptr);
     m_renderer.setDecorator({});
@@ -380,6 +388,7 @@ void CCollageView::onDocumentUpdate(int hint, qintptr argument)
         break;
     case DocHint::CenterView: centerView(); break;
     case DocHint::ResetView:
+        m_tips->hideAll();
         if (m_dragging)
             std::exchange(m_activeTool, nullptr)->cancel();
         m_pressed = false;
@@ -488,6 +497,15 @@ void CCollageView::settleZoom()
     showPanZoomTipIfClipped();
 }
 
+// The program's own hints, posted on the bus (often with a delay): they
+// point at the canvas and wait for a tip on screen to finish.
+bool CCollageView::OnNotify(const CNotifyMessage& message)
+{
+    if (message.channel.compare(QLatin1String(Channel::Tip), Qt::CaseInsensitive) != 0)
+        return false;
+    return m_tips->showTip(message.event, mapToGlobal(rect().center()), CInfoTipWindow::When::InTurn);
+}
+
 void CCollageView::showPanZoomTipIfClipped()
 {
     if (!QRectF(rect()).contains(m_coords.canvasToDevice(canvasRect())))
@@ -558,7 +576,11 @@ bool CCollageView::onCommand(int id)
     case CommandId::QualityVeryHigh: m_doc.setPreviewQuality(RenderQuality::Excellent, true); return true;
     case CommandId::QualityGood: m_doc.setPreviewQuality(RenderQuality::Good, true); return true;
     case CommandId::QualityFast: m_doc.setPreviewQuality(RenderQuality::Fast, true); return true;
-    case CommandId::HighQualityImages: m_doc.setHighQualityImages(!m_doc.highQualityImages()); return true;
+    case CommandId::HighQualityImages:
+        m_doc.setHighQualityImages(!m_doc.highQualityImages());
+        if (m_doc.highQualityImages())
+            emit infoTipRequested(QString::fromLatin1(kHighQualityTip));
+        return true;
     case CommandId::MagneticFrames:
         m_snapper.settings().snapToFrames.set(!m_snapper.settings().snapToFrames.get());
         return true;

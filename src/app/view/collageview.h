@@ -10,6 +10,10 @@
 // (canvas/): the view picks the tool for each press and forwards to it,
 // and is the tools' host.
 //
+// It owns the info-tip window: the tips its tools ask for point at the
+// mouse, those broadcast on the bus's "Tip" channel at the canvas and wait
+// their turn.
+//
 // The main window owns it as its central widget and offers it every
 // command first (CCommandTarget). Commands it does not carry out itself
 // (Remove Selected, Split Frame, Adjust Image Attributes, the frame
@@ -23,6 +27,7 @@
 #include "framedragtool.h"
 #include "frametargets.h"
 #include "gridtargets.h"
+#include "notificationbus.h"
 #include "picinfomanager.h"
 #include "viewcoords.h"
 #include "viewdragtool.h"
@@ -38,6 +43,7 @@
 #include <optional>
 
 class CCollageRenderer;
+class CInfoTipWindow;
 class CRubberBand;
 class CSelection;
 class CServices;
@@ -52,6 +58,7 @@ class CCollageView : public QWidget,
                      public CCommandTarget,
                      public CDocObserver,
                      public CFrameObserver,
+                     private CNotifyListener,
                      private CCanvasToolHost
 {
     Q_OBJECT
@@ -72,6 +79,7 @@ public:
     // One notch of a wheel; finer wheels add their parts up to it.
     static constexpr int kWheelStep = 120;
     static constexpr const char* kPanZoomTip = "Tip::PanZoomInfo";
+    static constexpr const char* kHighQualityTip = "Tip::HighQuality";
     // The scroll bars reach this far beyond the canvas's edges, pixels.
     static constexpr int kScrollMarginPixels = 24;
     // The dropper's floating frame: the photo seen through, a dashed outline.
@@ -125,6 +133,7 @@ public:
     // first snap pops at once.
     void playStartupSound();
     qint64 renderedPixels() const { return m_renderedPixels; }
+    CInfoTipWindow* infoTips() const { return m_tips; }
     int snapSoundRequests() const;
     int startupSoundRequests() const;
     // Renders whatever is due into the back buffer now, as a paint would.
@@ -141,10 +150,14 @@ public:
     void canvasChanged() override;
 
 signals:
+    // A tip the view or its tools ask for; the tip window shows it at the
+    // mouse.
     void commandRequested(int id);
     void statusMessage(const QString& text);
     void infoTipRequested(const QString& key);
     void zoomChanged(float zoom);
+    // Where the mouse points on the canvas (fine-tuned and snapped), canvas units.
+    void pointerMoved(const QPointF& canvas);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -170,6 +183,8 @@ private:
     void syncOriginFromDocument();
     void setOrigin(const QPointF& origin);
     void zoomChangedTo();
+
+    bool OnNotify(const CNotifyMessage& message) override;
 
     // --- Back buffer and painting
     void ensureBuffer();
@@ -242,6 +257,7 @@ private:
     CUndo& m_undo;
     CSnapper& m_snapper;
     CCollageRenderer& m_renderer;
+    CInfoTipWindow* m_tips; // a child
 
     CViewCoords m_coords;
     QImage m_buffer;

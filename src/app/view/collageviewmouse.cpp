@@ -86,6 +86,7 @@ void CCollageView::updatePosition(const QPointF& pixel)
         if (result.popSound)
             m_sound->play();
     }
+    emit pointerMoved(m_effective);
 }
 
 void CCollageView::hover()
