@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 
 namespace {
 
@@ -152,7 +153,7 @@ void CThumbnailCache::QueueRender(CPhotoItem& photo)
     if (m_held.count(&photo) != 0)
         return; // it is being rendered right now
     if (m_queue.push({&photo, photo.fileSize(), photo.isInUse()}))
-        m_wake.wakeOne();
+        m_wake.notify_one();
 }
 
 void CThumbnailCache::touch(CPhotoItem& photo)
@@ -219,7 +220,7 @@ void CThumbnailCache::workLoop()
         m_store.CommitThumbs();
         QMutexLocker lock(&m_photos.mutex());
         if (m_running.load() && m_queue.isEmpty())
-            m_wake.wait(&m_photos.mutex(), QDeadlineTimer(kIdleSleepMs));
+            m_wake.wait_for(m_photos.mutex(), std::chrono::milliseconds(kIdleSleepMs));
     }
 }
 
@@ -308,7 +309,7 @@ bool CThumbnailCache::renderNext()
     // queue by the time dropThumbnail withdraws it.
     QMutexLocker lock(&m_photos.mutex());
     m_held.erase(job.photo);
-    m_released.wakeAll();
+    m_released.notify_all();
     return true;
 }
 
@@ -384,7 +385,7 @@ void CThumbnailCache::StopWorker()
             m_running = false;
             for (const auto& [photo, hold] : m_held)
                 hold->cancelled = true;
-            m_wake.wakeAll();
+            m_wake.notify_all();
         }
         for (const auto& thread : m_threads) {
             if (thread->isRunning())
@@ -428,7 +429,7 @@ void CThumbnailCache::dropThumbnail(CPhotoItem& photo)
             held->second->cancelled = true;
             // A decode gives up within a few rows; nothing else takes long.
             while (m_held.count(&photo) != 0)
-                m_released.wait(&m_photos.mutex());
+                m_released.wait(m_photos.mutex());
         }
         slot = photo.thumbnailSlot();
     }

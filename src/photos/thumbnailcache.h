@@ -27,9 +27,9 @@
 
 #include <QHash>
 #include <QImage>
-#include <QWaitCondition>
 
 #include <atomic>
+#include <condition_variable>
 #include <list>
 #include <memory>
 #include <unordered_map>
@@ -164,14 +164,16 @@ private:
     // Under the collection's lock (m_photos.mutex()):
     CRenderQueue m_queue;
     std::unordered_map<CPhotoItem*, std::unique_ptr<Hold>> m_held;
-    QWaitCondition m_released; // a hold ended
+    // Waits that take the collection's QMutex as it is: standard condition
+    // variables, as a thread checker cannot see inside QWaitCondition.
+    std::condition_variable_any m_released; // a hold ended
     // Photos that show the camera's EXIF preview until their thumbnail is made.
     std::unordered_set<CPhotoItem*> m_provisional;
     // Photos whose file was searched for a preview (found or not).
     std::unordered_set<CPhotoItem*> m_previewTried;
     std::list<CPhotoItem*> m_recent; // most recently used first
     std::unordered_map<CPhotoItem*, std::list<CPhotoItem*>::iterator> m_recentIndex;
-    QWaitCondition m_wake;
+    std::condition_variable_any m_wake;
 
     std::vector<std::unique_ptr<CThumbnailWorker>> m_threads;
     std::atomic<bool> m_running{false};
