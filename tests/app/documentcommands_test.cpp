@@ -21,11 +21,21 @@ using Kind = CNewCollageChoice::Kind;
 
 using DocumentCommands = MainFrameFixture;
 
+CNewCollageChoice chosen(Kind kind, float width = 0, float height = 0, const QString& path = {})
+{
+    CNewCollageChoice choice;
+    choice.kind = kind;
+    choice.width = width;
+    choice.height = height;
+    choice.path = path;
+    return choice;
+}
+
 TEST_F(DocumentCommands, ANewFreeFormCollageIsAnEmptyUntitledCanvasOfTheChosenSize)
 {
     addFrame({1, 1, 2, 2});
     doc->setPath(path("old.Collage"));
-    dialogs.newChoice = CNewCollageChoice{Kind::FreeForm, 12.0f, 9.0f, {}};
+    dialogs.newChoice = chosen(Kind::FreeForm, 12.0f, 9.0f);
 
     ASSERT_TRUE(window->runCommand(New));
     EXPECT_EQ(services->frames().frameCount(), 0);
@@ -39,7 +49,7 @@ TEST_F(DocumentCommands, ANewFreeFormCollageIsAnEmptyUntitledCanvasOfTheChosenSi
 
 TEST_F(DocumentCommands, ANewGridCollageIsOneLockedSelectedFrameCoveringTheCanvasWithNothingToUndo)
 {
-    dialogs.newChoice = CNewCollageChoice{Kind::Grid, 8.0f, 6.0f, {}};
+    dialogs.newChoice = chosen(Kind::Grid, 8.0f, 6.0f);
     window->runCommand(New);
     ASSERT_EQ(services->frames().frameCount(), 1);
     EXPECT_EQ(services->frames().frameAt(0)->frameRect(), (CCanvasRect{0, 0, 8, 6}));
@@ -57,7 +67,7 @@ TEST_F(DocumentCommands, CancellingNewOrAnsweringCancelToSaveChangesKeepsTheDocu
     window->runCommand(New);
     EXPECT_EQ(services->frames().frameCount(), 1);
 
-    dialogs.newChoice = CNewCollageChoice{Kind::FreeForm, 5.0f, 5.0f, {}};
+    dialogs.newChoice = chosen(Kind::FreeForm, 5.0f, 5.0f);
     answer = MsgButton::Cancel;
     window->runCommand(New);
     EXPECT_EQ(services->frames().frameCount(), 1);
@@ -72,7 +82,7 @@ TEST_F(DocumentCommands, ATemplateChosenInTheNewDialogOpensAsAnUntitledProject)
     ASSERT_TRUE(QFile::exists(path("layout.Collage")));
     EXPECT_TRUE(window->recentFiles().paths().contains(path("layout.Collage")));
 
-    dialogs.newChoice = CNewCollageChoice{Kind::Template, 0, 0, path("layout.Collage")};
+    dialogs.newChoice = chosen(Kind::Template, 0, 0, path("layout.Collage"));
     doc->setModified(false);
     window->runCommand(New);
     EXPECT_EQ(services->frames().frameCount(), 1);
@@ -209,7 +219,7 @@ TEST_F(DocumentCommands, ZadeDudazizFromTheNewDialogLaysThePhotosOutAsOneStep)
     ASSERT_EQ(services->frames().frameCount(), 3);
     const int stepsBefore = int(services->undo().undoList().size());
 
-    dialogs.newChoice = CNewCollageChoice{CNewCollageChoice::Kind::ZadeDudaziz, 0.0f, 0.0f, {}};
+    dialogs.newChoice = chosen(Kind::ZadeDudaziz);
     window->runCommand(New);
     EXPECT_TRUE(dialogs.layoutOffered);
 
@@ -228,7 +238,7 @@ TEST_F(DocumentCommands, ZadeDudazizFromTheNewDialogLaysThePhotosOutAsOneStep)
 
 TEST_F(DocumentCommands, OnAGridCollageAddPicturesFillsTheSelectedEmptyFramesInSelectionOrderAsOneStep)
 {
-    dialogs.newChoice = CNewCollageChoice{Kind::Grid, 8.0f, 6.0f, {}};
+    dialogs.newChoice = chosen(Kind::Grid, 8.0f, 6.0f);
     window->runCommand(New);
     dialogs.split = CSplitCounts{2, 2};
     window->runCommand(SplitFrame);

@@ -34,45 +34,16 @@ protected:
     void SetUp() override
     {
         MainFrameFixture::SetUp();
-        view = CCollageApp::plugInCanvasView(*window, *doc, *services);
-        window->resize(1000, 750);
-        window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-        doc->updateAllViews(DocHint::FitToWindow);
-        services->snapper().settings().snapToFrames.set(false);
+        showEditor();
     }
 
     CDropperBar& bar() { return *window->dropperBar(); }
     CPicDropper& dropper() { return services->dropper(); }
     int tiles() { return bar().tiles().model()->rowCount(); }
-
-    // Files dragged from the file manager and let go over the tiles.
-    void dropFiles(const QStringList& files)
-    {
-        QMimeData data;
-        QList<QUrl> urls;
-        for (const QString& file : files)
-            urls << QUrl::fromLocalFile(file);
-        data.setUrls(urls);
-        dropOn(bar().tiles().viewport(), QPoint(10, 10), data);
-    }
-    void dropOn(QWidget* target, const QPoint& at, const QMimeData& data)
-    {
-        QDragEnterEvent enter(at, Qt::MoveAction | Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(target, &enter);
-        ASSERT_TRUE(enter.isAccepted());
-        QDropEvent drop(QPointF(at), Qt::MoveAction | Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(target, &drop);
-    }
+    void dropFiles(const QStringList& files) { dropFilesOn(bar().tiles().viewport(), QPoint(10, 10), files); }
     QPoint tileCentre(int row)
     {
         return bar().tiles().visualRect(bar().tiles().model()->index(row, 0)).center();
-    }
-    QPointF pixelOf(const QPointF& canvas) const { return view->coords().canvasToDevice(canvas); }
-    void send(QEvent::Type type, const QPointF& pixel, Qt::MouseButton button, Qt::MouseButtons buttons)
-    {
-        QMouseEvent event(type, pixel, view->mapToGlobal(pixel), button, buttons, Qt::NoModifier);
-        QApplication::sendEvent(view, &event);
     }
     void click(const QPointF& canvas, Qt::MouseButton button = Qt::LeftButton)
     {
@@ -88,8 +59,6 @@ protected:
                 list.push_back(frame.get());
         return list;
     }
-
-    CCollageView* view = nullptr;
 };
 
 TEST_F(DropperBar, ATileDraggedOntoTheCanvasBecomesAFrameAndOneUndoPutsThePhotoBack)

@@ -30,23 +30,12 @@ protected:
     void SetUp() override
     {
         MainFrameFixture::SetUp();
-        view = CCollageApp::plugInCanvasView(*window, *doc, *services);
-        window->resize(1000, 750);
-        window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-        doc->updateAllViews(DocHint::FitToWindow);
-        services->snapper().settings().snapToFrames.set(false);
+        showEditor();
         // Tips come and go at once, unless a test looks at their fading.
         services->settings().setValue("HelpTipsCompat", CPropValue::boolean(true));
         QObject::connect(view, &CCollageView::commandRequested, [this](int id) { requested << id; });
     }
 
-    QPointF pixelOf(const QPointF& canvas) const { return view->coords().canvasToDevice(canvas); }
-    void send(QEvent::Type type, const QPointF& pixel, Qt::MouseButton button, Qt::MouseButtons buttons)
-    {
-        QMouseEvent event(type, pixel, view->mapToGlobal(pixel), button, buttons, Qt::NoModifier);
-        QApplication::sendEvent(view, &event);
-    }
     void drag(const QPointF& from, const QPointF& to)
     {
         send(QEvent::MouseMove, from, Qt::NoButton, Qt::NoButton);
@@ -65,7 +54,6 @@ protected:
     CInfoTipWindow* tips() const { return view->findChild<CInfoTipWindow*>(); }
     void postTip(const char* key) { services->bus().Broadcast(Channel::Tip, key); }
 
-    CCollageView* view = nullptr;
     QList<int> requested;
 };
 

@@ -154,7 +154,6 @@ protected:
         return added;
     }
 
-    CCollageView* view = nullptr;
     CMacroCommands* commands = nullptr;
     int beeps = 0;
 };

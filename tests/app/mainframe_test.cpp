@@ -47,21 +47,9 @@ protected:
         }
         return ids;
     }
-    // Sends a drag and a drop of these files to the window, as the file
-    // manager would.
     void dropFiles(const QStringList& files)
     {
-        QMimeData data;
-        QList<QUrl> urls;
-        for (const QString& file : files)
-            urls << QUrl::fromLocalFile(file);
-        data.setUrls(urls);
-        const QPointF where(window->width() / 2, window->height() / 2);
-        QDragEnterEvent enter(where.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(window.get(), &enter);
-        ASSERT_TRUE(enter.isAccepted());
-        QDropEvent drop(where, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(window.get(), &drop);
+        dropFilesOn(window.get(), QPoint(window->width() / 2, window->height() / 2), files);
     }
 };
 

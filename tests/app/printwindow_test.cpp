@@ -365,8 +365,9 @@ TEST_F(PrintWindow, TheNewDialogLooksForATemplateWhereTheLastOneWas)
         whenShown<CNewCollageDialog>([this, expectedFolder](CNewCollageDialog& dialog) {
             dialog.button(Kind::Template)->click();
             whenShown<CProjectPickerDialog>([this, expectedFolder](CProjectPickerDialog& picker) {
-                if (!expectedFolder.isEmpty())
+                if (!expectedFolder.isEmpty()) {
                     EXPECT_EQ(picker.folder(), expectedFolder);
+                }
                 picker.setFolder(path("templates"));
                 picker.fileList()->setCurrentRow(0);
                 picker.accept();

@@ -5,6 +5,8 @@
 
 #include "projectfiletestsupport.h"
 
+#include "application.h"
+#include "collageview.h"
 #include "commandids.h"
 #include "documentdialogs.h"
 #include "frameops.h"
@@ -13,11 +15,17 @@
 #include "picinfomanager.h"
 #include "propmanager.h"
 #include "selection.h"
+#include "snapper.h"
+#include "snapsettings.h"
 
 #include <QApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QImage>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QTest>
+#include <QUrl>
 
 #include <deque>
 #include <functional>
@@ -161,6 +169,46 @@ protected:
         return services->settings().getValue(QString::fromLatin1(name)).value_or(CPropValue());
     }
 
+    // The editor as a user meets it: the real canvas view in the window on
+    // the screen, the canvas fitted to it, and no snapping to other frames so
+    // that positions come out where the test put them.
+    void showEditor()
+    {
+        view = CCollageApp::plugInCanvasView(*window, *doc, *services);
+        window->resize(1000, 750);
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        doc->updateAllViews(DocHint::FitToWindow);
+        services->snapper().settings().snapToFrames.set(false);
+    }
+    QPointF pixelOf(const QPointF& canvas) const { return view->coords().canvasToDevice(canvas); }
+    void send(QEvent::Type type, const QPointF& pixel, Qt::MouseButton button, Qt::MouseButtons buttons)
+    {
+        QMouseEvent event(type, pixel, view->mapToGlobal(pixel), button, buttons, Qt::NoModifier);
+        QApplication::sendEvent(view, &event);
+    }
+
+    // A drag entering `target` and let go at `at`, as from another program.
+    static void dropOn(QWidget* target, const QPoint& at, const QMimeData& data)
+    {
+        QDragEnterEvent enter(at, Qt::MoveAction | Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &enter);
+        ASSERT_TRUE(enter.isAccepted());
+        QDropEvent drop(QPointF(at), Qt::MoveAction | Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &drop);
+    }
+    // Files dragged from the file manager.
+    static void dropFilesOn(QWidget* target, const QPoint& at, const QStringList& files)
+    {
+        QMimeData data;
+        QList<QUrl> urls;
+        for (const QString& file : files)
+            urls << QUrl::fromLocalFile(file);
+        data.setUrls(urls);
+        dropOn(target, at, data);
+    }
+
     ScriptedDialogs dialogs;
     std::unique_ptr<CMainFrame> window;
+    CCollageView* view = nullptr;
 };
