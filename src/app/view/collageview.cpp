@@ -498,11 +498,16 @@ void CCollageView::settleZoom()
 }
 
 // The program's own hints, posted on the bus (often with a delay): they
-// point at the canvas and wait for a tip on screen to finish.
+// point at the canvas, or at the widget of another window they are about,
+// and wait for a tip on screen to finish.
 bool CCollageView::OnNotify(const CNotifyMessage& message)
 {
     if (message.channel.compare(QLatin1String(Channel::Tip), Qt::CaseInsensitive) != 0)
         return false;
+    if (auto* about = static_cast<QWidget*>(message.parameter)) {
+        return m_tips->showTip(message.event, about->mapToGlobal(about->rect().center()),
+                               CInfoTipWindow::When::InTurn, about);
+    }
     return m_tips->showTip(message.event, mapToGlobal(rect().center()), CInfoTipWindow::When::InTurn);
 }
 
