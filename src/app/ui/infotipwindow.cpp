@@ -6,12 +6,11 @@
 
 #include <QApplication>
 #include <QHBoxLayout>
-#include <QHideEvent>
-#include <QWindow>
 #include <QLabel>
 #include <QScreen>
 #include <QStyle>
 #include <QToolButton>
+#include <QWindow>
 
 #include <algorithm>
 #include <utility>
