@@ -6,7 +6,8 @@ namespace {
 
 constexpr const char* kTipItemDescription = "Info-Tip item";
 
-const char* const kShownOnce[] = {"Tip::NewProj", "Tip::PhotoBrowse", "Tip::EmailCollage"};
+const char* const kShownOnce[] = {"Tip::NewProj",        "Tip::PhotoBrowse", "Tip::EmailCollage",
+                                  "Tip::PhotoOrganizer", "Tip::DropperShow", "Tip::PhotoSymbols"};
 
 QString onceKey(const QString& key) { return QString::fromLatin1(CInfoTipSettings::kOncePrefix) + key; }
 

@@ -33,8 +33,9 @@ public:
     int maxWidth() const;
 
     // The program's welcome hints, posted at every new or opened project,
-    // are worth seeing once; hints that answer what the user does repeat
-    // until dismissed.
+    // and the photo organizer's introductions are worth seeing once; hints
+    // that answer what the user does or how things stand repeat until
+    // dismissed.
     static bool isShownOnce(const QString& key);
 
     // Whether the tip may go on screen now: tips are on, the user has not

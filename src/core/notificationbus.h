@@ -32,7 +32,9 @@ inline constexpr auto Application = "Application";
 inline constexpr auto Undo = "Undo";
 inline constexpr auto Doc = "Doc";
 inline constexpr auto ErrorMsg = "ErrorMsg";
-inline constexpr auto Tip = "Tip"; // the event is the info-tip's key
+// The event is the info-tip's key; the parameter is null (a tip about the
+// canvas) or the QWidget the tip is about, then sent synchronously only.
+inline constexpr auto Tip = "Tip";
 } // namespace Channel
 
 // Event names, grouped by the channel that carries them.

@@ -52,10 +52,14 @@ CPicDropper::CPicDropper(CMyPhotos& photos, CNotificationBus* bus)
     : m_photos(photos)
     , m_bus(bus)
 {
+    if (m_bus)
+        m_bus->Register(this, QString::fromLatin1(Channel::MyPhotos));
 }
 
 CPicDropper::~CPicDropper()
 {
+    if (m_bus)
+        m_bus->Unregister(this, QString::fromLatin1(Channel::MyPhotos));
     m_floatingFrame.reset();
     releaseAll();
 }
@@ -258,6 +262,22 @@ CCanvasRect CPicDropper::dropRect(const QPointF& centre) const
         height = pixelHeight * scale;
     }
     return {float(centre.x()) - width / 2, float(centre.y()) - height / 2, width, height};
+}
+
+// The floating photo turned or drawn anew: it floats again in its new
+// proportions, and the view hears of it as the photo held.
+bool CPicDropper::OnNotify(const CNotifyMessage& message)
+{
+    const bool turned = message.event.compare(QLatin1String(Event::FlipPhoto), Qt::CaseInsensitive) == 0;
+    const bool redrawn = message.event.compare(QLatin1String(Event::RenderComplete), Qt::CaseInsensitive) == 0;
+    if (!(turned || redrawn) || !m_floatingFrame || m_entries.empty())
+        return false;
+    CPhotoItem* held = m_entries[m_currentIndex].photo;
+    if (static_cast<const void*>(held) != message.parameter)
+        return false;
+    refreshFloatingFrame();
+    announce(Event::FocusPhoto, held);
+    return true;
 }
 
 void CPicDropper::refreshFloatingFrame()

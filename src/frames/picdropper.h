@@ -7,10 +7,12 @@
 // section.
 //
 // One per document, owned by the services next to the photo collection it
-// resolves paths through; destroy it before the collection. User-interface
-// thread only.
+// resolves paths through; destroy it before the collection. It listens on
+// "MyPhotos": a photo turned or drawn anew while the tool floats it is
+// floated again in its new proportions. User-interface thread only.
 
 #include "archive.h"
+#include "notificationbus.h"
 #include "picinfoattr.h"
 
 #include <QPointF>
@@ -21,7 +23,6 @@
 #include <vector>
 
 class CMyPhotos;
-class CNotificationBus;
 class CPhotoItem;
 class CPicInfo;
 class CPicInfoManager;
@@ -38,7 +39,7 @@ struct CDropperEntry
     CPhotoItem* photo = nullptr; // one use held while the entry exists
 };
 
-class CPicDropper : public CSerializable
+class CPicDropper : public CSerializable, private CNotifyListener
 {
 public:
     static constexpr quint16 kSchema = 1;
@@ -68,7 +69,7 @@ public:
     // rectangle of its own, in canvas units.
     static constexpr float kDropFrameSide = 3.0f;
 
-    // `bus` may be null; then nothing is announced.
+    // `bus` may be null; then nothing is announced or heard.
     explicit CPicDropper(CMyPhotos& photos, CNotificationBus* bus = nullptr);
     ~CPicDropper() override;
     CPicDropper(const CPicDropper&) = delete;
@@ -155,6 +156,7 @@ public:
     void serialize(CArchive& ar) override;
 
 private:
+    bool OnNotify(const CNotifyMessage& message) override;
     void write(CArchive& ar);
     void read(CArchive& ar);
     void releaseAll();

@@ -18,6 +18,14 @@ CMacro::~CMacro() { Stop(); }
 
 void CMacro::appendEvent(const CJournalEvent& event) { m_events.push_back(std::make_unique<CMacroFrame>(event)); }
 
+bool CMacro::removeEvent(std::size_t index)
+{
+    if (m_recording || m_playing || index >= m_events.size())
+        return false;
+    m_events.erase(m_events.begin() + std::ptrdiff_t(index));
+    return true;
+}
+
 bool CMacro::StartRecording()
 {
     if (m_recording || m_playing)

@@ -68,6 +68,9 @@ public:
     // The recording, in recording order.
     const std::vector<std::unique_ptr<CMacroFrame>>& events() const { return m_events; }
     void appendEvent(const CJournalEvent& event);
+    // Cuts one event out of the recording; refused while the macro records
+    // or plays, or for an index beyond the events.
+    bool removeEvent(std::size_t index);
     void clearEvents() { m_events.clear(); }
 
     // Start position (u32), name, then the events as an object list.

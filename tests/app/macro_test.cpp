@@ -279,9 +279,13 @@ protected:
             macro->appendEvent({MouseMove, 1, 2, quint32(i), 0});
         return services->macros().AddMacro(std::move(macro));
     }
+    CPropValue valueOf(const char* name) const
+    {
+        return services->settings().getValue(QString::fromLatin1(name)).value_or(CPropValue());
+    }
     bool accepted(CMacroDialog::Mode mode, const QString& name)
     {
-        CMacroDialog dialog(services->macros(), services->catalogue(), mode);
+        CMacroDialog dialog(services->macros(), services->catalogue(), services->settings(), mode);
         dialog.nameField()->setText(name);
         dialog.accept();
         return dialog.result() == QDialog::Accepted;
@@ -314,7 +318,7 @@ TEST_F(MacroDialogs, OpenPicksFromTheListAndRemoveAsksFirst)
     MessageAnswers answers(services->catalogue(), {"MacroAskRemove"});
     stored("First", 1);
     CMacro* second = stored("Second", 2);
-    CMacroDialog dialog(services->macros(), services->catalogue(), CMacroDialog::Mode::Open);
+    CMacroDialog dialog(services->macros(), services->catalogue(), services->settings(), CMacroDialog::Mode::Open);
     ASSERT_EQ(dialog.macroList()->count(), 2);
 
     dialog.macroList()->setCurrentRow(0);
@@ -331,6 +335,44 @@ TEST_F(MacroDialogs, OpenPicksFromTheListAndRemoveAsksFirst)
     dialog.accept();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(services->macros().currentMacro(), second);
+}
+
+TEST_F(MacroDialogs, TheListPositionAndTheWideEditorComeBackAndEditingCutsEvents)
+{
+    for (int i = 0; i < 40; ++i)
+        stored(QString("Macro %1").arg(i, 2, 10, QChar('0')), 3);
+    {
+        CMacroDialog dialog(services->macros(), services->catalogue(), services->settings(), CMacroDialog::Mode::Open);
+        dialog.show();
+        EXPECT_FALSE(dialog.isWide());
+        dialog.macroList()->setCurrentRow(20);
+        dialog.macroList()->scrollToItem(dialog.macroList()->item(20), QAbstractItemView::PositionAtTop);
+        ASSERT_EQ(dialog.macroList()->indexAt(QPoint(1, 1)).row(), 20);
+        dialog.editButton()->click();
+        ASSERT_TRUE(dialog.eventList()->isVisible());
+        ASSERT_EQ(dialog.eventList()->count(), 3);
+        EXPECT_EQ(dialog.eventList()->item(1)->text(), "+1 ms\tMouse to (1, 2)");
+        dialog.eventList()->item(0)->setSelected(true);
+        dialog.eventList()->item(2)->setSelected(true);
+        dialog.cutEventsButton()->click();
+        EXPECT_EQ(dialog.eventList()->count(), 1);
+        EXPECT_TRUE(dialog.changedMacros());
+        dialog.reject();
+    }
+    const CMacro* cut = services->macros().FindMacro("Macro 20");
+    ASSERT_EQ(cut->events().size(), 1u);
+    EXPECT_EQ(cut->events()[0]->event().time, 1u);
+    EXPECT_TRUE(valueOf("MacroDlgBig").toBool());
+    EXPECT_EQ(valueOf("MacroListPosS").toInt(), 20);
+    EXPECT_EQ(valueOf("MacroListTop").toInt(), 20);
+
+    CMacroDialog again(services->macros(), services->catalogue(), services->settings(), CMacroDialog::Mode::Open);
+    again.show();
+    EXPECT_TRUE(again.isWide());
+    EXPECT_TRUE(again.eventList()->isVisible());
+    EXPECT_EQ(again.macroList()->currentRow(), 20);
+    EXPECT_EQ(again.nameField()->text(), "Macro 20");
+    EXPECT_EQ(again.macroList()->indexAt(QPoint(1, 1)).row(), 20) << "the same row at the top";
 }
 
 } // namespace

@@ -228,6 +228,13 @@ TEST_F(Dropper, TheToolFollowsTheCurrentEntryAndEndsWithTheLastOne)
     EXPECT_FLOAT_EQ(rect.width, CPicDropper::kDropFrameSide);
     EXPECT_FLOAT_EQ(rect.height, CPicDropper::kDropFrameSide * 6 / 8);
 
+    // Turned in the organizer meanwhile: it floats upright, where it was.
+    services->photos().SetQuarterTurns(*photo(ab[0]), 1);
+    const CCanvasRect turned = dropper().floatingFrame()->frameRect();
+    EXPECT_FLOAT_EQ(turned.width, CPicDropper::kDropFrameSide * 6 / 8);
+    EXPECT_FLOAT_EQ(turned.height, CPicDropper::kDropFrameSide);
+    EXPECT_FLOAT_EQ(turned.x + turned.width / 2, 5.0f);
+
     dropper().StepCurrent(1);
     EXPECT_EQ(dropper().floatingFrame()->photoPath(), ab[1]);
     dropper().RemoveFromDropper(ab[1]);

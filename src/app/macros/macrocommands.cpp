@@ -115,9 +115,13 @@ bool CMacroCommands::pickMacro(bool record)
 {
     if (m_picker)
         return m_picker(record);
-    CMacroDialog dialog(m_services.macros(), m_services.catalogue(),
+    CMacroDialog dialog(m_services.macros(), m_services.catalogue(), m_services.settings(),
                         record ? CMacroDialog::Mode::Record : CMacroDialog::Mode::Open, m_window);
-    return dialog.exec() == QDialog::Accepted;
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    // The macros are saved with the project.
+    if (dialog.changedMacros())
+        m_doc.setModified(true);
+    return accepted;
 }
 
 void CMacroCommands::toggleRecording()

@@ -52,6 +52,7 @@ CPhotoOrganizer* COrganizerCommands::openOrganizer()
 void COrganizerCommands::refreshCollection()
 {
     CRefreshDialog dialog(m_services.photos(), m_services.catalogue(), m_window);
+    dialog.requestTip(m_services.bus());
     QObject::connect(&dialog, &CRefreshDialog::refreshed, this, [this] {
         if (m_organizer && m_organizer->isVisible())
             m_organizer->reload();

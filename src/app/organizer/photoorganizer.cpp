@@ -2,6 +2,7 @@
 
 #include "dropperhandover.h"
 #include "frameops.h"
+#include "infotiprequest.h"
 #include "messagecatalogue.h"
 #include "myphotos.h"
 #include "photoimage.h"
@@ -56,6 +57,12 @@ const QString kAskRemovePhotoPos = QStringLiteral("AskRemovePhotoPos");
 const QString kPhotoPosRename = QStringLiteral("PhotoPosRename");
 const QString kPhotoPosRangeError = QStringLiteral("PhotoPosRangeError");
 const QString kFlipImageName = QStringLiteral("Flip Image");
+const QString kOrganizerTip = QStringLiteral("Tip::PhotoOrganizer");
+const QString kFilterTip = QStringLiteral("Tip::DropperShow");
+const QString kTileMarksTip = QStringLiteral("Tip::PhotoSymbols");
+const QString kEmptyCollectionTip = QStringLiteral("Tip::RefreshPhotos");
+const QString kMissingFilesTip = QStringLiteral("Tip::StalePhotos");
+const QString kLayoutTip = QStringLiteral("Tip::QuickCollage");
 
 int packDate(const CDateSelection& date) { return (date.year * kDayPacking + date.month) * kDayPacking + date.day; }
 
@@ -114,8 +121,8 @@ CPhotoOrganizer::CPhotoOrganizer(CServices& services, CDropperHandOver& dropper,
     top->addStretch(1);
     m_count = new QLabel(this);
     top->addWidget(m_count);
-    auto* refresh = new QPushButton(tr("Refresh Collection..."), this);
-    top->addWidget(refresh);
+    m_refresh = new QPushButton(tr("Refresh Collection..."), this);
+    top->addWidget(m_refresh);
 
     auto* splitter = new QSplitter(this);
     splitter->addWidget(makeDatePanel());
@@ -128,7 +135,7 @@ CPhotoOrganizer::CPhotoOrganizer(CServices& services, CDropperHandOver& dropper,
     layout->addWidget(splitter, 1);
 
     connect(m_filter, &QComboBox::activated, this, [this](int index) { setFilter(CPhotoViewFilter(index)); });
-    connect(refresh, &QPushButton::clicked, this, &CPhotoOrganizer::openRefreshDialog);
+    connect(m_refresh, &QPushButton::clicked, this, &CPhotoOrganizer::openRefreshDialog);
     connect(m_model, &CPhotoListModel::photoChanged, this, &CPhotoOrganizer::photoChanged);
     connect(m_model, &CPhotoListModel::collectionCleared, this, [this] { reload(); });
     connect(m_view->selectionModel(), &QItemSelectionModel::selectionChanged, this,
@@ -208,22 +215,22 @@ QWidget* CPhotoOrganizer::makeDetailPanel()
     auto* spinLeft = new QPushButton(tr("Spin Left"), panel);
     auto* spinRight = new QPushButton(tr("Spin Right"), panel);
     m_remove = new QPushButton(tr("Remove"), panel);
-    auto* toDropper = new QPushButton(tr("Add to Pix Dropper"), panel);
+    m_toDropper = new QPushButton(tr("Add to Pix Dropper"), panel);
     // Clicking them leaves the keyboard with the tiles, where the arrow keys
     // change the thumbnail size.
-    for (QPushButton* button : {spinLeft, spinRight, m_remove, toDropper})
+    for (QPushButton* button : {spinLeft, spinRight, m_remove, m_toDropper})
         button->setFocusPolicy(Qt::TabFocus);
     auto* spins = new QHBoxLayout;
     spins->addWidget(spinLeft);
     spins->addWidget(spinRight);
     layout->addLayout(spins);
     layout->addWidget(m_remove);
-    layout->addWidget(toDropper);
+    layout->addWidget(m_toDropper);
     layout->addStretch(1);
     connect(spinLeft, &QPushButton::clicked, this, [this] { spinSelected(-1); });
     connect(spinRight, &QPushButton::clicked, this, [this] { spinSelected(1); });
     connect(m_remove, &QPushButton::clicked, this, &CPhotoOrganizer::removeSelected);
-    connect(toDropper, &QPushButton::clicked, this, &CPhotoOrganizer::addSelectedToDropper);
+    connect(m_toDropper, &QPushButton::clicked, this, &CPhotoOrganizer::addSelectedToDropper);
     panel->setFixedWidth(kDetailPanelWidth);
     return panel;
 }
@@ -514,6 +521,8 @@ void CPhotoOrganizer::addSelectedToDropper()
     const QString refusal = m_dropper.addPhotos(paths);
     if (!refusal.isEmpty())
         tell(refusal, MsgStyle::WarningOk);
+    else
+        InfoTips::request(m_services.bus(), kLayoutTip, m_toDropper);
 }
 
 void CPhotoOrganizer::addMoment(const QString& name)
@@ -600,6 +609,7 @@ void CPhotoOrganizer::showMoment(const QString& name)
 void CPhotoOrganizer::openRefreshDialog()
 {
     CRefreshDialog dialog(m_services.photos(), m_services.catalogue(), this);
+    dialog.requestTip(m_services.bus());
     connect(&dialog, &CRefreshDialog::refreshed, this, &CPhotoOrganizer::reload);
     dialog.exec();
 }
@@ -723,6 +733,30 @@ void CPhotoOrganizer::showEvent(QShowEvent* event)
     m_services.thumbnails().setEmbeddedPreviews(true);
     m_restoreTop = true;
     reload();
+    QTimer::singleShot(kTipDelayMs, this, &CPhotoOrganizer::requestTips);
+}
+
+// What the organizer is for and how to choose what it lists; the marks on
+// the tiles once there are tiles; a refresh when the collection is empty
+// or knows photos whose files have gone.
+void CPhotoOrganizer::requestTips()
+{
+    if (!isVisible())
+        return;
+    CNotificationBus& bus = m_services.bus();
+    InfoTips::request(bus, kOrganizerTip, m_view);
+    InfoTips::request(bus, kFilterTip, m_filter);
+    if (m_model->rowCount() > 0)
+        InfoTips::request(bus, kTileMarksTip, m_view);
+    const std::vector<CPhotoItem*>& photos = m_services.photos().ByDate();
+    if (photos.empty()) {
+        InfoTips::request(bus, kEmptyCollectionTip, m_refresh);
+        return;
+    }
+    const bool missing = std::any_of(photos.begin(), photos.end(),
+                                     [](const CPhotoItem* photo) { return photo->isMissing() && !photo->isHidden(); });
+    if (missing)
+        InfoTips::request(bus, kMissingFilesTip, m_refresh);
 }
 
 void CPhotoOrganizer::saveViewState()

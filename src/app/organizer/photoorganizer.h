@@ -15,7 +15,9 @@
 // Its view state lives in the settings "DropperYear", "DropperMonth",
 // "DropperDay", "DropperShow", "DropperPhotoPos" and "DropperTopIndex", and
 // the thumbnail size in "OrganizerThumbSize". A top-level window of its
-// own; closing it saves the collection.
+// own; closing it saves the collection. Once it stands it asks for the
+// info-tips a newcomer needs over it; adding photos to the Pix Dropper
+// tells of ZadeDudaziz.
 
 #include "notificationbus.h"
 #include "photoviewfilter.h"
@@ -42,6 +44,10 @@ class CPhotoOrganizer : public QWidget
     Q_OBJECT
 
 public:
+    // The tips wait this long after the window is shown, so that it is
+    // active and laid out when they come.
+    static constexpr int kTipDelayMs = 600;
+
     static constexpr float kMinThumbSize = 1.0f;
     static constexpr float kMaxThumbSize = 55.0f;
     static constexpr float kDefaultThumbSize = 40.0f;
@@ -94,6 +100,8 @@ public:
     QComboBox* momentBox() const { return m_moments; }
     QLabel* previewLabel() const { return m_preview; }
     QLabel* stateLabel() const { return m_state; }
+    QPushButton* refreshButton() const { return m_refresh; }
+    QPushButton* dropperButton() const { return m_toDropper; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -128,6 +136,7 @@ private:
     int tell(const QString& key, unsigned style);
     bool changeMoment(const std::function<QString(bool replaceExisting)>& change);
     void saveViewState();
+    void requestTips();
 
     CServices& m_services;
     CDropperHandOver& m_dropper;
@@ -152,6 +161,8 @@ private:
     QLabel* m_state = nullptr;
     QLabel* m_count = nullptr;
     QPushButton* m_remove = nullptr;
+    QPushButton* m_refresh = nullptr;
+    QPushButton* m_toDropper = nullptr;
     bool m_listingScheduled = false;
     bool m_feedingScheduled = false;
     bool m_restoreTop = true;

@@ -1,5 +1,6 @@
 #include "refreshdialog.h"
 
+#include "infotiprequest.h"
 #include "messagecatalogue.h"
 
 #include <QCheckBox>
@@ -95,6 +96,11 @@ QToolButton* CRefreshDialog::makeFolderMenu()
     });
     button->setMenu(menu);
     return button;
+}
+
+void CRefreshDialog::requestTip(CNotificationBus& bus)
+{
+    InfoTips::request(bus, QString::fromLatin1(kFileTypesTip), m_folders, kTipDelayMs);
 }
 
 void CRefreshDialog::addFolder(const QString& folder)

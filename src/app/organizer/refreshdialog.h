@@ -16,6 +16,7 @@
 #include <atomic>
 
 class CMessageCatalogue;
+class CNotificationBus;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -28,6 +29,9 @@ class CRefreshDialog : public QDialog
 
 public:
     static constexpr int kPumpIntervalMs = 30;
+    // Which files the scan takes, said once the dialog stands.
+    static constexpr const char* kFileTypesTip = "Tip::PhotoTypes";
+    static constexpr int kTipDelayMs = 600;
 
     CRefreshDialog(CMyPhotos& photos, CMessageCatalogue& catalogue, QWidget* parent = nullptr);
     ~CRefreshDialog() override;
@@ -39,6 +43,9 @@ public:
 
     // Adds a folder to the list unless it is there already.
     void addFolder(const QString& folder);
+    // Asks for the tip on the file types, over the folder list once the
+    // dialog has been shown a moment.
+    void requestTip(CNotificationBus& bus);
 
 signals:
     // A refresh ran, to its end or until stopped: the collection changed.

@@ -4,12 +4,13 @@
 #include "messagebox.h"
 #include "messagecatalogue.h"
 
-#include <QGuiApplication>
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QScreen>
 #include <QStyle>
 #include <QToolButton>
+#include <QWindow>
 
 #include <algorithm>
 #include <utility>
@@ -49,13 +50,23 @@ CInfoTipWindow::CInfoTipWindow(CPropManager& settings, CMessageCatalogue& catalo
     connect(&m_fadeIn, &QTimer::timeout, this, &CInfoTipWindow::stepFadeIn);
     m_fadeOut.setInterval(kFadeOutStepMs);
     connect(&m_fadeOut, &QTimer::timeout, this, &CInfoTipWindow::stepFadeOut);
+    // Another of the program's windows may become active without the tip's
+    // own window ever having been told it was (no window manager).
+    connect(qApp, &QGuiApplication::focusWindowChanged, this, &CInfoTipWindow::follow);
 }
 
 CInfoTipWindow::~CInfoTipWindow() = default;
 
 bool CInfoTipWindow::fades() const { return !m_tipSettings.plainLook(); }
 
-bool CInfoTipWindow::showTip(const QString& key, const QPoint& globalPoint, When when)
+QWidget* CInfoTipWindow::ownerFor(QWidget* window) const
+{
+    if (window)
+        return window->window();
+    return parentWidget() ? parentWidget()->window() : nullptr;
+}
+
+bool CInfoTipWindow::showTip(const QString& key, const QPoint& globalPoint, When when, QWidget* window)
 {
     if (key.compare(m_key, Qt::CaseInsensitive) == 0 || !m_tipSettings.mayShow(key))
         return false;
@@ -63,35 +74,38 @@ bool CInfoTipWindow::showTip(const QString& key, const QPoint& globalPoint, When
         if (waiting.key.compare(key, Qt::CaseInsensitive) == 0)
             return false;
     }
-    if (m_key.isEmpty()) {
-        present(key, globalPoint);
+    const Waiting tip{key, globalPoint, ownerFor(window)};
+    // A tip about a window the user has left gives way.
+    if (m_key.isEmpty() || (m_steppedAside && tip.owner != m_owner)) {
+        present(tip);
         return true;
     }
     if (when == When::InTurn) {
-        m_waiting.append({key, globalPoint});
+        m_waiting.append(tip);
         return false;
     }
     if (m_shownFor.elapsed() < kMinShowMs) {
         // The tip on screen has its first second; this one comes next.
-        m_waiting.prepend({key, globalPoint});
+        m_waiting.prepend(tip);
         m_hideTimer.start(int(kMinShowMs - m_shownFor.elapsed()));
         return false;
     }
-    present(key, globalPoint);
+    present(tip);
     return true;
 }
 
-void CInfoTipWindow::present(const QString& key, const QPoint& globalPoint)
+void CInfoTipWindow::present(const Waiting& tip)
 {
     m_fadeIn.stop();
     m_fadeOut.stop();
-    m_key = key;
-    m_tipSettings.markShown(key);
-    m_text->setText(MessageBox::flowingText(m_catalogue.text(key)));
+    m_key = tip.key;
+    setOwner(tip.owner);
+    m_tipSettings.markShown(tip.key);
+    m_text->setText(MessageBox::flowingText(m_catalogue.text(tip.key)));
     m_text->setMaximumWidth(m_tipSettings.maxWidth());
     adjustSize();
-    QPoint at = globalPoint + QPoint(kOffsetPixels, kOffsetPixels);
-    if (const QScreen* screen = QGuiApplication::screenAt(globalPoint)) {
+    QPoint at = tip.point + QPoint(kOffsetPixels, kOffsetPixels);
+    if (const QScreen* screen = QGuiApplication::screenAt(tip.point)) {
         const QRect area = screen->availableGeometry();
         at.setX(std::clamp(at.x(), area.left(), std::max(area.left(), area.right() - width())));
         at.setY(std::clamp(at.y(), area.top(), std::max(area.top(), area.bottom() - height())));
@@ -103,12 +117,89 @@ void CInfoTipWindow::present(const QString& key, const QPoint& globalPoint)
     } else {
         setWindowOpacity(1.0);
     }
-    if (!m_steppedAside) {
+    m_steppedAside = !ownerReceptive();
+    if (m_steppedAside) {
+        hide();
+    } else {
         show();
         raise();
     }
     m_shownFor.start();
     m_hideTimer.start(kShowMs);
+}
+
+void CInfoTipWindow::setOwner(QWidget* owner)
+{
+    if (owner == m_owner)
+        return;
+    if (m_owner)
+        m_owner->removeEventFilter(this);
+    m_owner = owner;
+    m_ownerLeft = false;
+    if (owner)
+        owner->installEventFilter(this);
+}
+
+bool CInfoTipWindow::ownerReceptive() const
+{
+    const QWidget* owner = m_owner;
+    if (!owner || !owner->isVisible() || !owner->isEnabled() || owner->isMinimized())
+        return false;
+    if (const QWidget* active = QApplication::activeWindow())
+        return active == owner;
+    return !m_ownerLeft;
+}
+
+void CInfoTipWindow::follow()
+{
+    if (m_key.isEmpty())
+        return;
+    if (!ownerReceptive()) {
+        if (!std::exchange(m_steppedAside, true))
+            hide();
+        return;
+    }
+    if (std::exchange(m_steppedAside, false)) {
+        show();
+        raise();
+    }
+}
+
+// The window is closed: its tips, shown or waiting, have nothing to point at.
+void CInfoTipWindow::ownerClosed()
+{
+    const QWidget* closed = m_owner;
+    m_waiting.removeIf([closed](const Waiting& waiting) { return !waiting.owner || waiting.owner == closed; });
+    m_hideTimer.stop();
+    m_fadeIn.stop();
+    finishHiding();
+}
+
+bool CInfoTipWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_owner) {
+        switch (event->type()) {
+        case QEvent::ActivationChange:
+            // Only a real change counts: without a window manager a window
+            // may never be told it is active, and its tips must show anyway.
+            m_ownerLeft = !m_owner->isActiveWindow();
+            follow();
+            break;
+        case QEvent::Hide:
+            // A minimized window is hidden by the window system; a closed
+            // one by the program.
+            if (event->spontaneous())
+                follow();
+            else if (!m_key.isEmpty())
+                ownerClosed();
+            break;
+        case QEvent::Show:
+        case QEvent::EnabledChange:
+        case QEvent::WindowStateChange: follow(); break;
+        default: break;
+        }
+    }
+    return QFrame::eventFilter(watched, event);
 }
 
 void CInfoTipWindow::hideTip()
@@ -133,10 +224,11 @@ void CInfoTipWindow::finishHiding()
     m_fadeOut.stop();
     hide();
     m_key.clear();
+    m_steppedAside = false;
     while (!m_waiting.isEmpty()) {
         const Waiting next = m_waiting.takeFirst();
-        if (m_tipSettings.mayShow(next.key)) {
-            present(next.key, next.point);
+        if (next.owner && m_tipSettings.mayShow(next.key)) {
+            present(next);
             return;
         }
     }
@@ -156,21 +248,6 @@ void CInfoTipWindow::stepFadeOut()
     setWindowOpacity(opacity);
     if (opacity <= 0.0)
         finishHiding();
-}
-
-void CInfoTipWindow::followFrame(bool activeAndEnabled)
-{
-    if (!activeAndEnabled) {
-        if (isVisible()) {
-            m_steppedAside = true;
-            hide();
-        }
-        return;
-    }
-    if (std::exchange(m_steppedAside, false) && !m_key.isEmpty()) {
-        show();
-        raise();
-    }
 }
 
 void CInfoTipWindow::neverAgain()

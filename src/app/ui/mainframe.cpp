@@ -637,19 +637,6 @@ void CMainFrame::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
-void CMainFrame::changeEvent(QEvent* event)
-{
-    QMainWindow::changeEvent(event);
-    // Only a real change of activation counts: without a window manager the
-    // window may never be told it is active, and its tips must show anyway.
-    if (event->type() == QEvent::ActivationChange)
-        m_active = isActiveWindow();
-    else if (event->type() != QEvent::EnabledChange && event->type() != QEvent::WindowStateChange)
-        return;
-    if (m_tips)
-        m_tips->followFrame(m_active && isEnabled() && !(windowState() & Qt::WindowMinimized));
-}
-
 // --- Title
 
 void CMainFrame::setProjectPath(const QString& path)

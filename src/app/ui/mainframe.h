@@ -82,8 +82,8 @@ public:
     void setCanvasPointMapper(std::function<QPointF(const QPoint&)> mapper);
     // The view's coordinates, for Duplicate's 20-pixel offset.
     void setViewCoordsSource(std::function<const CViewCoords*()> source);
-    // The info-tip window follows the window's activation and enabling, and
-    // answers the info-tip commands. Not owned; null lets it go.
+    // The info-tip window answers the info-tip commands and is told when
+    // the window closes. Not owned; null lets it go.
     void setInfoTipWindow(CInfoTipWindow* tips);
 
     // --- Commands
@@ -132,7 +132,6 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    void changeEvent(QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -183,7 +182,6 @@ private:
     std::function<QPointF(const QPoint&)> m_canvasPointMapper;
     QString m_projectPath;
     int m_modalDialogs = 0;
-    bool m_active = true;
 
     CBoolProp m_enlargeScreen;
     CBoolProp m_frameMaximized;

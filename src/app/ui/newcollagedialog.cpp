@@ -1,5 +1,7 @@
 #include "newcollagedialog.h"
 
+#include "infotiprequest.h"
+
 #include <QButtonGroup>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
@@ -19,15 +21,19 @@ struct KindText
     Kind kind;
     const char* title;
     const char* hint;
+    const char* tip; // the info-tip picking it shows, or null
 };
 
 constexpr KindText kKindTexts[] = {
-    {Kind::Template, "Template", "Start from a saved arrangement of empty frames."},
-    {Kind::ExistingProject, "Existing Project", "Open a collage you saved before."},
-    {Kind::FreeForm, "Free-Form Collage", "An empty canvas: drop photos anywhere."},
-    {Kind::Grid, "Grid Collage", "One frame covering the canvas, ready to be split."},
-    {Kind::ZadeDudaziz, "ZadeDudaziz", "Let the program arrange a set of photos for you."},
+    {Kind::Template, "Template", "Start from a saved arrangement of empty frames.", "Tip::TemplateProj"},
+    {Kind::ExistingProject, "Existing Project", "Open a collage you saved before.", nullptr},
+    {Kind::FreeForm, "Free-Form Collage", "An empty canvas: drop photos anywhere.", nullptr},
+    {Kind::Grid, "Grid Collage", "One frame covering the canvas, ready to be split.", "Tip::GridProj"},
+    {Kind::ZadeDudaziz, "ZadeDudaziz", "Let the program arrange a set of photos for you.", "Tip::Quick"},
 };
+
+constexpr const char* kLargeCanvasTip = "Tip::CanvasSizeWarning";
+constexpr double kCentimetresPerInch = 2.54;
 
 constexpr const char* kPrinterInForce = "The printer set up for printing";
 
@@ -107,8 +113,39 @@ CNewCollageDialog::CNewCollageDialog(const CNewCollageOptions& options, QWidget*
     layout->addWidget(buttons);
 
     connect(m_kinds, &QButtonGroup::idToggled, this, &CNewCollageDialog::kindChanged);
+    connect(m_kinds, &QButtonGroup::idClicked, this, &CNewCollageDialog::kindPicked);
+    for (QDoubleSpinBox* box : {widthBox(), heightBox()})
+        connect(box, &QDoubleSpinBox::valueChanged, this, &CNewCollageDialog::sizeChanged);
     setKind(Kind::FreeForm);
     setKind(options.previousKind);
+    m_largeCanvas = false;
+    sizeChanged();
+}
+
+void CNewCollageDialog::requestTip(const char* key, QWidget* about)
+{
+    if (m_options.bus)
+        InfoTips::request(*m_options.bus, QString::fromLatin1(key), about);
+}
+
+void CNewCollageDialog::kindPicked(int id)
+{
+    for (const KindText& text : kKindTexts) {
+        if (int(text.kind) == id && text.tip)
+            requestTip(text.tip, button(text.kind));
+    }
+}
+
+// Said as the canvas grows past the size, again only after it was smaller.
+void CNewCollageDialog::sizeChanged()
+{
+    const CCanvasSizeChoice canvas = m_fields->choice();
+    const double perInch = m_options.unit == CanvasUnit::Centimetre ? kCentimetresPerInch : 1.0;
+    const double squareInches = double(canvas.width) * double(canvas.height) / (perInch * perInch);
+    const bool large = squareInches > kLargeCanvasSquareInches;
+    if (large && !m_largeCanvas)
+        requestTip(kLargeCanvasTip, widthBox());
+    m_largeCanvas = large;
 }
 
 QRadioButton* CNewCollageDialog::button(Kind kind) const

@@ -5,7 +5,8 @@
 // two blank canvases take the canvas size chosen here (in canvas units,
 // as the printer's page or in pixels at a resolution) and, when one is
 // chosen here, a printer. Choosing a template or project is finished by
-// the project picker afterwards.
+// the project picker afterwards. Picking a way to start explains it in an
+// info-tip, and so does a canvas large enough to be slow.
 
 #include "canvassizefields.h"
 #include "documentdialogs.h"
@@ -16,6 +17,7 @@
 #include <optional>
 #include <utility>
 
+class CNotificationBus;
 class QButtonGroup;
 class QDoubleSpinBox;
 class QLabel;
@@ -37,6 +39,8 @@ struct CNewCollageOptions
     bool layoutAvailable = true;
     // The choice made last time ("PrevCanvas").
     CNewCollageChoice::Kind previousKind = CNewCollageChoice::Kind::FreeForm;
+    // Where the dialog asks for its info-tips; none without it.
+    CNotificationBus* bus = nullptr;
 };
 
 class CNewCollageDialog : public QDialog
@@ -45,6 +49,9 @@ class CNewCollageDialog : public QDialog
 
 public:
     static constexpr const char* kTitle = "New Collage";
+    // A canvas above this area (about a square metre) takes much memory
+    // and slows printing and exporting.
+    static constexpr double kLargeCanvasSquareInches = 1600.0;
 
     explicit CNewCollageDialog(const CNewCollageOptions& options, QWidget* parent = nullptr);
     CNewCollageDialog(float width, float height, bool layoutAvailable, QWidget* parent = nullptr);
@@ -71,6 +78,9 @@ public:
 
 private:
     void kindChanged();
+    void kindPicked(int id);
+    void sizeChanged();
+    void requestTip(const char* key, QWidget* about);
 
     CNewCollageOptions m_options;
     QButtonGroup* m_kinds = nullptr;
@@ -78,4 +88,5 @@ private:
     QPushButton* m_printerButton = nullptr;
     QLabel* m_printerLabel = nullptr;
     std::optional<CPrinterSetup> m_printer;
+    bool m_largeCanvas = false;
 };

@@ -128,6 +128,7 @@ std::optional<CNewCollageChoice> CQtDocumentDialogs::askNewCollage(float default
     options.choosePrinter = [this, printer, unit] { return askNewCollagePrinter(m_parent, printer, unit); };
     options.layoutAvailable = layoutAvailable;
     options.previousKind = CNewCollageDialog::kindFromText(setting(settings, kPrevCanvas));
+    options.bus = &m_services.bus();
 
     CNewCollageDialog dialog(options, m_parent);
     if (dialog.exec() != QDialog::Accepted)

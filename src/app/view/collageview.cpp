@@ -35,6 +35,9 @@ constexpr const char* kUnitSetting = "BaseSystemUnit";
 // Margin around a frame's outline that a repaint of the frame covers
 // besides what the renderer reports (anti-aliased edges), in pixels.
 constexpr qreal kRepaintSlackPixels = 2.0;
+// What the view hears on the bus: the dropper's changes (its floating
+// frame), the cancel of the tool mode, and the tips.
+const char* const kChannels[] = {Channel::Dropper, Channel::Application, Channel::Tip};
 
 } // namespace
 
@@ -79,7 +82,8 @@ CCollageView::CCollageView(CCollageDoc& doc, CServices& services, QWidget* paren
     m_tips = new CInfoTipWindow(settings, services.catalogue(), this);
     connect(this, &CCollageView::infoTipRequested, m_tips,
             [this](const QString& key) { m_tips->showTip(key, QCursor::pos()); });
-    m_services.bus().Register(this, QString::fromLatin1(Channel::Tip));
+    for (const char* channel : kChannels)
+        m_services.bus().Register(this, QString::fromLatin1(channel));
 
     m_doc.addObserver(this);
     m_frames.setObserver(this);
@@ -90,7 +94,8 @@ CCollageView::CCollageView(CCollageDoc& doc, CServices& services, QWidget* paren
 
 CCollageView::~CCollageView()
 {
-    m_services.bus().Unregister(this, QString::fromLatin1(Channel::Tip));
+    for (const char* channel : kChannels)
+        m_services.bus().Unregister(this, QString::fromLatin1(channel));
     m_doc.removeObserver(this);
     m_frames.setObserver(nullptr);
     m_renderer.setDecorator({});
@@ -497,12 +502,40 @@ void CCollageView::settleZoom()
     showPanZoomTipIfClipped();
 }
 
-// The program's own hints, posted on the bus (often with a delay): they
-// point at the canvas and wait for a tip on screen to finish.
 bool CCollageView::OnNotify(const CNotifyMessage& message)
 {
-    if (message.channel.compare(QLatin1String(Channel::Tip), Qt::CaseInsensitive) != 0)
-        return false;
+    const auto on = [&message](const char* channel) {
+        return message.channel.compare(QLatin1String(channel), Qt::CaseInsensitive) == 0;
+    };
+    if (on(Channel::Tip))
+        return showPostedTip(message);
+    if (on(Channel::Application)) {
+        if (message.event.compare(QLatin1String(Event::CancelMode), Qt::CaseInsensitive) != 0)
+            return false;
+        cancelMode();
+        return true;
+    }
+    if (on(Channel::Dropper)) {
+        // The floating frame may show another photo, in other proportions,
+        // or be gone with the tool: what it covered and covers is painted.
+        const QRectF now = floatingFrameArea();
+        if (!now.isEmpty() || !m_floatingDrawn.isEmpty()) {
+            update(m_floatingDrawn.united(now).toAlignedRect());
+            return true;
+        }
+    }
+    return false;
+}
+
+// The program's own hints, posted on the bus (often with a delay): they
+// point at the canvas, or at the widget of another window they are about,
+// and wait for a tip on screen to finish.
+bool CCollageView::showPostedTip(const CNotifyMessage& message)
+{
+    if (auto* about = static_cast<QWidget*>(message.parameter)) {
+        return m_tips->showTip(message.event, about->mapToGlobal(about->rect().center()),
+                               CInfoTipWindow::When::InTurn, about);
+    }
     return m_tips->showTip(message.event, mapToGlobal(rect().center()), CInfoTipWindow::When::InTurn);
 }
 
@@ -597,8 +630,8 @@ bool CCollageView::onCommand(int id)
     case CommandId::SelectFirst: m_selection.SelectFirst(); return true;
     case CommandId::SelectLast: m_selection.SelectLast(); return true;
     case CommandId::Cancel:
+        // Everything with a tool mode hears it, the view too (cancelMode).
         m_services.bus().Broadcast(QString::fromLatin1(Channel::Application), QString::fromLatin1(Event::CancelMode));
-        cancel();
         return true;
     default: return false;
     }

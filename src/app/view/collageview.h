@@ -11,8 +11,10 @@
 // and is the tools' host.
 //
 // It owns the info-tip window: the tips its tools ask for point at the
-// mouse, those broadcast on the bus's "Tip" channel at the canvas and wait
-// their turn.
+// mouse, those broadcast on the bus's "Tip" channel at the canvas (or the
+// widget they are about) and wait their turn. It also hears the dropper's
+// changes on "Dropper", to paint its floating frame, and the cancel of the
+// tool mode on "Application".
 //
 // The main window owns it as its central widget and offers it every
 // command first (CCommandTarget). Commands it does not carry out itself
@@ -185,6 +187,7 @@ private:
     void zoomChangedTo();
 
     bool OnNotify(const CNotifyMessage& message) override;
+    bool showPostedTip(const CNotifyMessage& message);
 
     // --- Back buffer and painting
     void ensureBuffer();
@@ -220,11 +223,12 @@ private:
     CCanvasTool& toolForPress(const CPicInfo* frameUnderPointer);
     void leftRelease(const QPointF& pixel);
     void cancel();
+    void cancelMode();
     // The dropper tool: a press drops or picks up; ESC or D leaves it.
     bool dropperPress(QMouseEvent* event);
     void leaveDropperTool();
     QRectF floatingFrameArea() const;
-    void drawFloatingFrame(QPainter& painter) const;
+    void drawFloatingFrame(QPainter& painter);
     // CCanvasToolHost
     void pickUpImage(quint32 frameId) override;
     void finishCarry(const QPoint& global, bool cancelled);
@@ -252,6 +256,7 @@ private:
     std::function<bool(const QString&, const QPointF&)> m_dropperDrop;
     std::function<bool(const QPoint&, CPicInfo&)> m_imageDropTarget;
     std::optional<quint32> m_carriedImage; // the frame whose photo is being carried
+    QRectF m_floatingDrawn; // where the dropper's floating frame was last painted, pixels
     CPicInfoManager& m_frames;
     CSelection& m_selection;
     CUndo& m_undo;

@@ -310,6 +310,16 @@ void CCollageView::cancel()
     updateCursor();
 }
 
+// The tool mode is cancelled (ESC, the Cancel command): the dropper tool
+// is left; any other tool drops its gesture.
+void CCollageView::cancelMode()
+{
+    if (m_services.dropper().toolMode())
+        leaveDropperTool();
+    else
+        cancel();
+}
+
 void CCollageView::returnToDefaultMode()
 {
     m_mode = DragMode::kDefault;
@@ -423,7 +433,7 @@ void CCollageView::keyPressEvent(QKeyEvent* event)
     if (event->isAutoRepeat() && m_keysDown.contains(key) && modeForHoldKey(key) >= 0)
         return;
     m_keysDown.insert(key);
-    if (m_services.dropper().toolMode() && (key == Qt::Key_Escape || key == Qt::Key_D)) {
+    if (m_services.dropper().toolMode() && key == Qt::Key_D) {
         leaveDropperTool();
         return;
     }
@@ -550,13 +560,12 @@ bool CCollageView::dropperPress(QMouseEvent* event)
     }
     if (event->button() != Qt::LeftButton)
         return false;
-    const QRectF before = floatingFrameArea();
+    // The dropper says what changed; its floating frame is repainted then.
     if (m_dropperDrop) {
         m_dropperDrop(dropper.entries()[dropper.currentIndex()].path, m_effective);
     } else if (dropper.DropCurrent(m_frames, m_effective, frame)) {
         m_doc.setModified(true);
     }
-    update(before.toAlignedRect());
     if (!dropper.toolMode())
         emit statusMessage(QString());
     return true;
@@ -578,11 +587,13 @@ QRectF CCollageView::floatingFrameArea() const
     return m_coords.canvasToDevice(frame->frameRect().toRectF()).adjusted(-2, -2, 2, 2);
 }
 
-void CCollageView::drawFloatingFrame(QPainter& painter) const
+void CCollageView::drawFloatingFrame(QPainter& painter)
 {
     const CPicInfo* frame = m_services.dropper().floatingFrame();
-    if (!frame)
+    if (!frame) {
+        m_floatingDrawn = {};
         return;
+    }
     const QRectF area = m_coords.canvasToDevice(frame->frameRect().toRectF());
     painter.save();
     painter.setOpacity(kFloatingFrameOpacity);
@@ -595,6 +606,7 @@ void CCollageView::drawFloatingFrame(QPainter& painter) const
     painter.setPen(QPen(QColor::fromRgba(kFloatingFrameBorder), 1, Qt::DashLine));
     painter.drawRect(area);
     painter.restore();
+    m_floatingDrawn = area.adjusted(-2, -2, 2, 2);
 }
 
 // ---------------------------------------------------------------------------

@@ -2,6 +2,7 @@
 
 #include "collagedoc.h"
 #include "collageshare.h"
+#include "infotiprequest.h"
 #include "mailaccounts.h"
 #include "messagecatalogue.h"
 #include "passwords.h"
@@ -27,6 +28,8 @@
 #include <QTabWidget>
 #include <QUrl>
 #include <QVBoxLayout>
+
+#include <utility>
 
 namespace {
 
@@ -87,6 +90,9 @@ CShareSheet::CShareSheet(CCollageDoc& doc, QWidget* parent)
     layout->addWidget(m_originals);
     layout->addWidget(buttons);
     fillRecipients();
+    // Nobody to share with yet: where to add someone.
+    if (m_recipients.entries().empty())
+        InfoTips::request(m_doc.services().bus, QStringLiteral("Tip::NAMEShareAdd"), m_newAddress, kTipDelayMs);
     resize(kInitialSize);
     // Said once, when the sheet opens, rather than at every page it makes.
     if (m_share->droppedLinks() > 0)
@@ -117,7 +123,13 @@ QWidget* CShareSheet::makeRecipientsPage()
     auto* adding = new QHBoxLayout;
     adding->addWidget(m_newAddress, 2);
     adding->addWidget(m_newName, 1);
-    adding->addWidget(button(tr("&Insert"), this, &CShareSheet::insertRecipient, this));
+    QPushButton* insert = button(tr("&Insert"), this, &CShareSheet::insertRecipient, this);
+    adding->addWidget(insert);
+    // Typing an address the first time: it goes into the list with Insert.
+    connect(m_newAddress, &QLineEdit::textEdited, insert, [this, insert] {
+        if (!std::exchange(m_typingExplained, true))
+            InfoTips::request(m_doc.services().bus, QStringLiteral("Tip::SMTPAddAddr"), insert);
+    });
     auto* listButtons = new QHBoxLayout;
     listButtons->addWidget(button(tr("&Remove"), this, &CShareSheet::removeRecipients, this));
     QPushButton* import = button(tr("I&mport..."), this, &CShareSheet::importVCards, this);

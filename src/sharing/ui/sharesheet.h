@@ -3,7 +3,7 @@
 // quality, mail server, publish to the web, publish to a folder) and the
 // buttons Preview..., Send, Publish and Close. The work is done by
 // CCollageShare; the sheet collects the fields, shows its messages and keeps
-// the settings.
+// the settings. Info-tips tell how to add someone to share with.
 
 #include "recipientlist.h"
 
@@ -28,6 +28,7 @@ class CShareSheet : public QDialog
 
 public:
     enum Page { RecipientsPage, ImagePage, ServerPage, WebPage, DiskPage };
+    static constexpr int kTipDelayMs = 600;
 
     explicit CShareSheet(CCollageDoc& doc, QWidget* parent = nullptr);
     ~CShareSheet() override;
@@ -74,6 +75,7 @@ private:
     QListWidget* m_addressList;
     QLineEdit* m_newAddress;
     QLineEdit* m_newName;
+    bool m_typingExplained = false;
     // Image size and quality
     QSpinBox* m_collageWidth;
     QSpinBox* m_collageHeight;
