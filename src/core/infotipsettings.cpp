@@ -89,12 +89,11 @@ void CInfoTipSettings::dismiss(const QString& key)
 
 void CInfoTipSettings::resetAll()
 {
+    // The show-once marks stay: a tip meant for the very first time would
+    // otherwise greet the user again as if the program were new.
     const QString tipPrefix = QString::fromLatin1(kTipPrefix);
-    const QString oncePrefix = QString::fromLatin1(kOncePrefix) + QString::fromLatin1(kTipPrefix);
     for (const QString& name : m_settings.names()) {
         if (name.startsWith(tipPrefix, Qt::CaseInsensitive))
             m_settings.setValue(name, CPropValue::boolean(true));
-        else if (name.startsWith(oncePrefix, Qt::CaseInsensitive))
-            m_settings.setValue(name, CPropValue::boolean(false));
     }
 }
