@@ -289,7 +289,6 @@ BENCHMARK(BM_VipsPoster300Dpi)->Unit(benchmark::kMillisecond)->UseRealTime()->It
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    qputenv("VIPS_CONCURRENCY", "1");
     QGuiApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
