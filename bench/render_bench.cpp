@@ -27,6 +27,7 @@
 #include "printerchoice.h"
 #include "printjob.h"
 #include "printlayout.h"
+#include "rendermemory.h"
 #include "services.h"
 #include "surfaces.h"
 
@@ -288,6 +289,7 @@ BENCHMARK(BM_VipsPoster300Dpi)->Unit(benchmark::kMillisecond)->UseRealTime()->It
 
 int main(int argc, char** argv)
 {
+    RenderMemory::shareOneHeap(); // as the programs do
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);

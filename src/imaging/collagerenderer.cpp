@@ -110,8 +110,11 @@ DrawStatus CCollageRenderer::Draw(CSurface& surface, const QRectF& clip, const C
 
     CFrameDrawContext context = contextFor(painter, zoom, purpose, clip);
     const std::vector<CPicInfo*> frames = framesToDraw(m_frames, selector);
-    if (output)
-        m_renderer.queueOutputSources(readOrder(frames, context, clip), context);
+    if (output) {
+        std::size_t needed = 0;
+        const std::vector<CPicInfo*> reads = readOrder(frames, context, clip, needed);
+        m_renderer.queueOutputSources(reads, needed, context);
+    }
 
     constexpr quint32 kAllCaches = CFrameRenderer::kInvalidSource | CFrameRenderer::kInvalidAdjusted | CFrameRenderer::kInvalidPicture;
     DrawStatus status = DrawStatus::Done;
@@ -157,7 +160,7 @@ DrawStatus CCollageRenderer::Draw(CSurface& surface, const QRectF& clip, const C
 }
 
 std::vector<CPicInfo*> CCollageRenderer::readOrder(const std::vector<CPicInfo*>& frames, const CFrameDrawContext& context,
-                                                  const QRectF& clip) const
+                                                  const QRectF& clip, std::size_t& inClip) const
 {
     // This clip's frames in drawing order; in a banded session, then those
     // of the bands below, by where they start.
@@ -171,6 +174,7 @@ std::vector<CPicInfo*> CCollageRenderer::readOrder(const std::vector<CPicInfo*>&
         else if (bands && bounds.top() >= clip.bottom() && bounds.left() < clip.right() && bounds.right() > clip.left())
             below.emplace_back(bounds.top(), frame);
     }
+    inClip = order.size();
     std::stable_sort(below.begin(), below.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     for (const auto& entry : below)
         order.push_back(entry.second);

@@ -36,10 +36,10 @@ constexpr int kChannelMax = 255;
 // part is less than this share of it.
 constexpr double kCropWorthShare = 0.75;
 constexpr int kBytesPerPixel = 4;
-// Output renders start a photo's read only while the photos they hold and
-// those being read stay within this much memory (one read may always be
-// under way). A 600 dpi poster's row of five frames takes about this.
-constexpr qint64 kOutputSourceBytes = qint64(256) << 20;
+// Output renders read a photo ahead of the draw that needs it only while the
+// photos they hold and those being read stay within this much memory: a
+// 300 dpi poster's row of frames and the next row's reads.
+constexpr qint64 kOutputSourceBytes = qint64(128) << 20;
 
 bool sameAdjustment(const CColourAdjustment& a, const CColourAdjustment& b)
 {
@@ -630,15 +630,17 @@ QImage CFrameRenderer::loadSource(CPhotoItem& photo, const CSourceRequest& reque
     return standIn;
 }
 
-void CFrameRenderer::queueOutputSources(const std::vector<CPicInfo*>& frames, const CFrameDrawContext& context)
+void CFrameRenderer::queueOutputSources(const std::vector<CPicInfo*>& frames, std::size_t needed,
+                                        const CFrameDrawContext& context)
 {
     m_readQueue.clear();
-    for (CPicInfo* frame : frames) {
+    for (std::size_t i = 0; i < frames.size(); ++i) {
+        CPicInfo* frame = frames[i];
         if (!needsOutputSource(*frame, context))
             continue;
         const CSourceRequest request = outputRequest(*frame, geometryOf(*frame, context));
         const qint64 bytes = qint64(request.needed.width()) * request.needed.height() * kBytesPerPixel;
-        m_readQueue.push_back({frame, request, bytes});
+        m_readQueue.push_back({frame, request, bytes, i < needed});
     }
     startReads();
 }
@@ -657,9 +659,13 @@ void CFrameRenderer::startReads()
         }
     }
     // One read more than threads, so that a thread finishing its read
-    // starts the next at once.
-    while (!m_readQueue.empty() && reading <= threads
-           && (reading == 0 || held + m_readQueue.front().bytes <= kOutputSourceBytes)) {
+    // starts the next at once. The photos the draw under way needs may take
+    // twice the memory of those read ahead: they are needed anyway, and the
+    // frames the draw finishes make room as it goes.
+    const auto fits = [&](const QueuedRead& read) {
+        return reading == 0 || held + read.bytes <= (read.needed ? 2 : 1) * kOutputSourceBytes;
+    };
+    while (!m_readQueue.empty() && reading <= threads && fits(m_readQueue.front())) {
         const QueuedRead next = m_readQueue.front();
         m_readQueue.pop_front();
         FrameCache& cache = cacheFor(*next.frame, true);

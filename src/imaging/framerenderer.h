@@ -150,11 +150,12 @@ public:
     Result draw(CPicInfo& frame, const CFrameDrawContext& context);
 
     // Output renders: the frames whose photos the next draws will need, in
-    // the order they will need them. Their photos are read on worker
-    // threads, a few at a time (bounded by count and by memory), each read
-    // starting as an earlier one is drawn; a call replaces the last one's
-    // list. Optional; draw() reads what is missing itself.
-    void queueOutputSources(const std::vector<CPicInfo*>& frames, const CFrameDrawContext& context);
+    // the order they will need them, the first `needed` by the draw under
+    // way. Their photos are read on worker threads, a few at a time (bounded
+    // by count and by memory), each read starting as an earlier one is
+    // drawn or its frame let go; a call replaces the last one's list.
+    // Optional; draw() reads what is missing itself.
+    void queueOutputSources(const std::vector<CPicInfo*>& frames, std::size_t needed, const CFrameDrawContext& context);
     // Whether an output draw of the frame would read its photo first.
     bool needsOutputSource(const CPicInfo& frame, const CFrameDrawContext& context) const;
 
@@ -234,6 +235,7 @@ private:
         CPicInfo* frame = nullptr;
         CSourceRequest request;
         qint64 bytes = 0;
+        bool needed = false; // by the draw under way
     };
 
     CPhotoImage& m_images;
