@@ -653,7 +653,7 @@ void CFrameRenderer::startReads()
     for (const auto& [frame, cache] : m_output) {
         if (cache->outputPrepared) {
             held += cache->outputImage.sizeInBytes();
-        } else if (cache->prefetchDone) {
+        } else if (cache->prefetched.isValid()) { // not a missing file's stand-in
             ++reading;
             held += cache->prefetchBytes;
         }
