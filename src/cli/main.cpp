@@ -3,6 +3,7 @@
 #include "updatecommands.h"
 #include "sharecommands.h"
 #include "thumbnailcommand.h"
+#include "rendermemory.h"
 
 #include <QGuiApplication>
 #include <QTextStream>
@@ -57,6 +58,7 @@ constexpr const char* kUsage =
 
 int main(int argc, char** argv)
 {
+    RenderMemory::shareOneHeap();
     // Never needs a display, whatever the environment says.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     if (argc > 1 && qstrcmp(argv[1], "thumbnail") == 0)

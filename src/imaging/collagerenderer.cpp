@@ -7,7 +7,6 @@
 
 #include <QFileInfo>
 #include <QPainter>
-#include <QThread>
 
 #include <algorithm>
 #include <cmath>
@@ -111,6 +110,11 @@ DrawStatus CCollageRenderer::Draw(CSurface& surface, const QRectF& clip, const C
 
     CFrameDrawContext context = contextFor(painter, zoom, purpose, clip);
     const std::vector<CPicInfo*> frames = framesToDraw(m_frames, selector);
+    if (output) {
+        std::size_t needed = 0;
+        const std::vector<CPicInfo*> reads = readOrder(frames, context, clip, needed);
+        m_renderer.queueOutputSources(reads, needed, context);
+    }
 
     constexpr quint32 kAllCaches = CFrameRenderer::kInvalidSource | CFrameRenderer::kInvalidAdjusted | CFrameRenderer::kInvalidPicture;
     DrawStatus status = DrawStatus::Done;
@@ -118,18 +122,6 @@ DrawStatus CCollageRenderer::Draw(CSurface& surface, const QRectF& clip, const C
         CPicInfo* frame = *it;
         context.dragged = m_dragged.count(frame) != 0;
         const bool meets = m_renderer.drawnBounds(*frame, context).intersects(clip);
-        if (output && meets && m_renderer.needsOutputSource(*frame, context)) {
-            // This frame's photo is read together with those of the next
-            // frames the clip meets, one per processor; only now, once the
-            // frames before it that this clip finishes have let theirs go.
-            const std::size_t batch = std::size_t(std::max(1, QThread::idealThreadCount()));
-            std::vector<CPicInfo*> upcoming;
-            for (auto next = it; next != frames.end() && upcoming.size() < batch; ++next) {
-                if (m_renderer.needsOutputSource(**next, context) && m_renderer.drawnBounds(**next, context).intersects(clip))
-                    upcoming.push_back(*next);
-            }
-            m_renderer.prefetchOutputSources(upcoming, context);
-        }
         // Output renders work on each frame, its progress step included,
         // with the high-quality flag set.
         RenderQuality::CHighQualityScope highQuality(output || RenderQuality::isHighQuality());
@@ -165,6 +157,28 @@ DrawStatus CCollageRenderer::Draw(CSurface& surface, const QRectF& clip, const C
     m_purpose = previousPurpose;
     painter.restore();
     return status;
+}
+
+std::vector<CPicInfo*> CCollageRenderer::readOrder(const std::vector<CPicInfo*>& frames, const CFrameDrawContext& context,
+                                                  const QRectF& clip, std::size_t& inClip) const
+{
+    // This clip's frames in drawing order; in a banded session, then those
+    // of the bands below, by where they start.
+    std::vector<CPicInfo*> order;
+    std::vector<std::pair<qreal, CPicInfo*>> below;
+    const bool bands = m_session && m_sessionPages.isEmpty();
+    for (CPicInfo* frame : frames) {
+        const QRectF bounds = m_renderer.drawnBounds(*frame, context);
+        if (bounds.intersects(clip))
+            order.push_back(frame);
+        else if (bands && bounds.top() >= clip.bottom() && bounds.left() < clip.right() && bounds.right() > clip.left())
+            below.emplace_back(bounds.top(), frame);
+    }
+    inClip = order.size();
+    std::stable_sort(below.begin(), below.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (const auto& entry : below)
+        order.push_back(entry.second);
+    return order;
 }
 
 bool CCollageRenderer::isLastClipFor(const QRectF& bounds, const QRectF& clip) const

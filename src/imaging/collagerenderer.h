@@ -120,6 +120,11 @@ public:
 
 private:
     CFrameDrawContext contextFor(QPainter& painter, float zoom, int purpose, const QRectF& clip) const;
+    // The frames whose photos an output Draw of `clip` reads (`inClip` of
+    // them), in the order it needs them, and in a banded session then those
+    // the next Draws will need.
+    std::vector<CPicInfo*> readOrder(const std::vector<CPicInfo*>& frames, const CFrameDrawContext& context,
+                                     const QRectF& clip, std::size_t& inClip) const;
     // Whether no later Draw of the session meets a frame drawn within `bounds`.
     bool isLastClipFor(const QRectF& bounds, const QRectF& clip) const;
 

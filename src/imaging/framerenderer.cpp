@@ -10,7 +10,8 @@
 
 #include <QPainter>
 #include <QPainterPath>
-#include <QtConcurrent/QtConcurrentMap>
+#include <QThread>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
 #include <cmath>
@@ -34,6 +35,11 @@ constexpr int kChannelMax = 255;
 // An output photo is cut down to the part its frame shows only when that
 // part is less than this share of it.
 constexpr double kCropWorthShare = 0.75;
+constexpr int kBytesPerPixel = 4;
+// Output renders read a photo ahead of the draw that needs it only while the
+// photos they hold and those being read stay within this much memory: a
+// 300 dpi poster's row of frames and the next row's reads.
+constexpr qint64 kOutputSourceBytes = qint64(128) << 20;
 
 bool sameAdjustment(const CColourAdjustment& a, const CColourAdjustment& b)
 {
@@ -228,8 +234,18 @@ struct CFrameRenderer::FrameCache
     QImage outputImage;       // the photo as drawn: turned, adjusted, cropped to what shows
     QRectF outputTarget;      // where it goes, canvas units
     CShadowPlane plane;
-    std::optional<CDecodedPhoto> prefetched;
+    // The photo's read on a worker thread, once started (prefetchDone).
+    QFuture<std::optional<CDecodedPhoto>> prefetched;
+    qint64 prefetchBytes = 0;
     bool prefetchDone = false;
+
+    FrameCache() = default;
+    FrameCache(const FrameCache&) = delete;
+    FrameCache& operator=(const FrameCache&) = delete;
+    FrameCache(FrameCache&&) = default;
+    FrameCache& operator=(FrameCache&&) = default;
+    // A read not started yet is dropped; one under way finishes unheeded.
+    ~FrameCache() { prefetched.cancel(); }
 };
 
 // ---------------------------------------------------------------------------
@@ -238,11 +254,12 @@ CFrameRenderer::CFrameRenderer(CPhotoImage& images, CMyPhotos* photos)
     : m_images(images)
     , m_photos(photos)
 {
+    m_readers.setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
 }
 
 bool CFrameRenderer::checkFile(CPhotoItem& photo) { return !m_photos || m_photos->CheckFile(photo); }
 
-CFrameRenderer::~CFrameRenderer() = default;
+CFrameRenderer::~CFrameRenderer() { releaseAll(); }
 
 std::optional<CDecodedPhoto> CFrameRenderer::decodeSource(const CSourceRequest& request)
 {
@@ -613,29 +630,55 @@ QImage CFrameRenderer::loadSource(CPhotoItem& photo, const CSourceRequest& reque
     return standIn;
 }
 
-void CFrameRenderer::prefetchOutputSources(const std::vector<CPicInfo*>& frames, const CFrameDrawContext& context)
+void CFrameRenderer::queueOutputSources(const std::vector<CPicInfo*>& frames, std::size_t needed,
+                                        const CFrameDrawContext& context)
 {
-    std::vector<FrameCache*> caches;
-    std::vector<CSourceRequest> requests;
-    for (CPicInfo* frame : frames) {
-        if (!showsPhoto(*frame, context))
+    m_readQueue.clear();
+    for (std::size_t i = 0; i < frames.size(); ++i) {
+        CPicInfo* frame = frames[i];
+        if (!needsOutputSource(*frame, context))
             continue;
-        FrameCache& cache = cacheFor(*frame, true);
+        const CSourceRequest request = outputRequest(*frame, geometryOf(*frame, context));
+        const qint64 bytes = qint64(request.needed.width()) * request.needed.height() * kBytesPerPixel;
+        m_readQueue.push_back({frame, request, bytes, i < needed});
+    }
+    startReads();
+}
+
+void CFrameRenderer::startReads()
+{
+    const int threads = std::max(1, QThread::idealThreadCount());
+    int reading = 0;
+    qint64 held = 0;
+    for (const auto& [frame, cache] : m_output) {
+        if (cache->outputPrepared) {
+            held += cache->outputImage.sizeInBytes();
+        } else if (cache->prefetched.isValid()) { // not a missing file's stand-in
+            ++reading;
+            held += cache->prefetchBytes;
+        }
+    }
+    // One read more than threads, so that a thread finishing its read
+    // starts the next at once. The photos the draw under way needs may take
+    // twice the memory of those read ahead: they are needed anyway, and the
+    // frames the draw finishes make room as it goes.
+    const auto fits = [&](const QueuedRead& read) {
+        return reading == 0 || held + read.bytes <= (read.needed ? 2 : 1) * kOutputSourceBytes;
+    };
+    while (!m_readQueue.empty() && reading <= threads && fits(m_readQueue.front())) {
+        const QueuedRead next = m_readQueue.front();
+        m_readQueue.pop_front();
+        FrameCache& cache = cacheFor(*next.frame, true);
         if (cache.outputPrepared || cache.prefetchDone)
             continue;
         cache.prefetchDone = true;
-        if (!checkFile(*frame->photo()))
+        if (!checkFile(*next.frame->photo()))
             continue; // loadSource() finds the stand-in
-        caches.push_back(&cache);
-        requests.push_back(outputRequest(*frame, geometryOf(*frame, context)));
+        cache.prefetched = QtConcurrent::run(&m_readers, [request = next.request] { return decodeSource(request); });
+        cache.prefetchBytes = next.bytes;
+        ++reading;
+        held += next.bytes;
     }
-    if (requests.empty())
-        return;
-    const QList<std::optional<CDecodedPhoto>> results = QtConcurrent::blockingMapped(
-        QList<CSourceRequest>(requests.begin(), requests.end()),
-        [](const CSourceRequest& request) { return decodeSource(request); });
-    for (qsizetype i = 0; i < results.size(); ++i)
-        caches[i]->prefetched = results[i];
 }
 
 bool CFrameRenderer::needsOutputSource(const CPicInfo& frame, const CFrameDrawContext& context) const
@@ -655,8 +698,12 @@ bool CFrameRenderer::prepareOutput(FrameCache& cache, const CPicInfo& frame, con
     bool fillsFrame = true;
     if (photoShown) {
         const CSourceRequest request = outputRequest(frame, g);
-        QImage image = loadSource(*frame.photo(), request, cache.prefetchDone ? &cache.prefetched : nullptr);
-        cache.prefetched.reset();
+        std::optional<CDecodedPhoto> read;
+        if (cache.prefetched.isValid())
+            read = cache.prefetched.result(); // runs the read here when no thread has taken it yet
+        cache.prefetched = QFuture<std::optional<CDecodedPhoto>>();
+        QImage image = loadSource(*frame.photo(), request, cache.prefetchDone ? &read : nullptr);
+        startReads(); // this read's place goes to the next
         ++m_counts.outputSources;
         const QRectF target = imageTargetOf(frame);
         if (image.isNull() || target.isEmpty())
@@ -773,18 +820,30 @@ void CFrameRenderer::releaseFrame(const CPicInfo& frame)
 {
     m_screen.erase(&frame);
     m_output.erase(&frame);
+    std::erase_if(m_readQueue, [&frame](const QueuedRead& read) { return read.frame == &frame; });
 }
 
-void CFrameRenderer::releaseOutputFrame(const CPicInfo& frame) { m_output.erase(&frame); }
+void CFrameRenderer::releaseOutputFrame(const CPicInfo& frame)
+{
+    m_output.erase(&frame);
+    startReads(); // the memory it held may let the next read start
+}
 
 void CFrameRenderer::releaseScreenCaches() { m_screen.clear(); }
 
-void CFrameRenderer::releaseOutputCaches() { m_output.clear(); }
+void CFrameRenderer::releaseOutputCaches()
+{
+    m_readQueue.clear();
+    m_output.clear();
+    // Reads of frames no longer wanted (a cancelled export) end here, not
+    // after the export has returned.
+    m_readers.waitForDone();
+}
 
 void CFrameRenderer::releaseAll()
 {
     m_screen.clear();
-    m_output.clear();
+    releaseOutputCaches();
 }
 
 CFrameRenderer::CacheView CFrameRenderer::screenCache(const CPicInfo& frame) const

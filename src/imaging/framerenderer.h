@@ -15,7 +15,7 @@
 // drawn in bands; their caches go once the frame is drawn.
 //
 // Owned by the collage renderer. User-interface thread only; the photo
-// decodes it hands to worker threads are pure functions.
+// decodes it hands to its worker threads are pure functions.
 
 #include "borderinfo.h"
 #include "coloradjust.h"
@@ -25,8 +25,10 @@
 #include <QColor>
 #include <QImage>
 #include <QRectF>
+#include <QThreadPool>
 #include <QTransform>
 
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -147,10 +149,13 @@ public:
     // renders leave them for the screen's caches.
     Result draw(CPicInfo& frame, const CFrameDrawContext& context);
 
-    // Output renders: reads the photos of the frames that the next draws
-    // will need and do not have yet, several at a time. Optional; draw()
-    // reads what is missing itself.
-    void prefetchOutputSources(const std::vector<CPicInfo*>& frames, const CFrameDrawContext& context);
+    // Output renders: the frames whose photos the next draws will need, in
+    // the order they will need them, the first `needed` by the draw under
+    // way. Their photos are read on worker threads, a few at a time (bounded
+    // by count and by memory), each read starting as an earlier one is
+    // drawn or its frame let go; a call replaces the last one's list.
+    // Optional; draw() reads what is missing itself.
+    void queueOutputSources(const std::vector<CPicInfo*>& frames, std::size_t needed, const CFrameDrawContext& context);
     // Whether an output draw of the frame would read its photo first.
     bool needsOutputSource(const CPicInfo& frame, const CFrameDrawContext& context) const;
 
@@ -213,6 +218,7 @@ private:
     bool prepareOutput(FrameCache& cache, const CPicInfo& frame, const CFrameDrawContext& context,
                        const Geometry& geometry);
     CSourceRequest outputRequest(const CPicInfo& frame, const Geometry& geometry) const;
+    void startReads();
 
     // The photo read at a size, or what stands in for it when its file has
     // gone or does not decode. `decoded` is a read done beforehand, if any.
@@ -224,8 +230,19 @@ private:
     // Whether the photo's file is there (marking it missing when not).
     bool checkFile(CPhotoItem& photo);
 
+    struct QueuedRead
+    {
+        CPicInfo* frame = nullptr;
+        CSourceRequest request;
+        qint64 bytes = 0;
+        bool needed = false; // by the draw under way
+    };
+
     CPhotoImage& m_images;
     CMyPhotos* m_photos;
+    // Declared before the caches, so that it outlives their reads.
+    QThreadPool m_readers;
+    std::deque<QueuedRead> m_readQueue;
     std::unordered_map<const CPicInfo*, std::unique_ptr<FrameCache>> m_screen;
     std::unordered_map<const CPicInfo*, std::unique_ptr<FrameCache>> m_output;
     BuildCounts m_counts;

@@ -9,6 +9,8 @@
 #include <QImageWriter>
 #include <QMimeDatabase>
 #include <QSaveFile>
+#include <QThreadPool>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
 #include <cmath>
@@ -117,6 +119,51 @@ CExportResult renderWhole(CCollageRenderer& renderer, const Target& target, cons
     return {};
 }
 
+// Encodes bands on a thread of its own, one at a time and in order, while
+// the caller renders the next band into the other of two buffers.
+class BandEncoder
+{
+public:
+    explicit BandEncoder(CBandWriter& writer)
+        : m_writer(writer)
+    {
+        m_thread.setMaxThreadCount(1);
+    }
+    // Waits for the band under way: a buffer is never freed or reused while
+    // the encoder reads it.
+    ~BandEncoder() { wait(); }
+    BandEncoder(const BandEncoder&) = delete;
+    BandEncoder& operator=(const BandEncoder&) = delete;
+
+    // The outcome of the band before, once it is written; the band's rows
+    // are then being written.
+    CBandWriter::Status write(const QImage& band, int rows)
+    {
+        const CBandWriter::Status before = wait();
+        if (before != CBandWriter::Status::Ok)
+            return before;
+        // By address: a copy held by the task could outlive the wait and make
+        // the next fill of this buffer copy it.
+        const QImage* rowsOf = &band;
+        m_pending = QtConcurrent::run(&m_thread, [this, rowsOf, rows] { return m_writer.writeRows(*rowsOf, rows); });
+        return CBandWriter::Status::Ok;
+    }
+    // The outcome of the band under way, if any, once it is written.
+    CBandWriter::Status wait()
+    {
+        if (!m_pending.isValid())
+            return CBandWriter::Status::Ok;
+        const CBandWriter::Status status = m_pending.result();
+        m_pending = QFuture<CBandWriter::Status>();
+        return status;
+    }
+
+private:
+    CBandWriter& m_writer;
+    QThreadPool m_thread;
+    QFuture<CBandWriter::Status> m_pending;
+};
+
 CExportResult renderBands(CCollageRenderer& renderer, const Target& target, const CExportRequest& request,
                           CBandWriter& writer, QSaveFile& file, CProgress* progress)
 {
@@ -124,8 +171,10 @@ CExportResult renderBands(CCollageRenderer& renderer, const Target& target, cons
     const int height = target.size.height();
     const qint64 rowsByMemory = kBandBytes / (qint64(width) * kBytesPerPixel);
     const int bandRows = int(std::clamp<qint64>(request.bandRows > 0 ? request.bandRows : rowsByMemory, 1, height));
-    QImage band = RenderMemory::allocate(QSize(width, bandRows), target.format);
-    if (band.isNull())
+    // Two bands: one being encoded, the next being rendered.
+    QImage bands[2] = {RenderMemory::allocate(QSize(width, bandRows), target.format),
+                       RenderMemory::allocate(QSize(width, bandRows), target.format)};
+    if (bands[0].isNull() || bands[1].isNull())
         return failed(kMessageResTooHigh);
     const auto fromWriter = [&](CBandWriter::Status status) {
         return failed(status == CBandWriter::Status::DeviceError || file.error() != QFileDevice::NoError
@@ -144,8 +193,10 @@ CExportResult renderBands(CCollageRenderer& renderer, const Target& target, cons
         explicit SessionScope(CCollageRenderer& r) : renderer(r) { renderer.beginOutputSession(); }
         ~SessionScope() { renderer.endOutputSession(); }
     } session(renderer);
-    for (int top = 0; top < height; top += bandRows) {
+    BandEncoder encoder(writer);
+    for (int top = 0, index = 0; top < height; top += bandRows, ++index) {
         const int rows = std::min(bandRows, height - top);
+        QImage& band = bands[index % 2];
         band.fill(target.background);
         {
             const std::unique_ptr<CSurface> surface = CreateSurfaceOnBitmap(band, target.page);
@@ -162,10 +213,13 @@ CExportResult renderBands(CCollageRenderer& renderer, const Target& target, cons
                     return fromStatus(drawn);
             }
         }
-        status = writer.writeRows(band, rows);
+        status = encoder.write(band, rows);
         if (status != CBandWriter::Status::Ok)
             return fromWriter(status);
     }
+    status = encoder.wait();
+    if (status != CBandWriter::Status::Ok)
+        return fromWriter(status);
     if (progress)
         progress->setText(QString::fromLatin1(ExportTexts::kSaving));
     status = writer.finish();

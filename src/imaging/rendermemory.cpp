@@ -4,6 +4,10 @@
 
 #include <unistd.h>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 namespace {
 
 constexpr qint64 kMaxBitmapBytes = qint64(2) << 30;
@@ -49,3 +53,10 @@ QImage allocate(QSize size, QImage::Format format, bool clear)
 }
 
 } // namespace RenderMemory
+
+void RenderMemory::shareOneHeap()
+{
+#ifdef __GLIBC__
+    mallopt(M_ARENA_MAX, 1);
+#endif
+}

@@ -20,4 +20,11 @@ bool fitsBudget(QSize size, QImage::Format format);
 // budget or the allocation fails.
 QImage allocate(QSize size, QImage::Format format, bool clear = true);
 
+// Makes every thread allocate from one heap. Photos are read on worker
+// threads and freed on the main one; with a heap per thread the memory they
+// leave is kept by the reading thread's heap rather than reused for the
+// next bitmap, and an export's peak grows by tens of megabytes. Call first
+// thing in main(), before any thread starts.
+void shareOneHeap();
+
 } // namespace RenderMemory

@@ -270,6 +270,45 @@ TEST_F(FrameRendering, ForceRebuildsForThisDrawAndTheNextWhileOutputCachesGoAfte
     renderer->endOutputSession();
 }
 
+// Bands drawn top to bottom read the photos of the bands below ahead of
+// them, on worker threads; a frame deleted while its read waits is dropped
+// with it, and every other photo is read exactly once.
+TEST_F(FrameRendering, BandsReadTheNextBandsPhotosAheadAndEachPhotoOnce)
+{
+    frames().setShadowEnabled(false);
+    const QRgb colours[] = {kRed, kBlue, 0xFF20A040};
+    std::vector<CPicInfo*> rows[3];
+    for (int row = 0; row < 3; ++row) {
+        for (int column = 0; column < 2; ++column) {
+            const QString name = QString("r%1c%2.png").arg(row).arg(column);
+            rows[row].push_back(&addFrame({0.2 + 2.0 * column, 0.2 + row, 1.5, 0.6}, solidPhoto(name, colours[row])));
+        }
+    }
+    QImage bitmap(400, 300, QImage::Format_RGB32);
+    bitmap.fill(kCanvas);
+    CPageSetup page;
+    page.dpi = CPageSetup::kDefaultDpi;
+    page.zoom = float(kPixelsPerInch / page.dpi);
+    const std::unique_ptr<CSurface> surface = CreateSurfaceOnBitmap(bitmap, page);
+    const auto before = counts();
+    renderer->beginOutputSession();
+    const auto band = [&](int index) {
+        return renderer->Draw(*surface, QRectF(0, index, kCanvasWidth, 1), CFrameSelector::all(),
+                              CCollageRenderer::kKeepZoom, RenderPurpose::Export);
+    };
+    ASSERT_EQ(band(0), DrawStatus::Done);
+    EXPECT_FALSE(renderer->frameRenderer().hasOutputCache(*rows[0][0])) << "its last band is drawn";
+    EXPECT_TRUE(renderer->frameRenderer().hasOutputCache(*rows[1][0])) << "read ahead of its band";
+    CFrameOps(frames()).deleteFrame(*rows[2][1]);
+    ASSERT_EQ(band(1), DrawStatus::Done);
+    ASSERT_EQ(band(2), DrawStatus::Done);
+    renderer->endOutputSession();
+    EXPECT_EQ(counts().outputSources - before.outputSources, 5);
+    for (int row = 0; row < 3; ++row)
+        EXPECT_EQ(bitmap.pixel(100, 50 + 100 * row), colours[row]) << "row " << row;
+    EXPECT_EQ(bitmap.pixel(300, 250), kCanvas) << "the deleted frame";
+}
+
 TEST_F(FrameRendering, ADeletedFrameTakesItsCachesWithIt)
 {
     CPicInfo& frame = addFrame({1, 1, 1, 1}, solidPhoto("a.png", kRed));
