@@ -116,6 +116,16 @@ DrawStatus CCollageRenderer::Draw(CSurface& surface, const QRectF& clip, const C
         m_renderer.queueOutputSources(reads, needed, context);
     }
 
+    if (!output && !force) {
+        // The frames being dragged draw fast, one at a time, as they go.
+        std::vector<CPicInfo*> settled;
+        for (CPicInfo* frame : frames) {
+            if (!m_dragged.count(frame))
+                settled.push_back(frame);
+        }
+        m_renderer.prepareScreen(settled, context);
+    }
+
     constexpr quint32 kAllCaches = CFrameRenderer::kInvalidSource | CFrameRenderer::kInvalidAdjusted | CFrameRenderer::kInvalidPicture;
     DrawStatus status = DrawStatus::Done;
     for (auto it = frames.begin(); it != frames.end(); ++it) {

@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QThread>
+#include <QtConcurrent/QtConcurrentMap>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
@@ -255,6 +256,8 @@ CFrameRenderer::CFrameRenderer(CPhotoImage& images, CMyPhotos* photos)
     , m_photos(photos)
 {
     m_readers.setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
+    // The thread that asks for the pictures builds its share of them.
+    m_builders.setMaxThreadCount(std::max(1, QThread::idealThreadCount() - 1));
 }
 
 bool CFrameRenderer::checkFile(CPhotoItem& photo) { return !m_photos || m_photos->CheckFile(photo); }
@@ -521,10 +524,55 @@ QImage renderRegion(const QRect& region, const QRectF& frame, QSize picture, con
 
 } // namespace
 
-CFrameRenderer::Result CFrameRenderer::drawScreen(CPicInfo& frame, const CFrameDrawContext& context, const Geometry& g)
+// A frame's picture and its shadow (when due) and the two composed as the
+// screen draws them. Built apart from the frame and the renderer, so that
+// the pictures of many frames can be built at once; the results go into
+// the frame's cache on the user-interface thread.
+struct CFrameRenderer::PictureJob
 {
-    const bool oneOff = context.purpose == RenderPurpose::Preview;
-    FrameCache& cache = cacheFor(frame, oneOff);
+    FrameCache* cache = nullptr;
+    CPicInfo* frame = nullptr;
+    // Whether the picture is built anew, or the cached one composed again.
+    bool rebuild = false;
+    QRect region;
+    QRectF frameRect;
+    QSize pictureSize;
+    int margin = 0;
+    int shadowBand = 0;
+    FrameCache::Content content;
+    QImage image; // null: the frame's own fill
+    QRectF imageTarget;
+    float zoom = 1.0f;
+    QPointF shift;
+
+    QImage picture;
+    QImage shadow;
+    QImage drawn;
+    int pad = 0;
+
+    // Any thread.
+    void run(CShadowMaskCache& masks)
+    {
+        if (rebuild) {
+            picture = renderRegion(region, frameRect, pictureSize, content.showsPhoto ? &image : nullptr, imageTarget,
+                                   content.frameBack, content.highQuality);
+            shadow = content.shadow && !picture.isNull() ? masks.mask(picture, zoom, content.transparency) : QImage();
+        }
+        if (picture.isNull())
+            return;
+        if (shadow.isNull()) {
+            drawn = picture;
+            pad = 0;
+        } else {
+            pad = int(std::ceil(std::max(std::abs(shift.x()), std::abs(shift.y())))) + 1;
+            drawn = composeShadow(picture, shadow, shift, pad);
+        }
+    }
+};
+
+std::optional<CFrameRenderer::PictureJob> CFrameRenderer::screenJob(FrameCache& cache, CPicInfo& frame,
+                                                                    const CFrameDrawContext& context, const Geometry& g)
+{
     const bool photoShown = showsPhoto(frame, context);
     bool sourceChanged = false;
     if (photoShown) {
@@ -535,65 +583,113 @@ CFrameRenderer::Result CFrameRenderer::drawScreen(CPicInfo& frame, const CFrameD
     }
     const bool adjustedChanged = photoShown && updateAdjusted(cache, frame, sourceChanged);
 
-    const QRectF imageTarget = imageTargetOf(frame);
-    FrameCache::Content content;
-    content.imageInFrame = imageTarget.translated(-g.frame.topLeft());
+    PictureJob job;
+    job.cache = &cache;
+    job.frame = &frame;
+    job.imageTarget = imageTargetOf(frame);
+    FrameCache::Content& content = job.content;
+    content.imageInFrame = job.imageTarget.translated(-g.frame.topLeft());
     content.highQuality = g.highQuality;
     content.shadow = g.shadow;
     content.transparency = g.transparency;
     content.showsPhoto = photoShown;
     content.frameBack = context.palette.frameBack.rgba();
-    int shadowBand = 0;
     if (g.shadow) {
         const CShadowBand band = ShadowBandFor(context.zoom, g.transparency);
-        shadowBand = band.p * (1 << CShadowBand::kShift) + band.threshold;
+        job.shadowBand = band.p * (1 << CShadowBand::kShift) + band.threshold;
     }
 
     const bool invalid = frame.invalidParts() & kInvalidPicture;
     const bool sameContent = !cache.picture.isNull() && cache.content == content && !invalid && !sourceChanged && !adjustedChanged;
     // What the zoom changes; a zoom under way keeps the picture as it is.
-    const bool sameSize = cache.pictureSize == g.picture && cache.pictureMargin == g.margin && cache.shadowBand == shadowBand;
-    if (!(sameContent && (sameSize || context.renderFast))) {
-        const QRect region(-g.margin, -g.margin, g.picture.width() + 2 * g.margin, g.picture.height() + 2 * g.margin);
-        const QImage& image = cache.adjusted.isNull() ? cache.source : cache.adjusted;
-        cache.picture = renderRegion(region, g.frame, g.picture, photoShown ? &image : nullptr, imageTarget,
-                                     content.frameBack, g.highQuality);
-        cache.shadow = g.shadow && !cache.picture.isNull() ? m_shadowMasks.mask(cache.picture, context.zoom, g.transparency) : QImage();
-        cache.drawn = QImage();
-        cache.pictureSize = g.picture;
-        cache.pictureMargin = g.margin;
-        cache.shadowBand = shadowBand;
-        cache.content = content;
+    const bool sameSize = cache.pictureSize == g.picture && cache.pictureMargin == g.margin && cache.shadowBand == job.shadowBand;
+    job.rebuild = !(sameContent && (sameSize || context.renderFast));
+    const QSize size = job.rebuild ? g.picture : cache.pictureSize;
+    // The shadow's offset in picture pixels; it turns with the frame.
+    job.shift = QPointF(g.shadowOffset.x() * size.width() / (g.frame.width() + 2 * g.half.x()),
+                        g.shadowOffset.y() * size.height() / (g.frame.height() + 2 * g.half.y()));
+    if (job.rebuild) {
+        job.region = QRect(-g.margin, -g.margin, g.picture.width() + 2 * g.margin, g.picture.height() + 2 * g.margin);
+        job.frameRect = g.frame;
+        job.pictureSize = g.picture;
+        job.margin = g.margin;
+        job.zoom = context.zoom;
+        if (photoShown)
+            job.image = cache.adjusted.isNull() ? cache.source : cache.adjusted;
+        return job;
+    }
+    if (cache.drawn.isNull() || (!cache.shadow.isNull() && !context.renderFast && cache.drawnShift != job.shift)) {
+        job.picture = cache.picture;
+        job.shadow = cache.shadow;
+        return job;
+    }
+    return std::nullopt;
+}
+
+bool CFrameRenderer::finishJob(PictureJob& job)
+{
+    FrameCache& cache = *job.cache;
+    if (job.rebuild) {
+        cache.picture = job.picture;
+        cache.shadow = job.shadow;
+        cache.pictureSize = job.pictureSize;
+        cache.pictureMargin = job.margin;
+        cache.shadowBand = job.shadowBand;
+        cache.content = job.content;
         ++m_counts.pictures;
-        if (cache.picture.isNull())
-            return Result::NotDrawn; // no memory: the screen skips the frame
+    }
+    cache.drawn = job.drawn;
+    cache.drawnPad = job.pad;
+    cache.drawnShift = job.shift;
+    return !cache.drawn.isNull(); // no memory: the screen skips the frame
+}
+
+bool CFrameRenderer::drawsPicture(const CPicInfo& frame, const CFrameDrawContext& context) const
+{
+    const CCanvasRect& rect = frame.frameRect();
+    return frame.isShown() && rect.width >= kMinFrameExtent && rect.height >= kMinFrameExtent
+        && !(frame.isInPlanes(CPicInfo::kPlanePageSegments) && !frame.isInPlanes(CPicInfo::kPlanePhotos))
+        && drawnBounds(frame, context).intersects(context.clip);
+}
+
+void CFrameRenderer::prepareScreen(const std::vector<CPicInfo*>& frames, const CFrameDrawContext& context)
+{
+    if (context.purpose != RenderPurpose::Canvas && context.purpose != RenderPurpose::Screen)
+        return;
+    std::vector<PictureJob> jobs;
+    for (CPicInfo* frame : frames) {
+        if (!drawsPicture(*frame, context))
+            continue;
+        if (std::optional<PictureJob> job = screenJob(cacheFor(*frame, false), *frame, context, geometryOf(*frame, context)))
+            jobs.push_back(std::move(*job));
+    }
+    if (jobs.size() == 1)
+        jobs.front().run(m_shadowMasks);
+    else if (jobs.size() > 1)
+        QtConcurrent::blockingMap(&m_builders, jobs, [this](PictureJob& job) { job.run(m_shadowMasks); });
+    for (PictureJob& job : jobs) {
+        if (finishJob(job))
+            job.frame->clearInvalid(kInvalidSource | kInvalidAdjusted | kInvalidPicture);
+    }
+}
+
+CFrameRenderer::Result CFrameRenderer::drawScreen(CPicInfo& frame, const CFrameDrawContext& context, const Geometry& g)
+{
+    const bool oneOff = context.purpose == RenderPurpose::Preview;
+    FrameCache& cache = cacheFor(frame, oneOff);
+    if (std::optional<PictureJob> job = screenJob(cache, frame, context, g)) {
+        job->run(m_shadowMasks);
+        if (!finishJob(*job))
+            return Result::NotDrawn;
     }
     if (!oneOff)
         frame.clearInvalid(kInvalidSource | kInvalidAdjusted | kInvalidPicture);
 
-    const int m = cache.pictureMargin;
-    const QSize size = cache.pictureSize;
-    // The shadow's offset in picture pixels; it turns with the frame.
-    const QPointF shift(g.shadowOffset.x() * size.width() / (g.frame.width() + 2 * g.half.x()),
-                        g.shadowOffset.y() * size.height() / (g.frame.height() + 2 * g.half.y()));
-    if (cache.drawn.isNull() || (!cache.shadow.isNull() && !context.renderFast && cache.drawnShift != shift)) {
-        if (cache.shadow.isNull()) {
-            cache.drawn = cache.picture;
-            cache.drawnPad = 0;
-        } else {
-            const int pad = int(std::ceil(std::max(std::abs(shift.x()), std::abs(shift.y())))) + 1;
-            cache.drawn = composeShadow(cache.picture, cache.shadow, shift, pad);
-            if (cache.drawn.isNull())
-                return Result::NotDrawn;
-            cache.drawnPad = pad;
-        }
-        cache.drawnShift = shift;
-    }
+    const int outside = cache.pictureMargin + cache.drawnPad;
     QPainter& painter = *context.painter;
     painter.setWorldTransform(g.localToDevice);
-    const int outside = m + cache.drawnPad;
     const QRectF drawn(-outside, -outside, cache.drawn.width(), cache.drawn.height());
-    painter.drawImage(g.pictureToLocal(drawn, size), cache.drawn);
+    painter.drawImage(g.pictureToLocal(drawn, cache.pictureSize), cache.drawn);
     return Result::Drawn;
 }
 

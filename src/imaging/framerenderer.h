@@ -15,7 +15,7 @@
 // drawn in bands; their caches go once the frame is drawn.
 //
 // Owned by the collage renderer. User-interface thread only; the photo
-// decodes it hands to its worker threads are pure functions.
+// decodes and picture builds it hands to its worker threads work on copies.
 
 #include "borderinfo.h"
 #include "coloradjust.h"
@@ -149,6 +149,12 @@ public:
     // renders leave them for the screen's caches.
     Result draw(CPicInfo& frame, const CFrameDrawContext& context);
 
+    // Screen renders: brings the cached pictures of those frames that the
+    // context's clip meets up to date, building the pictures due on all
+    // cores at once, so that the draws that follow only copy them. Optional;
+    // draw() builds what is missing itself.
+    void prepareScreen(const std::vector<CPicInfo*>& frames, const CFrameDrawContext& context);
+
     // Output renders: the frames whose photos the next draws will need, in
     // the order they will need them, the first `needed` by the draw under
     // way. Their photos are read on worker threads, a few at a time (bounded
@@ -201,6 +207,7 @@ public:
 private:
     struct FrameCache;
     struct Geometry;
+    struct PictureJob;
 
     FrameCache& cacheFor(const CPicInfo& frame, bool output);
     Geometry geometryOf(const CPicInfo& frame, const CFrameDrawContext& context) const;
@@ -211,6 +218,14 @@ private:
     bool updateSource(FrameCache& cache, const CPicInfo& frame, const CFrameDrawContext& context,
                       const Geometry& geometry);
     bool updateAdjusted(FrameCache& cache, const CPicInfo& frame, bool sourceChanged);
+    // Updates the source and adjusted copies; the picture work due, if any.
+    std::optional<PictureJob> screenJob(FrameCache& cache, CPicInfo& frame, const CFrameDrawContext& context,
+                                        const Geometry& geometry);
+    // Puts a job's results in its cache; false when there is nothing to draw.
+    bool finishJob(PictureJob& job);
+    // Whether draw() would draw the frame's picture (rather than nothing or
+    // a page segment).
+    bool drawsPicture(const CPicInfo& frame, const CFrameDrawContext& context) const;
 
     // Output: the photo at the size the output needs, the frame picture
     // built for the region being drawn.
@@ -242,6 +257,7 @@ private:
     CMyPhotos* m_photos;
     // Declared before the caches, so that it outlives their reads.
     QThreadPool m_readers;
+    QThreadPool m_builders; // screen pictures
     std::deque<QueuedRead> m_readQueue;
     std::unordered_map<const CPicInfo*, std::unique_ptr<FrameCache>> m_screen;
     std::unordered_map<const CPicInfo*, std::unique_ptr<FrameCache>> m_output;

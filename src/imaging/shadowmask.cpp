@@ -179,18 +179,28 @@ QImage CShadowMaskCache::mask(const QImage& framePicture, float zoom, bool hasTr
         return {};
     const CShadowBand band = ShadowBandFor(zoom, hasTransparency);
     const QSize size = framePicture.size();
-    for (auto entry = m_entries.begin(); entry != m_entries.end(); ++entry) {
-        if (entry->size == size && sameBand(entry->band, band) && entry->alpha == alpha) {
-            if (entry != m_entries.begin())
-                std::rotate(m_entries.begin(), entry, std::next(entry));
-            return m_entries.front().mask;
+    {
+        QMutexLocker locker(&m_lock);
+        for (auto entry = m_entries.begin(); entry != m_entries.end(); ++entry) {
+            if (entry->size == size && sameBand(entry->band, band) && entry->alpha == alpha) {
+                if (entry != m_entries.begin())
+                    std::rotate(m_entries.begin(), entry, std::next(entry));
+                return m_entries.front().mask;
+            }
         }
     }
     QImage shadow = shadowFromAlpha(alpha, size.width(), size.height(), band);
     if (shadow.isNull())
         return shadow;
+    QMutexLocker locker(&m_lock);
     if (m_entries.size() == kEntries)
         m_entries.pop_back();
     m_entries.push_front({size, band, std::move(alpha), shadow});
     return shadow;
+}
+
+void CShadowMaskCache::clear()
+{
+    QMutexLocker locker(&m_lock);
+    m_entries.clear();
 }

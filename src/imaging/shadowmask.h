@@ -8,6 +8,7 @@
 // Pure functions; safe from any thread.
 
 #include <QImage>
+#include <QMutex>
 
 #include <deque>
 #include <vector>
@@ -38,15 +39,15 @@ QImage MakeShadowMask(const QImage& framePicture, float zoom, bool hasTransparen
 // have the same alpha, which is every opaque photo filling its frame: a
 // collage of equal cells needs its shadow worked out once, not per frame.
 // Remembers the last few masks with the alpha they came from and hands a
-// shared copy back for a picture whose alpha matches byte for byte. One
-// owner, one thread.
+// shared copy back for a picture whose alpha matches byte for byte. Safe
+// from any thread.
 class CShadowMaskCache
 {
 public:
     static constexpr std::size_t kEntries = 8;
 
     QImage mask(const QImage& framePicture, float zoom, bool hasTransparency);
-    void clear() { m_entries.clear(); }
+    void clear();
 
 private:
     struct Entry
@@ -56,5 +57,6 @@ private:
         std::vector<quint8> alpha;
         QImage mask;
     };
+    QMutex m_lock; // held for the look-up and the store, not the work between
     std::deque<Entry> m_entries; // most recent first
 };
