@@ -37,6 +37,9 @@ constexpr int kChannelMax = 255;
 // part is less than this share of it.
 constexpr double kCropWorthShare = 0.75;
 constexpr int kBytesPerPixel = 4;
+// A picture is kept on the device's pixel grid while that takes at most
+// this many times its own pixels (a turned frame's box takes up to twice).
+constexpr qint64 kAlignedAreaShare = 3;
 // Output renders read a photo ahead of the draw that needs it only while the
 // photos they hold and those being read stay within this much memory: a
 // 300 dpi poster's row of frames and the next row's reads.
@@ -216,6 +219,12 @@ struct CFrameRenderer::FrameCache
     QImage drawn;
     int drawnPad = 0;
     QPointF drawnShift;
+    // The drawn picture as it lands on the device's pixel grid: made from
+    // that picture, under that transform (the box's corner at 0, 0) and hints.
+    QImage aligned;
+    qint64 alignedFrom = 0;
+    QTransform alignedTransform;
+    QPainter::RenderHints alignedHints;
     QSize pictureSize;
     int pictureMargin = 0;
     int shadowBand = 0; // the band's weights and threshold: what the zoom changes in the shadow's look
@@ -688,9 +697,50 @@ CFrameRenderer::Result CFrameRenderer::drawScreen(CPicInfo& frame, const CFrameD
     const int outside = cache.pictureMargin + cache.drawnPad;
     QPainter& painter = *context.painter;
     painter.setWorldTransform(g.localToDevice);
-    const QRectF drawn(-outside, -outside, cache.drawn.width(), cache.drawn.height());
-    painter.drawImage(g.pictureToLocal(drawn, cache.pictureSize), cache.drawn);
+    const QRectF drawn = g.pictureToLocal(QRectF(-outside, -outside, cache.drawn.width(), cache.drawn.height()),
+                                          cache.pictureSize);
+    if (!oneOff && blitAligned(cache, painter, drawn))
+        return Result::Drawn;
+    painter.drawImage(drawn, cache.drawn);
     return Result::Drawn;
+}
+
+// A picture drawn at a fraction of a pixel's offset or a touch larger than
+// its size is sampled afresh by every repaint, and the painter hands that
+// work to its threads in stripes. Drawn once into a bitmap on the device's
+// pixel grid instead (the very same samples, over a transparent ground),
+// a repaint copies it at a whole-pixel place.
+bool CFrameRenderer::blitAligned(FrameCache& cache, QPainter& painter, const QRectF& drawn)
+{
+    if (!painter.device() || painter.device()->devType() != QInternal::Image)
+        return false;
+    const QTransform toDevice = painter.combinedTransform();
+    const QRect box = toDevice.mapRect(drawn).toAlignedRect();
+    // Only for pictures shown at about their size: one scaled up on the
+    // screen would cost its scaled size in memory.
+    if (qint64(box.width()) * box.height() > kAlignedAreaShare * qint64(cache.drawn.width()) * cache.drawn.height())
+        return false;
+    const QTransform local = toDevice * QTransform::fromTranslate(-box.x(), -box.y());
+    if (cache.aligned.isNull() || cache.alignedFrom != cache.drawn.cacheKey() || cache.alignedTransform != local
+        || cache.alignedHints != painter.renderHints()) {
+        cache.aligned = RenderMemory::allocate(box.size(), kPictureFormat);
+        if (cache.aligned.isNull())
+            return false;
+        QPainter onGrid(&cache.aligned);
+        onGrid.setRenderHints(painter.renderHints());
+        onGrid.setTransform(local);
+        onGrid.drawImage(drawn, cache.drawn);
+        cache.alignedFrom = cache.drawn.cacheKey();
+        cache.alignedTransform = local;
+        cache.alignedHints = painter.renderHints();
+    }
+    painter.save();
+    painter.resetTransform();
+    const bool plain = painter.combinedTransform().isIdentity();
+    if (plain)
+        painter.drawImage(box.topLeft(), cache.aligned);
+    painter.restore();
+    return plain;
 }
 
 // ---------------------------------------------------------------------------

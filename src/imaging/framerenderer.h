@@ -221,6 +221,9 @@ private:
     // Updates the source and adjusted copies; the picture work due, if any.
     std::optional<PictureJob> screenJob(FrameCache& cache, CPicInfo& frame, const CFrameDrawContext& context,
                                         const Geometry& geometry);
+    // Copies the frame's drawn picture kept on the device's pixel grid;
+    // false when the painter's device does not allow it.
+    bool blitAligned(FrameCache& cache, QPainter& painter, const QRectF& drawn);
     // Puts a job's results in its cache; false when there is nothing to draw.
     bool finishJob(PictureJob& job);
     // Whether draw() would draw the frame's picture (rather than nothing or
