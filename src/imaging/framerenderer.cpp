@@ -531,6 +531,42 @@ QImage renderRegion(const QRect& region, const QRectF& frame, QSize picture, con
     return out;
 }
 
+// Where a picture drawn at `drawn` (the frame's own coordinates) under
+// `toDevice` lands on the device's pixel grid, and the transform that draws
+// it onto a bitmap of that box.
+struct GridPlacement
+{
+    QRect box;
+    QTransform local;
+    // Only for pictures shown at about their size: one scaled up on the
+    // screen would cost its scaled size in memory.
+    bool worth = false;
+};
+
+GridPlacement gridPlacement(const QTransform& toDevice, const QRectF& drawn, QSize pictureSize)
+{
+    GridPlacement placement;
+    placement.box = toDevice.mapRect(drawn).toAlignedRect();
+    placement.local = toDevice * QTransform::fromTranslate(-placement.box.x(), -placement.box.y());
+    placement.worth = !placement.box.isEmpty()
+        && qint64(placement.box.width()) * placement.box.height()
+            <= kAlignedAreaShare * qint64(pictureSize.width()) * pictureSize.height();
+    return placement;
+}
+
+QImage onPixelGrid(const QImage& picture, const QRectF& drawn, const GridPlacement& placement,
+                   QPainter::RenderHints hints)
+{
+    QImage aligned = RenderMemory::allocate(placement.box.size(), kPictureFormat);
+    if (aligned.isNull())
+        return aligned;
+    QPainter painter(&aligned);
+    painter.setRenderHints(hints);
+    painter.setTransform(placement.local);
+    painter.drawImage(drawn, picture);
+    return aligned;
+}
+
 } // namespace
 
 // A frame's picture and its shadow (when due) and the two composed as the
@@ -553,14 +589,43 @@ struct CFrameRenderer::PictureJob
     QRectF imageTarget;
     float zoom = 1.0f;
     QPointF shift;
+    // Whether the picture and shadow are composed, or `drawn` is the
+    // cached composition, to be put on the pixel grid.
+    bool compose = true;
+    // With `align`, the composition is put on the device's pixel grid too.
+    bool align = false;
+    QTransform toDevice; // the frame's own coordinates to the device
+    QPainter::RenderHints hints;
+    Geometry geometry;
 
     QImage picture;
     QImage shadow;
     QImage drawn;
     int pad = 0;
+    QImage aligned;
+    QTransform alignedTransform;
+
+    QRectF drawnInFrame() const
+    {
+        const int outside = margin + pad;
+        return geometry.pictureToLocal(QRectF(-outside, -outside, drawn.width(), drawn.height()), pictureSize);
+    }
 
     // Any thread.
     void run(CShadowMaskCache& masks)
+    {
+        if (compose)
+            composeDrawn(masks);
+        if (!align || drawn.isNull())
+            return;
+        const GridPlacement placement = gridPlacement(toDevice, drawnInFrame(), drawn.size());
+        if (!placement.worth)
+            return;
+        aligned = onPixelGrid(drawn, drawnInFrame(), placement, hints);
+        alignedTransform = placement.local;
+    }
+
+    void composeDrawn(CShadowMaskCache& masks)
     {
         if (rebuild) {
             picture = renderRegion(region, frameRect, pictureSize, content.showsPhoto ? &image : nullptr, imageTarget,
@@ -613,15 +678,16 @@ std::optional<CFrameRenderer::PictureJob> CFrameRenderer::screenJob(FrameCache& 
     // What the zoom changes; a zoom under way keeps the picture as it is.
     const bool sameSize = cache.pictureSize == g.picture && cache.pictureMargin == g.margin && cache.shadowBand == job.shadowBand;
     job.rebuild = !(sameContent && (sameSize || context.renderFast));
+    job.geometry = g;
     const QSize size = job.rebuild ? g.picture : cache.pictureSize;
+    job.pictureSize = size;
+    job.margin = job.rebuild ? g.margin : cache.pictureMargin;
     // The shadow's offset in picture pixels; it turns with the frame.
     job.shift = QPointF(g.shadowOffset.x() * size.width() / (g.frame.width() + 2 * g.half.x()),
                         g.shadowOffset.y() * size.height() / (g.frame.height() + 2 * g.half.y()));
     if (job.rebuild) {
         job.region = QRect(-g.margin, -g.margin, g.picture.width() + 2 * g.margin, g.picture.height() + 2 * g.margin);
         job.frameRect = g.frame;
-        job.pictureSize = g.picture;
-        job.margin = g.margin;
         job.zoom = context.zoom;
         if (photoShown)
             job.image = cache.adjusted.isNull() ? cache.source : cache.adjusted;
@@ -647,9 +713,17 @@ bool CFrameRenderer::finishJob(PictureJob& job)
         cache.content = job.content;
         ++m_counts.pictures;
     }
-    cache.drawn = job.drawn;
-    cache.drawnPad = job.pad;
-    cache.drawnShift = job.shift;
+    if (job.compose) {
+        cache.drawn = job.drawn;
+        cache.drawnPad = job.pad;
+        cache.drawnShift = job.shift;
+    }
+    if (!job.aligned.isNull() && !cache.drawn.isNull()) {
+        cache.aligned = job.aligned;
+        cache.alignedFrom = cache.drawn.cacheKey();
+        cache.alignedTransform = job.alignedTransform;
+        cache.alignedHints = job.hints;
+    }
     return !cache.drawn.isNull(); // no memory: the screen skips the frame
 }
 
@@ -665,13 +739,54 @@ void CFrameRenderer::prepareScreen(const std::vector<CPicInfo*>& frames, const C
 {
     if (context.purpose != RenderPurpose::Canvas && context.purpose != RenderPurpose::Screen)
         return;
+    // How draw() will set the painter up for each frame, so that the jobs
+    // can put the pictures on the device's pixel grid as it will.
+    QPainter& painter = *context.painter;
+    const bool onGrid = painter.device() && painter.device()->devType() == QInternal::Image;
+    const QTransform world = painter.worldTransform();
+    const QPainter::RenderHints hints = painter.renderHints();
     std::vector<PictureJob> jobs;
     for (CPicInfo* frame : frames) {
         if (!drawsPicture(*frame, context))
             continue;
-        if (std::optional<PictureJob> job = screenJob(cacheFor(*frame, false), *frame, context, geometryOf(*frame, context)))
+        FrameCache& cache = cacheFor(*frame, false);
+        const Geometry g = geometryOf(*frame, context);
+        std::optional<PictureJob> job = screenJob(cache, *frame, context, g);
+        if (onGrid) {
+            painter.setWorldTransform(g.localToDevice);
+            if (g.highQuality)
+                ApplyRenderQuality(painter, true);
+            const QTransform toDevice = painter.combinedTransform();
+            const QPainter::RenderHints frameHints = painter.renderHints();
+            painter.setRenderHints(painter.renderHints(), false);
+            painter.setRenderHints(hints, true);
+            if (!job && !cache.drawn.isNull()) {
+                // The composition stands; is its place on the grid the same?
+                PictureJob realign;
+                realign.cache = &cache;
+                realign.frame = frame;
+                realign.compose = false;
+                realign.geometry = g;
+                realign.pictureSize = cache.pictureSize;
+                realign.margin = cache.pictureMargin;
+                realign.pad = cache.drawnPad;
+                realign.drawn = cache.drawn;
+                const GridPlacement placement = gridPlacement(toDevice, realign.drawnInFrame(), cache.drawn.size());
+                if (placement.worth
+                    && (cache.alignedFrom != cache.drawn.cacheKey() || cache.alignedTransform != placement.local
+                        || cache.alignedHints != frameHints || cache.aligned.isNull()))
+                    job = std::move(realign);
+            }
+            if (job) {
+                job->align = true;
+                job->toDevice = toDevice;
+                job->hints = frameHints;
+            }
+        }
+        if (job)
             jobs.push_back(std::move(*job));
     }
+    painter.setWorldTransform(world);
     if (jobs.size() == 1)
         jobs.front().run(m_shadowMasks);
     else if (jobs.size() > 1)
@@ -714,31 +829,23 @@ bool CFrameRenderer::blitAligned(FrameCache& cache, QPainter& painter, const QRe
 {
     if (!painter.device() || painter.device()->devType() != QInternal::Image)
         return false;
-    const QTransform toDevice = painter.combinedTransform();
-    const QRect box = toDevice.mapRect(drawn).toAlignedRect();
-    // Only for pictures shown at about their size: one scaled up on the
-    // screen would cost its scaled size in memory.
-    if (qint64(box.width()) * box.height() > kAlignedAreaShare * qint64(cache.drawn.width()) * cache.drawn.height())
+    const GridPlacement placement = gridPlacement(painter.combinedTransform(), drawn, cache.drawn.size());
+    if (!placement.worth)
         return false;
-    const QTransform local = toDevice * QTransform::fromTranslate(-box.x(), -box.y());
-    if (cache.aligned.isNull() || cache.alignedFrom != cache.drawn.cacheKey() || cache.alignedTransform != local
+    if (cache.aligned.isNull() || cache.alignedFrom != cache.drawn.cacheKey() || cache.alignedTransform != placement.local
         || cache.alignedHints != painter.renderHints()) {
-        cache.aligned = RenderMemory::allocate(box.size(), kPictureFormat);
+        cache.aligned = onPixelGrid(cache.drawn, drawn, placement, painter.renderHints());
         if (cache.aligned.isNull())
             return false;
-        QPainter onGrid(&cache.aligned);
-        onGrid.setRenderHints(painter.renderHints());
-        onGrid.setTransform(local);
-        onGrid.drawImage(drawn, cache.drawn);
         cache.alignedFrom = cache.drawn.cacheKey();
-        cache.alignedTransform = local;
+        cache.alignedTransform = placement.local;
         cache.alignedHints = painter.renderHints();
     }
     painter.save();
     painter.resetTransform();
     const bool plain = painter.combinedTransform().isIdentity();
     if (plain)
-        painter.drawImage(box.topLeft(), cache.aligned);
+        painter.drawImage(placement.box.topLeft(), cache.aligned);
     painter.restore();
     return plain;
 }

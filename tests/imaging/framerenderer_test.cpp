@@ -270,6 +270,28 @@ TEST_F(FrameRendering, ForceRebuildsForThisDrawAndTheNextWhileOutputCachesGoAfte
     renderer->endOutputSession();
 }
 
+// Pictures built together on the worker threads, turned frames and
+// fractional places among them, draw as the same frames built one by one.
+TEST_F(FrameRendering, PicturesBuiltTogetherDrawAsThoseBuiltOneByOne)
+{
+    QImage gradient(160, 120, QImage::Format_RGB32);
+    for (int y = 0; y < gradient.height(); ++y) {
+        for (int x = 0; x < gradient.width(); ++x)
+            gradient.setPixel(x, y, qRgb(x * 255 / 159, y * 2, 255 - x));
+    }
+    const QString photo = writePhoto("gradient.png", gradient);
+    for (int i = 0; i < 6; ++i) {
+        CPicInfo& frame = addFrame({0.13 + (i % 3) * 1.27, 0.21 + (i / 3) * 1.33, 1.05, 0.83}, photo);
+        if (i % 2)
+            frame.setRotation(12.5f * i);
+    }
+    constexpr double kOddScale = 97.3;
+    const QImage together = render(kOddScale);
+    const QImage oneByOne = render(kOddScale, RenderPurpose::Screen, CFrameSelector::all(), nullptr,
+                                   CCollageRenderer::kKeepZoom, false, true);
+    EXPECT_EQ(compare(together, oneByOne).max, 0);
+}
+
 // Bands drawn top to bottom read the photos of the bands below ahead of
 // them, on worker threads; a frame deleted while its read waits is dropped
 // with it, and every other photo is read exactly once.
