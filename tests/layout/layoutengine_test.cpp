@@ -481,7 +481,8 @@ TEST(LayoutMends, EachPanoramaBlockTakesThePanoramaShapedLikeIt)
         + repeat(2, {4000, 3000});
     CLayoutEngine literal = engineFor(10, 7.5, photos, 2, true);
     if (literal.Run()) {
-        const CLayoutPlacement* tall = placementOf(literal.Assign(), 0);
+        const std::vector<CLayoutPlacement> literalPlacements = literal.Assign();
+        const CLayoutPlacement* tall = placementOf(literalPlacements, 0);
         ASSERT_NE(tall, nullptr);
         EXPECT_TRUE(tall->cell.wideSpecial) << "as written, the 1:2 photo lands in the wide block";
     }
