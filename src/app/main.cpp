@@ -3,6 +3,6 @@
 
 int main(int argc, char** argv)
 {
-    RenderMemory::shareOneHeap();
+    RenderMemory::setUpHeap();
     return CCollageApp::run(argc, argv);
 }
