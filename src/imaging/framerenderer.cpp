@@ -265,8 +265,6 @@ CFrameRenderer::CFrameRenderer(CPhotoImage& images, CMyPhotos* photos)
     , m_photos(photos)
 {
     m_readers.setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
-    // The thread that asks for the pictures builds its share of them.
-    m_builders.setMaxThreadCount(std::max(1, QThread::idealThreadCount() - 1));
 }
 
 bool CFrameRenderer::checkFile(CPhotoItem& photo) { return !m_photos || m_photos->CheckFile(photo); }
@@ -787,10 +785,17 @@ void CFrameRenderer::prepareScreen(const std::vector<CPicInfo*>& frames, const C
             jobs.push_back(std::move(*job));
     }
     painter.setWorldTransform(world);
-    if (jobs.size() == 1)
+    if (jobs.size() == 1) {
         jobs.front().run(m_shadowMasks);
-    else if (jobs.size() > 1)
-        QtConcurrent::blockingMap(&m_builders, jobs, [this](PictureJob& job) { job.run(m_shadowMasks); });
+    } else if (jobs.size() > 1) {
+        // Built on the global pool's threads, while this one waits. Qt's
+        // raster engine hands each large draw out to that pool in stripes and
+        // waits for them, unless it is drawing on one of the pool's own
+        // threads: from any other thread the builders spent more of their time
+        // handing stripes over and waiting than drawing.
+        QtConcurrent::map(QThreadPool::globalInstance(), jobs, [this](PictureJob& job) { job.run(m_shadowMasks); })
+            .waitForFinished();
+    }
     for (PictureJob& job : jobs) {
         if (finishJob(job))
             job.frame->clearInvalid(kInvalidSource | kInvalidAdjusted | kInvalidPicture);

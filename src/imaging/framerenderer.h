@@ -260,7 +260,6 @@ private:
     CMyPhotos* m_photos;
     // Declared before the caches, so that it outlives their reads.
     QThreadPool m_readers;
-    QThreadPool m_builders; // screen pictures
     std::deque<QueuedRead> m_readQueue;
     std::unordered_map<const CPicInfo*, std::unique_ptr<FrameCache>> m_screen;
     std::unordered_map<const CPicInfo*, std::unique_ptr<FrameCache>> m_output;

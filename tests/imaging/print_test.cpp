@@ -276,8 +276,9 @@ TEST_P(CheckBeforePrintTest, AsksWhatItMustAndMakesRegionsOnlyWhenItMay)
     EXPECT_EQ(check.outcome, c.expected);
     EXPECT_EQ(check.previewAutoPageTip, c.expectedTip);
     EXPECT_EQ(int(regions().size()), c.expectedRegions);
-    if (!c.withRegion)
+    if (!c.withRegion) {
         EXPECT_EQ(undo().CanUndo(), c.expectedRegions > 0) << "regions made are one step; none made, none";
+    }
 }
 
 using Outcome = CPrintCheck::Outcome;
