@@ -274,7 +274,9 @@ bool CPicInfo::setFramePos(float x, float y)
     const CCanvasRect old = m_frameRect;
     m_frameRect.x = x;
     m_frameRect.y = y;
-    changed(kInvalidAttributes, old);
+    // The picture is drawn in the frame's own coordinates: moving the frame
+    // leaves it as it is (the renderer compares where the image sits in it).
+    changed(0, old);
     return true;
 }
 
@@ -301,7 +303,7 @@ bool CPicInfo::setImagePos(float x, float y)
     rect.x = x;
     rect.y = y;
     m_attr.setImageRect(rect);
-    changed(kInvalidAttributes, m_frameRect);
+    changed(0, m_frameRect); // as for the frame's place
     return true;
 }
 

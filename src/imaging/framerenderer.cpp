@@ -70,6 +70,18 @@ QRectF imageTargetOf(const CPicInfo& frame)
     return image.isEmpty() ? frame.frameRect().toRectF() : image.toRectF();
 }
 
+// A frame moved or dragged carries its image along, but the two rectangles'
+// single-precision corners round apart by a few units in the last place, and
+// the image's place in the frame then seems to change on every move. What
+// this allows is under a tenth of a pixel at the highest zoom.
+constexpr double kImagePlaceTolerance = 1e-4; // canvas units (inches)
+
+bool sameImagePlace(const QRectF& a, const QRectF& b)
+{
+    const auto close = [](double x, double y) { return std::abs(x - y) <= kImagePlaceTolerance; };
+    return close(a.x(), b.x()) && close(a.y(), b.y()) && close(a.width(), b.width()) && close(a.height(), b.height());
+}
+
 // Pixel counts of anything a damaged or absurd project asks for stay in a
 // range that int arithmetic and the allocators can take; what large a
 // picture then cannot be had is refused by the memory budget.
@@ -236,7 +248,12 @@ struct CFrameRenderer::FrameCache
         bool transparency = false;
         bool showsPhoto = false;
         QRgb frameBack = 0;
-        friend bool operator==(const Content&, const Content&) = default;
+        friend bool operator==(const Content& a, const Content& b)
+        {
+            return sameImagePlace(a.imageInFrame, b.imageInFrame) && a.highQuality == b.highQuality
+                && a.shadow == b.shadow && a.transparency == b.transparency && a.showsPhoto == b.showsPhoto
+                && a.frameBack == b.frameBack;
+        }
     } content;
 
     // Output.

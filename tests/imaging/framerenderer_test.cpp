@@ -35,6 +35,14 @@ protected:
     CFrameRenderer::BuildCounts counts() { return renderer->frameRenderer().buildCounts(); }
 };
 
+// As a drag moves a frame: the frame and its image by the same amount.
+void moveWithImage(CPicInfo& frame, float dx, float dy)
+{
+    const CCanvasRect image = frame.imageRect();
+    frame.setFramePos(frame.frameRect().x + dx, frame.frameRect().y + dy);
+    frame.setImagePos(image.x + dx, image.y + dy);
+}
+
 struct Rebuild
 {
     const char* edit;
@@ -66,6 +74,8 @@ INSTANTIATE_TEST_SUITE_P(
                       Rebuild{"brightness", [](CPicInfo& f) { f.setBrightness(0.2f); }, kPixelsPerInch, {0, 1, 1}},
                       Rebuild{"alpha", [](CPicInfo& f) { f.setAlpha(0.5f); }, kPixelsPerInch, {0, 1, 1}},
                       Rebuild{"move", [](CPicInfo& f) { f.setFramePos(0.5f, 0.5f); }, kPixelsPerInch, {0, 0, 1}},
+                      Rebuild{"move with the image", [](CPicInfo& f) { moveWithImage(f, 0.37f, -0.29f); }, kPixelsPerInch, {0, 0, 0}},
+                      Rebuild{"pan the image", [](CPicInfo& f) { f.setImagePos(f.imageRect().x + 0.1f, f.imageRect().y); }, kPixelsPerInch, {0, 0, 1}},
                       Rebuild{"zoom", [](CPicInfo&) {}, 2 * kPixelsPerInch, {0, 0, 1}},
                       Rebuild{"hide and show", [](CPicInfo& f) { f.setShown(false), f.setShown(true); }, kPixelsPerInch, {1, 0, 1}}),
     [](const auto& info) {
