@@ -428,7 +428,7 @@ void CArchive::writeObject(const CSerializable* object)
     const_cast<CSerializable*>(object)->serialize(*this);
 }
 
-CSerializable* CArchive::readObjectRecord(bool* isNew, ClassCheck accepts)
+CSerializable* CArchive::readObjectRecord(bool* isNew, ClassCheck accepts, References references)
 {
     *isNew = false;
     const quint16 tag = readU16();
@@ -464,6 +464,8 @@ CSerializable* CArchive::readObjectRecord(bool* isNew, ClassCheck accepts)
         } else {
             if (!knownObject)
                 fail("an object reference naming a class");
+            if (references == References::Refused)
+                fail("an owned object is referenced twice");
             if (accepts && !accepts(knownObject))
                 fail("an object of an unexpected class");
             return knownObject;

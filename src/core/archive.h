@@ -133,16 +133,15 @@ public:
     void writeObject(const CSerializable* object);
     // Reads an object that the caller will own. A back-reference to an
     // object already read is a format error here, since two owners would
-    // follow; a class other than T is one too.
+    // follow (and the object it names may be gone: its owner may have
+    // dropped it); a class other than T is one too.
     template <class T>
     std::unique_ptr<T> readObject()
     {
         bool isNew = false;
         CSerializable* object = readObjectRecord(&isNew, [](const CSerializable* o) {
             return dynamic_cast<const T*>(o) != nullptr;
-        });
-        if (object && !isNew)
-            fail("an owned object is referenced twice");
+        }, References::Refused);
         return std::unique_ptr<T>(static_cast<T*>(object));
     }
     // Reads an object record, new or a back-reference; *isNew tells which.
@@ -150,7 +149,9 @@ public:
     // new object's class before its record is read, so a file cannot steer
     // the reader into a class it does not expect.
     using ClassCheck = bool (*)(const CSerializable*);
-    CSerializable* readObjectRecord(bool* isNew, ClassCheck accepts = nullptr);
+    enum class References { Allowed, Refused };
+    CSerializable* readObjectRecord(bool* isNew, ClassCheck accepts = nullptr,
+                                    References references = References::Allowed);
 
     // Object lists: a count, then that many object records in order.
     template <class T>

@@ -294,10 +294,6 @@ void CMyPhotos::readPhotoMap(CArchive& ar, PhotoMap& photos, std::vector<CPhotoI
     ar.checkCount(count, kMinMapEntryBytes);
     photos.reserve(photos.size() + count);
     order.reserve(order.size() + count);
-    // A record a repeated key replaces lives on until the map is read: a
-    // later record may name it by its object index, and the archive must
-    // find an object there.
-    std::vector<std::unique_ptr<CPhotoItem>> replaced;
     for (quint32 i = 0; i < count; ++i) {
         QString key = ar.readString();
         std::unique_ptr<CPhotoItem> photo = ar.readObject<CPhotoItem>();
@@ -309,7 +305,6 @@ void CMyPhotos::readPhotoMap(CArchive& ar, PhotoMap& photos, std::vector<CPhotoI
             // A key the file repeats keeps its last record, at its first place.
             photo->m_orderIndex = slot->m_orderIndex;
             order[size_t(photo->m_orderIndex)] = photo.get();
-            replaced.push_back(std::move(slot));
         } else {
             photo->m_orderIndex = qsizetype(order.size());
             order.push_back(photo.get());

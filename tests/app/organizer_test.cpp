@@ -71,11 +71,6 @@ void writeShot(const QString& path, const ShotSpec& shot)
         writeExif(path, Exif{{{kDateTimeOriginal, shot.taken}}});
 }
 
-bool near(QRgb a, QRgb b, int tolerance = 40)
-{
-    return qAbs(qRed(a) - qRed(b)) + qAbs(qGreen(a) - qGreen(b)) + qAbs(qBlue(a) - qBlue(b)) <= tolerance;
-}
-
 class OrganizerTest : public ::testing::Test
 {
 protected:

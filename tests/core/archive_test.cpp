@@ -235,6 +235,21 @@ TEST_F(ArchiveTest, ClassTagsNumberClassesAndObjectsWithOneCounter)
     });
 }
 
+// A reader that drops what it read (a name the file repeats) must not have
+// the object looked at again when a later record names it.
+TEST_F(ArchiveTest, AnOwnedObjectNamedAgainAfterItsOwnerDroppedItIsAFormatError)
+{
+    CTestItem a;
+    const QByteArray bytes = store([&](CArchive& ar) {
+        ar.writeObject(&a);
+        ar.writeObject(&a); // a back-reference
+    });
+    load(bytes, [](CArchive& ar) {
+        ar.readObject<CTestItem>().reset();
+        EXPECT_THROW(ar.readObject<CTestItem>(), CArchiveError);
+    });
+}
+
 TEST_F(ArchiveTest, NestedObjectsTakeTheNextIndices)
 {
     CTestHolder holder;
