@@ -98,9 +98,11 @@ void CPhotoMoments::serialize(CArchive& ar)
     const quint32 count = ar.readCount();
     ar.checkCount(count, kMinEntryBytes);
     for (quint32 i = 0; i < count; ++i) {
-        QString name = ar.readString();
+        // Names are looked up trimmed, as the editor stores them; one the
+        // file holds otherwise could never be found again.
+        QString name = ar.readString().trimmed();
         std::unique_ptr<CPhotoPos> moment = ar.readObject<CPhotoPos>();
-        if (moment)
+        if (moment && !name.isEmpty())
             moments[std::move(name)] = std::move(moment);
     }
     m_moments = std::move(moments);

@@ -708,6 +708,21 @@ TEST_F(MyPhotosTest, WritesMomentsExactlyAsLaidOut)
     EXPECT_EQ(momentsBytes(*photos).toHex(' '), file.toHex(' '));
 }
 
+TEST_F(MyPhotosTest, AMomentNamedWithSpacesAroundInTheFileIsFoundByItsName)
+{
+    writeBytes(momentsFile(), Bytes()
+                                  .u16(1)
+                                  .str(" Trip\t")
+                                  .u16(0xFFFF).u16(1).u16(9).ascii("CPhotoPos")
+                                  .str("Trip")
+                                  .u32(0).f64(43831.0)
+                                  .u16(0)
+                                  .data());
+    auto photos = open();
+    EXPECT_EQ(photos->MomentNames(), QStringList{"Trip"});
+    EXPECT_NE(photos->FindMoment("Trip"), nullptr);
+}
+
 TEST_F(MyPhotosTest, RoundTripsBothFilesByteForByte)
 {
     writeJpeg(pictures("a.jpg"), QSize(40, 20), {{{kDateTimeOriginal, "2019:07:14 10:20:30"}}, 6});
