@@ -290,7 +290,7 @@ BENCHMARK(BM_VipsPoster300Dpi)->Unit(benchmark::kMillisecond)->UseRealTime()->It
 
 int main(int argc, char** argv)
 {
-    RenderMemory::setUpHeap(); // as the programs do
+    RenderMemory::shareOneHeap(); // as the programs do
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);

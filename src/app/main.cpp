@@ -3,6 +3,6 @@
 
 int main(int argc, char** argv)
 {
-    RenderMemory::setUpHeap();
+    RenderMemory::shareOneHeap();
     return CCollageApp::run(argc, argv);
 }

@@ -58,7 +58,7 @@ constexpr const char* kUsage =
 
 int main(int argc, char** argv)
 {
-    RenderMemory::setUpHeap();
+    RenderMemory::shareOneHeap();
     // Never needs a display, whatever the environment says.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     if (argc > 1 && qstrcmp(argv[1], "thumbnail") == 0)

@@ -54,12 +54,9 @@ QImage allocate(QSize size, QImage::Format format, bool clear)
 
 } // namespace RenderMemory
 
-void RenderMemory::setUpHeap()
+void RenderMemory::shareOneHeap()
 {
 #ifdef __GLIBC__
-    constexpr int kKeptBlockBytes = 64 << 20;
     mallopt(M_ARENA_MAX, 1);
-    mallopt(M_MMAP_THRESHOLD, kKeptBlockBytes);
-    mallopt(M_TRIM_THRESHOLD, kKeptBlockBytes);
 #endif
 }

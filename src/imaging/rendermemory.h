@@ -20,16 +20,11 @@ bool fitsBudget(QSize size, QImage::Format format);
 // budget or the allocation fails.
 QImage allocate(QSize size, QImage::Format format, bool clear = true);
 
-// Sets the heap up for bitmaps of photo size, first thing in main(), before
-// any thread starts:
-// - every thread allocates from one heap. Photos are read on worker threads
-//   and freed on the main one; with a heap per thread the memory they leave
-//   is kept by the reading thread's heap rather than reused for the next
-//   bitmap, and an export's peak grows by tens of megabytes;
-// - a freed photo's or band's memory (up to 64 MB a block, and up to 64 MB
-//   unused at the heap's end) stays mapped for the next one. Given back to
-//   the system at once, every new bitmap's pages are faulted in afresh,
-//   which took about a fifth of an export's processor time.
-void setUpHeap();
+// Makes every thread allocate from one heap. Photos are read on worker
+// threads and freed on the main one; with a heap per thread the memory they
+// leave is kept by the reading thread's heap rather than reused for the
+// next bitmap, and an export's peak grows by tens of megabytes. Call first
+// thing in main(), before any thread starts.
+void shareOneHeap();
 
 } // namespace RenderMemory
