@@ -32,6 +32,10 @@ constexpr double kSourceShrinkReuse = 0.5;
 // A decoded source this close to the size wanted (a rounding) is drawn
 // straight rather than reduced first.
 constexpr double kNearlyUnscaled = 0.98;
+// Output draws take their photos straight from a reduced JPEG decode, up to
+// the decoder's next scale larger than wanted: sampled bilinearly at three
+// quarters or more, no source pixel is skipped.
+constexpr double kOutputStraightScale = 1.0 / PhotoDecoder::kDecoderStepSlack;
 constexpr int kChannelMax = 255;
 // An output photo is cut down to the part its frame shows only when that
 // part is less than this share of it.
@@ -100,14 +104,14 @@ int floorToInt(double value) { return clampedInt(std::floor(value)); }
 QSize atLeastOne(QSize size) { return size.expandedTo(QSize(1, 1)); }
 
 // Draws the image into `target` (canvas units). A picture read at about the
-// size it covers is drawn straight: reducing it first would change nothing
-// but cost a copy of it.
-void drawSource(QPainter& painter, const QRectF& target, const QImage& image)
+// size it covers (at `straightFrom` of its size or more) is drawn straight:
+// reducing it first would change little but cost a copy of it.
+void drawSource(QPainter& painter, const QRectF& target, const QImage& image, double straightFrom)
 {
     const QTransform t = painter.combinedTransform();
     const qreal scaleX = std::hypot(t.m11(), t.m12()) * target.width() / image.width();
     const qreal scaleY = std::hypot(t.m21(), t.m22()) * target.height() / image.height();
-    if (scaleX >= kNearlyUnscaled && scaleY >= kNearlyUnscaled)
+    if (scaleX >= straightFrom && scaleY >= straightFrom)
         painter.drawImage(target, image);
     else
         DrawImageScaled(painter, target, image);
@@ -292,7 +296,7 @@ std::optional<CDecodedPhoto> CFrameRenderer::decodeSource(const CSourceRequest& 
 {
     const bool sideways = ((request.quarterTurns % 4) + 4) % 4 % 2 != 0;
     const QSize box = sideways ? request.needed.transposed() : request.needed;
-    std::optional<CDecodedPhoto> decoded = PhotoDecoder::decode(request.path, atLeastOne(box));
+    std::optional<CDecodedPhoto> decoded = PhotoDecoder::decode(request.path, atLeastOne(box), request.fit);
     if (!decoded)
         return std::nullopt;
     RotateQuarterTurns(&decoded->image, nullptr, 0, request.quarterTurns);
@@ -528,7 +532,8 @@ namespace {
 // (0, 0) to `g.picture`, the rest is margin): the image drawn into its
 // place clipped to the frame, or the frame's own fill.
 QImage renderRegion(const QRect& region, const QRectF& frame, QSize picture, const QImage* image,
-                    const QRectF& imageTarget, QRgb frameBack, bool highQuality)
+                    const QRectF& imageTarget, QRgb frameBack, bool highQuality,
+                    double straightFrom = kNearlyUnscaled)
 {
     QImage out = RenderMemory::allocate(region.size(), kPictureFormat);
     if (out.isNull())
@@ -540,7 +545,7 @@ QImage renderRegion(const QRect& region, const QRectF& frame, QSize picture, con
                               * QTransform::fromTranslate(-region.x(), -region.y()));
     painter.setClipRect(frame);
     if (image && !image->isNull())
-        drawSource(painter, imageTarget, *image);
+        drawSource(painter, imageTarget, *image, straightFrom);
     else
         painter.fillRect(frame, QColor::fromRgba(frameBack));
     return out;
@@ -880,7 +885,7 @@ CSourceRequest CFrameRenderer::outputRequest(const CPicInfo& frame, const Geomet
     const QSizeF image = imageTargetOf(frame).size();
     const QSize needed = atLeastOne(QSize(ceilToInt(image.width() * g.picture.width() / g.frame.width()),
                                           ceilToInt(image.height() * g.picture.height() / g.frame.height())));
-    return CSourceRequest{frame.photo()->path(), frame.photo()->quarterTurns(), needed};
+    return CSourceRequest{frame.photo()->path(), frame.photo()->quarterTurns(), needed, PhotoDecoder::Fit::AtLeast};
 }
 
 QImage CFrameRenderer::loadSource(CPhotoItem& photo, const CSourceRequest& request,
@@ -1019,7 +1024,8 @@ bool CFrameRenderer::prepareOutput(FrameCache& cache, const CPicInfo& frame, con
     } else {
         const QRect padded(-g.margin, -g.margin, g.picture.width() + 2 * g.margin, g.picture.height() + 2 * g.margin);
         const QImage picture = renderRegion(padded, g.frame, g.picture, photoShown ? &cache.outputImage : nullptr,
-                                            cache.outputTarget, context.palette.frameBack.rgba(), g.highQuality);
+                                            cache.outputTarget, context.palette.frameBack.rgba(), g.highQuality,
+                                            kOutputStraightScale);
         if (picture.isNull())
             return false;
         cache.plane = CShadowPlane::fromPaddedPicture(picture, context.zoom, g.transparency);
@@ -1080,7 +1086,8 @@ CFrameRenderer::Result CFrameRenderer::drawOutput(const CPicInfo& frame, const C
         const bool photoShown = showsPhoto(frame, context);
         if (!photoShown || !cache.outputImage.isNull()) {
             const QImage strip = renderRegion(region, g.frame, g.picture, photoShown ? &cache.outputImage : nullptr,
-                                              cache.outputTarget, context.palette.frameBack.rgba(), g.highQuality);
+                                              cache.outputTarget, context.palette.frameBack.rgba(), g.highQuality,
+                                              kOutputStraightScale);
             if (strip.isNull())
                 return Result::OutOfMemory;
             painter.drawImage(g.pictureToLocal(QRectF(region), g.picture), strip);

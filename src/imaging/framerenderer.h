@@ -110,6 +110,8 @@ struct CSourceRequest
     // The size wanted, in the turned orientation; the file is read at its
     // own size when that is smaller.
     QSize needed;
+    // Output draws take a JPEG at the decoder's reduced size.
+    PhotoDecoder::Fit fit = PhotoDecoder::Fit::Exactly;
 };
 
 class CFrameRenderer

@@ -92,7 +92,7 @@ CExportResult failed(const char* key)
 CExportResult renderWhole(CCollageRenderer& renderer, const Target& target, const CExportRequest& request,
                           const CImageEncoder& encoder, QSaveFile& file, CProgress* progress)
 {
-    QImage bitmap = RenderMemory::allocate(target.size, target.format);
+    QImage bitmap = RenderMemory::allocateOwnPages(target.size, target.format);
     if (bitmap.isNull())
         return failed(kMessageResTooHigh);
     bitmap.fill(target.background);
@@ -172,8 +172,8 @@ CExportResult renderBands(CCollageRenderer& renderer, const Target& target, cons
     const qint64 rowsByMemory = kBandBytes / (qint64(width) * kBytesPerPixel);
     const int bandRows = int(std::clamp<qint64>(request.bandRows > 0 ? request.bandRows : rowsByMemory, 1, height));
     // Two bands: one being encoded, the next being rendered.
-    QImage bands[2] = {RenderMemory::allocate(QSize(width, bandRows), target.format),
-                       RenderMemory::allocate(QSize(width, bandRows), target.format)};
+    QImage bands[2] = {RenderMemory::allocateOwnPages(QSize(width, bandRows), target.format),
+                       RenderMemory::allocateOwnPages(QSize(width, bandRows), target.format)};
     if (bands[0].isNull() || bands[1].isNull())
         return failed(kMessageResTooHigh);
     const auto fromWriter = [&](CBandWriter::Status status) {

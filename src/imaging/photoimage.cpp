@@ -3,6 +3,7 @@
 #include "fitrect.h"
 #include "myphotos.h"
 #include "photoitem.h"
+#include "rendermemory.h"
 
 #include <QFile>
 #include <QImageReader>
@@ -79,6 +80,21 @@ bool isFillOnly(const QImage& image, QSize fullSize)
     return true;
 }
 
+// The size a JPEG of `stored` pixels decodes to at the smallest of the
+// decoder's scales (eighths) that covers `wanted`: the scale Qt's reader
+// picks for a size asked of it, and libjpeg's rounding up.
+QSize dctReducedSize(QSize stored, QSize wanted)
+{
+    constexpr int kEighths = 8;
+    int eighths = 1;
+    while (eighths < kEighths
+           && (qint64(stored.width()) * eighths < qint64(wanted.width()) * kEighths
+               || qint64(stored.height()) * eighths < qint64(wanted.height()) * kEighths))
+        ++eighths;
+    return QSize(int((qint64(stored.width()) * eighths + kEighths - 1) / kEighths),
+                 int((qint64(stored.height()) * eighths + kEighths - 1) / kEighths));
+}
+
 QImage turnedBy(const QImage& image, int quarterTurns)
 {
     QImage turned = image;
@@ -110,7 +126,7 @@ QSize fittedSize(QSize fullSize, QSize box)
     return QSize(std::max(1, int(std::lround(fitted.width()))), std::max(1, int(std::lround(fitted.height()))));
 }
 
-std::optional<CDecodedPhoto> decode(const QString& path, QSize fitInside)
+std::optional<CDecodedPhoto> decode(const QString& path, QSize fitInside, Fit fit)
 {
     EndWatchingFile file(path);
     if (!file.openForReading())
@@ -126,17 +142,19 @@ std::optional<CDecodedPhoto> decode(const QString& path, QSize fitInside)
     QSize fullSize = storedSize.isValid() ? (sideways ? storedSize.transposed() : storedSize) : QSize();
 
     const bool fitting = fitInside.isValid();
+    QImage image;
     if (jpeg && fitting && fullSize.isValid()) {
         const QSize target = fittedSize(fullSize, fitInside);
-        // The decoder picks the smallest DCT scale at or above the size and
-        // smooth-scales the rest of the way.
-        if (target != fullSize)
-            reader.setScaledSize(sideways ? target.transposed() : target);
+        const QSize reduced = dctReducedSize(storedSize, sideways ? target.transposed() : target);
+        // Asked for exactly the size of one of its scales, the decoder
+        // writes into the bitmap given it rather than one of its own.
+        if (reduced != storedSize)
+            reader.setScaledSize(reduced);
+        image = RenderMemory::allocateOwnPages(reduced, QImage::Format_RGB32, false);
     }
 
     file.watch();
-    QImage image = reader.read();
-    if (image.isNull())
+    if (!reader.read(&image))
         return std::nullopt;
     if (!fullSize.isValid())
         fullSize = image.size(); // this decoder could not tell the size before decoding
@@ -151,7 +169,10 @@ std::optional<CDecodedPhoto> decode(const QString& path, QSize fitInside)
     image.convertTo(decoded.hasTransparency ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
     if (fitting) {
         const QSize target = fittedSize(fullSize, fitInside);
-        if (image.size() != target)
+        const bool nearEnough = fit == Fit::AtLeast && image.width() >= target.width()
+            && image.height() >= target.height() && image.width() <= kDecoderStepSlack * target.width()
+            && image.height() <= kDecoderStepSlack * target.height();
+        if (image.size() != target && !nearEnough)
             image = image.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     }
     if (image.isNull())

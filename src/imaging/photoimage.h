@@ -43,7 +43,15 @@ namespace PhotoDecoder {
 // the picture. A JPEG that ends part-way gives what was decoded, the rest
 // grey.
 // Safe from any thread.
-std::optional<CDecodedPhoto> decode(const QString& path, QSize fitInside = {});
+//
+// With `Fit::AtLeast`, an image that decodes to at most kDecoderStepSlack
+// times the fitted size (a JPEG at the decoder's reduced scale, typically)
+// comes back at that size, never smaller than the fitted one: for a caller
+// that resamples it anyway as it draws, which then does in one step what the
+// downscale would do first, without the downscale's pass and copy.
+enum class Fit { Exactly, AtLeast };
+inline constexpr double kDecoderStepSlack = 4.0 / 3.0;
+std::optional<CDecodedPhoto> decode(const QString& path, QSize fitInside = {}, Fit fit = Fit::Exactly);
 
 // `fullSize` fitted inside `box` when it is larger in either direction,
 // else unchanged.

@@ -148,7 +148,7 @@ QImage CPrintJob::renderPage(const CPrintPage& page, int dpi) const
 {
     const QPageLayout layout = m_setup.pageLayout(page.landscape);
     const QSize size = layout.fullRectPixels(dpi).size();
-    QImage sheet = RenderMemory::allocate(size, QImage::Format_RGB32);
+    QImage sheet = RenderMemory::allocateOwnPages(size, QImage::Format_RGB32);
     if (sheet.isNull())
         return sheet;
     sheet.fill(Qt::white);

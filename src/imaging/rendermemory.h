@@ -20,6 +20,15 @@ bool fitsBudget(QSize size, QImage::Format format);
 // budget or the allocation fails.
 QImage allocate(QSize size, QImage::Format format, bool clear = true);
 
+// The same, on zeroed pages of its own rather than from the heap: for a
+// large bitmap that lives while many others come and go (a decoded photo,
+// an export's band). Walked row by row, it would take thousands of small
+// pages, each faulted in and zeroed on its own, and the heap would keep its
+// memory after it has gone; its own mapping is aligned to the processor's
+// large pages and asks the system for them. Transient bitmaps are better
+// served by the heap, which hands the same memory out again.
+QImage allocateOwnPages(QSize size, QImage::Format format, bool clear = true);
+
 // Makes every thread allocate from one heap. Photos are read on worker
 // threads and freed on the main one; with a heap per thread the memory they
 // leave is kept by the reading thread's heap rather than reused for the

@@ -21,6 +21,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 
 using namespace PhotoFiles;
 
@@ -272,6 +273,31 @@ TEST(PhotoDecoderTest, AReducedJpegDecodeLooksLikeAFullDecodeScaledDown)
         const Difference d = difference(reduced->image, reference);
         EXPECT_LT(d.mean, 1.0) << path.toStdString();
         EXPECT_LT(d.max, 48) << path.toStdString();
+    }
+}
+
+TEST(PhotoDecoderTest, ADecodeForADrawThatResamplesKeepsTheDecodersReductionWhenItIsNearTheSizeWanted)
+{
+    TestHome home;
+    const QString path = home.path() + "/turned.jpg";
+    writeImage(path, photoLikePicture(QSize(800, 600)), "JPEG", 90);
+    writeExif(path, Exif{{}, 8}); // stored on its side: upright 600 x 800
+    QImageReader reader(path);
+    reader.setAutoTransform(true);
+    const QImage full = reader.read();
+
+    // Five eighths of the stored size covers the box; two eighths is the
+    // smallest scale that covers the smaller one, and too far above it.
+    const std::tuple<QSize, QSize, QSize> cases[] = {{QSize(360, 480), QSize(375, 500), QSize(360, 480)},
+                                                     {QSize(80, 110), QSize(80, 107), QSize(80, 107)}};
+    for (const auto& [box, atLeast, exactly] : cases) {
+        const std::optional<CDecodedPhoto> near = PhotoDecoder::decode(path, box, PhotoDecoder::Fit::AtLeast);
+        ASSERT_TRUE(near.has_value());
+        EXPECT_EQ(near->image.size(), atLeast) << box.width();
+        EXPECT_EQ(near->fullSize, QSize(600, 800));
+        const QImage reference = full.scaled(near->image.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        EXPECT_LT(difference(near->image, reference).mean, 1.0) << box.width();
+        EXPECT_EQ(PhotoDecoder::decode(path, box)->image.size(), exactly) << box.width();
     }
 }
 
