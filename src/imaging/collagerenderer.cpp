@@ -7,6 +7,8 @@
 
 #include <QFileInfo>
 #include <QPainter>
+#include <QSemaphore>
+#include <QThreadPool>
 
 #include <algorithm>
 #include <cmath>
@@ -128,36 +130,58 @@ DrawStatus CCollageRenderer::Draw(CSurface& surface, const QRectF& clip, const C
 
     constexpr quint32 kAllCaches = CFrameRenderer::kInvalidSource | CFrameRenderer::kInvalidAdjusted | CFrameRenderer::kInvalidPicture;
     DrawStatus status = DrawStatus::Done;
-    for (auto it = frames.begin(); it != frames.end(); ++it) {
-        CPicInfo* frame = *it;
-        context.dragged = m_dragged.count(frame) != 0;
-        const bool meets = m_renderer.drawnBounds(*frame, context).intersects(clip);
-        // Output renders work on each frame, its progress step included,
-        // with the high-quality flag set.
-        RenderQuality::CHighQualityScope highQuality(output || RenderQuality::isHighQuality());
-        if (progress && m_progress && meets && frame->photo() && !m_counted.count(frame)) {
-            if (m_session)
-                m_counted.insert(frame);
-            m_progress->setText(QFileInfo(frame->photo()->path()).fileName());
-            if (!m_progress->step()) {
-                status = DrawStatus::Cancelled;
+    const auto drawFrames = [&] {
+        for (auto it = frames.begin(); it != frames.end(); ++it) {
+            CPicInfo* frame = *it;
+            context.dragged = m_dragged.count(frame) != 0;
+            const bool meets = m_renderer.drawnBounds(*frame, context).intersects(clip);
+            // Output renders work on each frame, its progress step included,
+            // with the high-quality flag set.
+            RenderQuality::CHighQualityScope highQuality(output || RenderQuality::isHighQuality());
+            if (progress && m_progress && meets && frame->photo() && !m_counted.count(frame)) {
+                if (m_session)
+                    m_counted.insert(frame);
+                m_progress->setText(QFileInfo(frame->photo()->path()).fileName());
+                if (!m_progress->step()) {
+                    status = DrawStatus::Cancelled;
+                    break;
+                }
+            }
+            if (force)
+                frame->markInvalid(kAllCaches);
+            const CFrameRenderer::Result result = m_renderer.draw(*frame, context);
+            if (force)
+                frame->markInvalid(kAllCaches);
+            if (result == CFrameRenderer::Result::OutOfMemory && output) {
+                status = DrawStatus::OutOfMemory;
                 break;
             }
+            // A clip that reaches below a frame is the last to need it (bands
+            // run top to bottom; a one-piece render is done with it now); pages
+            // in a row need it until the one that reaches its right edge.
+            if (output && meets && isLastClipFor(m_renderer.drawnBounds(*frame, context), clip))
+                m_renderer.releaseOutputFrame(*frame);
         }
-        if (force)
-            frame->markInvalid(kAllCaches);
-        const CFrameRenderer::Result result = m_renderer.draw(*frame, context);
-        if (force)
-            frame->markInvalid(kAllCaches);
-        if (result == CFrameRenderer::Result::OutOfMemory && output) {
-            status = DrawStatus::OutOfMemory;
-            break;
-        }
-        // A clip that reaches below a frame is the last to need it (bands
-        // run top to bottom; a one-piece render is done with it now); pages
-        // in a row need it until the one that reaches its right edge.
-        if (output && meets && isLastClipFor(m_renderer.drawnBounds(*frame, context), clip))
-            m_renderer.releaseOutputFrame(*frame);
+    };
+    // Qt's raster engine hands every large draw to the threads of its global
+    // pool in stripes of rows and waits for them, unless it is drawing on one
+    // of them. For a repaint's many pictures the hand-offs cost more than the
+    // stripes spread: about half of a repaint from the caches on two cores.
+    // The pictures are ready by now, so they are drawn on one of the pool's
+    // threads, the caller waiting; not while a frame is dragged (its picture
+    // is built as it draws, reading its file and telling listeners).
+    const bool screen = purpose == RenderPurpose::Canvas || purpose == RenderPurpose::Screen;
+    if (screen && !force && !progress && m_dragged.empty()) {
+        QSemaphore drawn;
+        if (QThreadPool::globalInstance()->tryStart([&] {
+                drawFrames();
+                drawn.release();
+            }))
+            drawn.acquire();
+        else
+            drawFrames();
+    } else {
+        drawFrames();
     }
 
     if (output && !m_session)
