@@ -168,10 +168,13 @@ DrawStatus CCollageRenderer::Draw(CSurface& surface, const QRectF& clip, const C
     // of them. For a repaint's many pictures the hand-offs cost more than the
     // stripes spread: about half of a repaint from the caches on two cores.
     // The pictures are ready by now, so they are drawn on one of the pool's
-    // threads, the caller waiting; not while a frame is dragged (its picture
-    // is built as it draws, reading its file and telling listeners).
+    // threads, the caller waiting: onto a bitmap only (a widget or a pixmap
+    // is painted on the user-interface thread), and not while a frame is
+    // dragged (its picture is built as it draws, reading its file and
+    // telling listeners).
     const bool screen = purpose == RenderPurpose::Canvas || purpose == RenderPurpose::Screen;
-    if (screen && !force && !progress && m_dragged.empty()) {
+    const bool onBitmap = painter.device() && painter.device()->devType() == QInternal::Image;
+    if (screen && onBitmap && !force && !progress && m_dragged.empty()) {
         QSemaphore drawn;
         if (QThreadPool::globalInstance()->tryStart([&] {
                 drawFrames();

@@ -55,8 +55,7 @@ QImage mappedBitmap(QSize size, QImage::Format format)
     const std::size_t head = start - rawStart;
     if (head > 0)
         munmap(raw, head);
-    if (kLargePage - head > 0)
-        munmap(reinterpret_cast<void*>(start + length), kLargePage - head);
+    munmap(reinterpret_cast<void*>(start + length), kLargePage - head);
     auto* mapping = new Mapping{reinterpret_cast<void*>(start), length};
 #ifdef MADV_HUGEPAGE
     madvise(mapping->start, length, MADV_HUGEPAGE);
