@@ -1,7 +1,8 @@
 // Surfaces and render quality: the page set-up in inches and centimetres,
 // the quality table and the process-wide flags, and images drawn smaller at
-// each interpolation.
+// each interpolation; bitmaps on pages of their own.
 
+#include "rendermemory.h"
 #include "surfaces.h"
 
 #include <gtest/gtest.h>
@@ -147,4 +148,27 @@ TEST_F(SurfacesTest, HighQualityAveragesWhatItShrinksWhereSamplingSkipsLines)
     EXPECT_EQ(greyDrawnQuarterSize(false, true), 255);
     const int nearest = greyDrawnQuarterSize(false, false);
     EXPECT_TRUE(nearest == 0 || nearest == 255) << nearest;
+}
+
+// A bitmap on pages of its own starts as one from the heap does, and its
+// pages stay until the last copy of it goes.
+TEST(RenderMemoryTest, ABitmapOnItsOwnPagesIsClearedSharedAndDetachedAsAnyOther)
+{
+    const QSize size(1500, 1000); // large enough for a mapping of its own
+    for (const QImage::Format format : {QImage::Format_ARGB32_Premultiplied, QImage::Format_RGB32}) {
+        const QImage fromHeap = RenderMemory::allocate(size, format);
+        QImage own = RenderMemory::allocateOwnPages(size, format);
+        ASSERT_FALSE(own.isNull());
+        EXPECT_EQ(own.format(), format);
+        EXPECT_EQ(own.pixel(0, 0), fromHeap.pixel(0, 0));
+        EXPECT_EQ(own.pixel(size.width() - 1, size.height() - 1), fromHeap.pixel(0, 0));
+
+        own.setPixel(10, 10, 0xFF123456);
+        QImage copy = own;
+        own.setPixel(10, 10, 0xFF654321); // the copy keeps what it had
+        own = QImage();
+        EXPECT_EQ(copy.pixel(10, 10), 0xFF123456u);
+        EXPECT_EQ(copy.pixel(size.width() - 1, size.height() - 1), fromHeap.pixel(0, 0));
+    }
+    EXPECT_TRUE(RenderMemory::allocateOwnPages(QSize(100000, 100000), QImage::Format_RGB32).isNull());
 }
